@@ -1,0 +1,154 @@
+#include "driver/dialogue.hpp"
+
+#include <memory>
+#include <string_view>
+
+#include "driver/file_preparation.hpp"
+#include "output/normalisation.hpp"
+#include "processing/elimination.hpp"
+#include "processing/ordering.hpp"
+#include "reflections/entry_readers.hpp"
+#include "reflections/free_form.hpp"
+#include "reflections/line_reader.hpp"
+#include "reflections/reflection_table.hpp"
+#include "reflections/run_error.hpp"
+
+namespace kestran {
+
+namespace {
+
+constexpr int codeFullprof2 = 1;
+constexpr int codeSirpow = 2;
+constexpr int codeExpo = 3;
+constexpr int codeFullprof4 = 4;
+
+void showMenu(std::ostream& console) {
+  console << "\n"
+             "\n"
+             "  FULLPROF JFOU=2 (1),\n"
+             "  FULLPROF JFOU=4 (4),\n"
+             "  SIRPOW          (2)\n"
+             "  or EXPO         (3) data ? \n";
+}
+
+void showCodePrompt(std::ostream& console) { console << "       Give code 1,2,3 or 4 :  " << std::flush; }
+
+int askInputCode(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given) {
+  if (given.inputCode) {
+    return *given.inputCode;
+  }
+  showCodePrompt(console);
+  return readOneInteger(consoleIn);
+}
+
+void checkInputCode(int inputCode) {
+  if (inputCode < 1 || inputCode > 4) {
+    throw RunError("invalid input code " + std::to_string(inputCode) + ": give 1, 2, 3 or 4");
+  }
+}
+
+void showChosenData(std::ostream& console, int inputCode) {
+  switch (inputCode) {
+    case codeFullprof2:
+    case codeFullprof4:
+      console << "\n  You have chosen FULLPROF data, should be .dat\n";
+      break;
+    case codeSirpow:
+      console << "\n  You have chosen SIRPOW   data, should be .hkl\n";
+      break;
+    case codeExpo:
+      console << "\n  You have chosen EXPO     data, should be .hkl\n";
+      break;
+    default:
+      break;
+  }
+}
+
+std::string askBaseName(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given) {
+  if (given.baseName) {
+    return measureBaseName(*given.baseName);
+  }
+  console << "  entry file (no extension) ??" << std::flush;
+  std::string_view answer;
+  if (!consoleIn.next(answer)) {
+    consoleIn.fail(report::endOfFile);
+  }
+  return measureBaseName(answer);
+}
+
+float askDelta(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given) {
+  if (given.delta) {
+    return *given.delta;
+  }
+  console << "\n"
+             "\n"
+             "  Give DELTA in DELTA*FWHM for eliminating reflections\n"
+             "   separated by less than DELTA*FWHM :    DELTA ? "
+          << std::flush;
+  return readOneReal(consoleIn);
+}
+
+// The files are complete when the pause is shown, so any answer, or none at
+// all, ends the run normally.
+void finalPause(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given) {
+  if (!given.pause) {
+    return;
+  }
+  console << "\n  Type any number for ending " << std::flush;
+  std::string_view ignored;
+  (void)consoleIn.next(ignored);
+}
+
+void checkWritten(OutputFile& file) {
+  file.stream.flush();
+  if (!file.stream) {
+    throw RunError(report::writeError, file.unitNumber, file.name);
+  }
+}
+
+void readOrderAndEliminate(ReflectionTable& table, RunFiles& files, LineReader& consoleIn, std::ostream& console,
+                           const GivenAnswers& given) {
+  LineReader entry(files.entry, unit::entry, files.entryName);
+  if (table.inputCode == codeSirpow) {
+    table.D = askDelta(consoleIn, console, given);
+    readEntryFile(table, entry, console);
+  } else {
+    readEntryFile(table, entry, console);
+    auto workspace = makeOrderingWorkspace();
+    orderReflections(table, *workspace, console);
+    if (table.inputCode == codeExpo) {
+      table.D = askDelta(consoleIn, console, given);
+    }
+  }
+  eliminateNeighbours(table);
+}
+
+}  // namespace
+
+std::string measureBaseName(std::string_view answer) {
+  const std::size_t end = answer.find_last_not_of(' ');
+  return std::string(answer.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+void runDialogue(std::istream& consoleInput, std::ostream& console, const GivenAnswers& given) {
+  LineReader consoleIn(consoleInput, unit::console, "stdin");
+  showMenu(console);
+  const int inputCode = askInputCode(consoleIn, console, given);
+  checkInputCode(inputCode);
+  showChosenData(console, inputCode);
+  const std::string baseName = askBaseName(consoleIn, console, given);
+
+  RunFiles files;
+  prepareFiles(baseName, inputCode, console, files);
+
+  auto table = makeReflectionTable();
+  table->inputCode = inputCode;
+  readOrderAndEliminate(*table, files, consoleIn, console, given);
+  writeOutputFiles(*table, console, files.famp.stream, files.fint.stream, files.intensity.stream);
+  checkWritten(files.famp);
+  checkWritten(files.fint);
+  checkWritten(files.intensity);
+  finalPause(consoleIn, console, given);
+}
+
+}  // namespace kestran

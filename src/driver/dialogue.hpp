@@ -1,0 +1,28 @@
+#pragma once
+// The console dialogue that drives a whole run: title and menu, the input
+// code, the base name, the files, the stages of the chosen flavour in their
+// order, the DELTA prompt where the flavour needs it, and the final pause.
+
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace kestran {
+
+// Answers given in advance (on the command line); each one given is not
+// asked for at the console. With none given the dialogue is the classic one.
+struct GivenAnswers {
+  std::optional<int> inputCode;
+  std::optional<std::string> baseName;
+  std::optional<float> delta;
+  bool pause = true;
+};
+
+// The base name as typed: the whole answer line less its trailing blanks.
+std::string measureBaseName(std::string_view answer);
+
+// Runs the program once; failures are thrown as RunError.
+void runDialogue(std::istream& consoleIn, std::ostream& console, const GivenAnswers& given = {});
+
+}  // namespace kestran

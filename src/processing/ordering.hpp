@@ -1,0 +1,48 @@
+#pragma once
+// Ordering of the rows by position (sin^2(theta)), with every data column
+// following, and the conversion of the positions to 2theta in degrees.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <ostream>
+
+#include "reflections/reflection_table.hpp"
+
+namespace kestran {
+
+// Working storage of the fast ordering, sized once for the capacity MAXREF.
+// Allocate it with makeOrderingWorkspace (it is about 1.3 MB).
+struct OrderingWorkspace {
+  // Sort key per row: the position mapped to an ordered integer in the high
+  // half, the 0-based row index in the low half.
+  std::array<std::uint64_t, MAXREF> keys{};
+  // Positions and order as they stood on entry.
+  std::array<float, MAXREF> positions{};
+  std::array<std::int32_t, MAXREF> order{};
+  // Fenwick tree over 1-based row indices: rows already placed (smaller value).
+  std::array<std::int32_t, MAXREF + 1> placedRows{};
+  // Fenwick tree over 1-based slots of the group being placed: free slots.
+  std::array<std::int32_t, MAXREF + 1> freeSlots{};
+  // Per member of the current group: rotations applied while it is the last
+  // member appended, then the 0-based row index that ends in each slot.
+  std::array<std::int32_t, MAXREF> rotations{};
+  std::array<std::int32_t, MAXREF> slotRows{};
+};
+
+std::unique_ptr<OrderingWorkspace> makeOrderingWorkspace();
+
+// Prints the ordering line, orders rows 1..n, moves H, K, L, FOBS, SIGF and
+// EXTRA into the new order and converts POS to 2theta.
+void orderReflections(ReflectionTable& table, OrderingWorkspace& workspace, std::ostream& console);
+
+// The reference ordering: the plain exchange sort over pos[0..n), carrying
+// order along. Rows i < j are exchanged unless pos[i] - pos[j] <= 0, so a
+// not-a-number difference exchanges, and so does infinity minus infinity.
+void exchangeSortPositions(float* pos, std::int32_t* order, int n);
+
+// The same result as exchangeSortPositions in O(n log n); falls back to the
+// exchange sort when any position is not finite.
+void fastSortPositions(float* pos, std::int32_t* order, int n, OrderingWorkspace& workspace);
+
+}  // namespace kestran

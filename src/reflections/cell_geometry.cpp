@@ -1,0 +1,86 @@
+#include "reflections/cell_geometry.hpp"
+
+#include <cmath>
+
+namespace kestran {
+
+namespace {
+
+constexpr float twoPi = 6.2831855F;
+constexpr float degreesPerHalfRadian = 114.59156F;
+
+float toRadians(float degrees) { return static_cast<float>((double{degrees} * twoPi) / 360.0); }
+
+float single(double value) { return static_cast<float>(value); }
+
+struct CellRadians {
+  float alpha, beta, gamma;
+};
+
+CellRadians anglesInRadians(const CellParameters& cell) {
+  return {toRadians(cell.alpha), toRadians(cell.beta), toRadians(cell.gamma)};
+}
+
+double volumeFrom(const CellParameters& cell, const CellRadians& angles) {
+  const double alpha = angles.alpha;
+  const double beta = angles.beta;
+  const double gamma = angles.gamma;
+  const float halfSum = single((beta + alpha + gamma) * 0.5);
+  const float twoAbc = single(((double{cell.a} * 2) * cell.b) * cell.c);
+  const float p1 = single(std::sin(double{halfSum}));
+  const float p2 = single(std::sin(double{halfSum} - alpha) * p1);
+  const float p3 = single(std::sin(double{halfSum} - beta) * p2);
+  return twoAbc * std::sqrt(std::sin(double{halfSum} - gamma) * p3);
+}
+
+}  // namespace
+
+double cellVolume(const CellParameters& cell) { return volumeFrom(cell, anglesInRadians(cell)); }
+
+ReciprocalCell prepareReciprocalCell(const CellParameters& cell) {
+  const CellRadians angles = anglesInRadians(cell);
+  const float alpha = angles.alpha;
+  const float beta = angles.beta;
+  const float gamma = angles.gamma;
+
+  const float cosBeta = single(std::cos(double{beta}));
+  const float sinBeta = single(std::sin(double{beta}));
+  const float cosGamma = single(std::cos(double{gamma}));
+  const float sinGamma = single(std::sin(double{gamma}));
+  // Those of alpha stay in double precision.
+  const double cosAlpha = std::cos(double{alpha});
+  const double sinAlpha = std::sin(double{alpha});
+  const double volume = volumeFrom(cell, angles);
+
+  ReciprocalCell reciprocal;
+  reciprocal.aStar = single((double{cell.c} * cell.b) * sinAlpha / volume);
+  reciprocal.bStar = single((double{cell.c} * cell.a) * sinBeta / volume);
+  reciprocal.cStar = single((double{cell.b} * cell.a) * sinGamma / volume);
+  reciprocal.cosAlphaStar = single((double{cosBeta} * cosGamma - cosAlpha) / (double{sinBeta} * sinGamma));
+  reciprocal.cosBetaStar = single((double{cosGamma} * cosAlpha - cosBeta) / (double{sinGamma} * sinAlpha));
+  reciprocal.cosGammaStar = single((double{cosBeta} * cosAlpha - cosGamma) / (sinAlpha * sinBeta));
+  reciprocal.wavelengthFactor = single((double{cell.wavelength} * cell.wavelength) * 0.25);
+  return reciprocal;
+}
+
+float sinSquaredTheta(const ReciprocalCell& r, std::int32_t h, std::int32_t k, std::int32_t l) {
+  const double dh = h;
+  const double dk = k;
+  const double dl = l;
+  const double ha = dh * r.aStar;
+  const double kb = dk * r.bStar;
+  const double lc = dl * r.cStar;
+  double q = ha * ha + kb * kb;
+  q += lc * lc;
+  q += (((dk * 2) * dl) * r.bStar) * r.cStar * r.cosAlphaStar;
+  q += ((dl * (dh * 2)) * r.aStar) * r.cStar * r.cosBetaStar;
+  q += ((dk * (dh * 2)) * r.aStar) * r.bStar * r.cosGammaStar;
+  return single(q * r.wavelengthFactor);
+}
+
+float twoThetaDegrees(float sinSquared) {
+  const double t = double{sinSquared} / (1.0 - sinSquared);
+  return single(double{degreesPerHalfRadian} * std::atan(std::sqrt(t)));
+}
+
+}  // namespace kestran

@@ -1,0 +1,28 @@
+#pragma once
+// Unit-cell geometry: the reciprocal cell, prepared once per run, turns Miller
+// indices into sin^2(theta); sin^2(theta) converts to 2theta in degrees.
+// Every stored quantity is single precision; the arithmetic inside one
+// formula is carried in double precision.
+
+#include <cstdint>
+
+#include "reflections/reflection_table.hpp"
+
+namespace kestran {
+
+struct ReciprocalCell {
+  float aStar = 0, bStar = 0, cStar = 0;
+  float cosAlphaStar = 0, cosBetaStar = 0, cosGammaStar = 0;
+  float wavelengthFactor = 0;  // lambda^2 / 4
+};
+
+ReciprocalCell prepareReciprocalCell(const CellParameters& cell);
+
+// The cell volume exactly as prepareReciprocalCell computes it (in double
+// precision, never rounded). It is a finite number above zero only for a cell
+// that can exist.
+double cellVolume(const CellParameters& cell);
+float sinSquaredTheta(const ReciprocalCell& reciprocal, std::int32_t h, std::int32_t k, std::int32_t l);
+float twoThetaDegrees(float sinSquared);
+
+}  // namespace kestran

@@ -1,0 +1,17 @@
+#pragma once
+// Readers of the four entry-file flavours. Each fills rows 1..n of the table
+// with the columns of its flavour (the others keep their zero), and for
+// codes 1, 3 and 4 each row's sin^2(theta) in POS as soon as it is read.
+
+#include <ostream>
+
+#include "reflections/line_reader.hpp"
+#include "reflections/reflection_table.hpp"
+
+namespace kestran {
+
+// Reads the entry file of table.inputCode; sets N, D, the cell and n as the
+// flavour gives them and returns n. The truncation line goes to the console.
+int readEntryFile(ReflectionTable& table, LineReader& entry, std::ostream& console);
+
+}  // namespace kestran

@@ -1,0 +1,171 @@
+#include "reflections/free_form.hpp"
+
+#include "reflections/number_text.hpp"
+#include "reflections/run_error.hpp"
+
+namespace kestran {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool endsToken(char c) { return isBlank(c) || c == ',' || c == '/'; }
+
+void skipBlanks(std::string_view& text) {
+  std::size_t pos = 0;
+  while (pos < text.size() && isBlank(text[pos])) {
+    ++pos;
+  }
+  text.remove_prefix(pos);
+}
+
+}  // namespace
+
+ListRead::ListRead(LineReader& source) : source_(source) {}
+
+// Moves to the next character that is not a blank or a line end, reading
+// further lines as needed; false when the input ends first.
+bool ListRead::skipToValue() {
+  for (;;) {
+    if (haveLine_) {
+      skipBlanks(rest_);
+      if (!rest_.empty()) {
+        return true;
+      }
+    }
+    if (!source_.next(rest_)) {
+      haveLine_ = false;
+      return false;
+    }
+    haveLine_ = true;
+  }
+}
+
+std::string_view ListRead::takeToken() {
+  std::size_t length = 0;
+  while (length < rest_.size() && !endsToken(rest_[length])) {
+    ++length;
+  }
+  const std::string_view token = rest_.substr(0, length);
+  rest_.remove_prefix(length);
+  return token;
+}
+
+ListRead::Next ListRead::nextValue(std::string_view& text) {
+  if (repeatsLeft_ > 0) {
+    --repeatsLeft_;
+    text = repeated_;
+    return repeatIsNull_ ? Next::Null : Next::Value;
+  }
+  if (stopped_) {
+    return Next::Null;
+  }
+  if (!skipToValue()) {
+    return Next::EndOfInput;
+  }
+  if (rest_.front() == ',') {
+    rest_.remove_prefix(1);
+    if (afterValue_) {
+      // The comma that separates the previous value from this one.
+      afterValue_ = false;
+      if (!skipToValue()) {
+        return Next::EndOfInput;
+      }
+      if (rest_.front() == ',') {
+        rest_.remove_prefix(1);
+        return Next::Null;
+      }
+    } else {
+      return Next::Null;
+    }
+  }
+  if (rest_.front() == '/') {
+    stopped_ = true;
+    return Next::Null;
+  }
+  const std::string_view token = takeToken();
+  afterValue_ = true;
+  const std::size_t star = token.find('*');
+  if (star == std::string_view::npos) {
+    text = token;
+    return Next::Value;
+  }
+  std::int32_t count = 0;
+  if (!parseInteger(token.substr(0, star), count) || count < 1 || token[0] == '+' || token[0] == '-') {
+    source_.fail(report::listSyntaxError);
+  }
+  repeated_ = token.substr(star + 1);
+  repeatIsNull_ = repeated_.empty();
+  repeatsLeft_ = count - 1;
+  text = repeated_;
+  return repeatIsNull_ ? Next::Null : Next::Value;
+}
+
+bool ListRead::integer(std::int32_t& variable) {
+  std::string_view text;
+  switch (nextValue(text)) {
+    case Next::EndOfInput:
+      return false;
+    case Next::Null:
+      return true;
+    case Next::Value:
+      if (!parseInteger(text, variable)) {
+        source_.fail(report::listSyntaxError);
+      }
+      return true;
+  }
+  return true;
+}
+
+bool ListRead::real(float& variable) {
+  std::string_view text;
+  switch (nextValue(text)) {
+    case Next::EndOfInput:
+      return false;
+    case Next::Null:
+      return true;
+    case Next::Value:
+      if (!parseReal(text, variable)) {
+        source_.fail(report::listSyntaxError);
+      }
+      return true;
+  }
+  return true;
+}
+
+void ListRead::requireInteger(std::int32_t& variable) {
+  if (!integer(variable)) {
+    source_.fail(report::endOfFile);
+  }
+}
+
+void ListRead::requireReal(float& variable) {
+  if (!real(variable)) {
+    source_.fail(report::endOfFile);
+  }
+}
+
+void ListRead::finish() {
+  rest_ = {};
+  haveLine_ = false;
+  afterValue_ = false;
+  stopped_ = false;
+  repeatsLeft_ = 0;
+}
+
+std::int32_t readOneInteger(LineReader& source) {
+  std::int32_t value = 0;
+  ListRead read(source);
+  read.requireInteger(value);
+  read.finish();
+  return value;
+}
+
+float readOneReal(LineReader& source) {
+  float value = 0;
+  ListRead read(source);
+  read.requireReal(value);
+  read.finish();
+  return value;
+}
+
+}  // namespace kestran

@@ -1,0 +1,59 @@
+#pragma once
+// Free-form (list-directed) reads. One ListRead object is one read statement:
+// it starts on a fresh line, takes values one after another, continuing onto
+// following lines as needed, and on finish() drops whatever is left of the
+// last line it touched.
+//
+// Values are separated by blanks, tabs, one comma or line ends; a comma at the
+// end of a line is one separator with the line end. Two commas with nothing
+// between them give a null value, and a slash ends the statement early: both
+// leave their variables unchanged. r*c stands for r copies of c, r* for r
+// null values.
+
+#include <cstdint>
+#include <string_view>
+
+#include "reflections/line_reader.hpp"
+
+namespace kestran {
+
+class ListRead {
+ public:
+  explicit ListRead(LineReader& source);
+
+  // Each reads the next value into its variable (unchanged for a null value
+  // or after a slash). A value that is not a number of the variable's type
+  // stops the run with a list-directed syntax error; false when the input
+  // ends before the value is found.
+  [[nodiscard]] bool integer(std::int32_t& variable);
+  [[nodiscard]] bool real(float& variable);
+
+  // As above, but the end of the input stops the run with an end-of-file
+  // report: for reads that have no end exit.
+  void requireInteger(std::int32_t& variable);
+  void requireReal(float& variable);
+
+  // Ends the statement: the next read starts on a fresh line.
+  void finish();
+
+ private:
+  enum class Next { Value, Null, EndOfInput };
+  Next nextValue(std::string_view& text);
+  bool skipToValue();
+  std::string_view takeToken();
+
+  LineReader& source_;
+  std::string_view rest_;          // unread part of the current line
+  bool haveLine_ = false;
+  bool afterValue_ = false;        // a value was taken and its separator not yet
+  bool stopped_ = false;           // a slash ended the statement
+  std::int64_t repeatsLeft_ = 0;   // further copies of repeated_ still to hand out
+  bool repeatIsNull_ = false;
+  std::string_view repeated_;
+};
+
+// A whole read statement of one integer, as at the console prompts.
+std::int32_t readOneInteger(LineReader& source);
+float readOneReal(LineReader& source);
+
+}  // namespace kestran

@@ -1,0 +1,33 @@
+#pragma once
+// Sequential line source for one unit (the console or the entry file). A line
+// that ends in CR LF is handed out exactly like one that ends in LF. The line
+// buffer is reused, so reading allocates nothing once it has grown.
+
+#include <istream>
+#include <string>
+#include <string_view>
+
+namespace kestran {
+
+class LineReader {
+ public:
+  LineReader(std::istream& in, int unitNumber, std::string fileName);
+
+  // The next line without its line end; false at the end of the input.
+  // The view stays valid until the next call.
+  bool next(std::string_view& line);
+
+  // Stops the run with a report of the given kind about this unit.
+  [[noreturn]] void fail(std::string_view kind) const;
+
+  int unitNumber() const { return unit_; }
+  const std::string& fileName() const { return file_; }
+
+ private:
+  std::istream& in_;
+  int unit_;
+  std::string file_;
+  std::string buffer_;
+};
+
+}  // namespace kestran

@@ -1,0 +1,276 @@
+#include "reflections/number_text.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace kestran {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSign(char c) { return c == '+' || c == '-'; }
+bool isExponentLetter(char c) {
+  return c == 'e' || c == 'E' || c == 'd' || c == 'D' || c == 'q' || c == 'Q';
+}
+
+// The pieces of a real number's text, each a view into the original.
+struct RealParts {
+  bool negative = false;
+  std::string_view integerDigits;
+  std::string_view fractionDigits;
+  bool hasPoint = false;
+  bool exponentNegative = false;
+  std::string_view exponentDigits;
+};
+
+std::string_view takeDigits(std::string_view text, std::size_t& pos) {
+  const std::size_t start = pos;
+  while (pos < text.size() && isDigit(text[pos])) {
+    ++pos;
+  }
+  return text.substr(start, pos - start);
+}
+
+// Splits text into its parts; false when the grammar does not hold. Mantissa
+// digits may be missing (the callers decide whether that is allowed).
+bool splitReal(std::string_view text, RealParts& parts) {
+  std::size_t pos = 0;
+  if (pos < text.size() && isSign(text[pos])) {
+    parts.negative = text[pos] == '-';
+    ++pos;
+  }
+  parts.integerDigits = takeDigits(text, pos);
+  if (pos < text.size() && text[pos] == '.') {
+    parts.hasPoint = true;
+    ++pos;
+    parts.fractionDigits = takeDigits(text, pos);
+  }
+  if (pos == text.size()) {
+    return true;
+  }
+  if (isExponentLetter(text[pos])) {
+    ++pos;
+  } else if (!isSign(text[pos])) {
+    return false;
+  }
+  if (pos < text.size() && isSign(text[pos])) {
+    parts.exponentNegative = text[pos] == '-';
+    ++pos;
+  }
+  parts.exponentDigits = takeDigits(text, pos);
+  return pos == text.size() && !parts.exponentDigits.empty();
+}
+
+// Longest canonical text we build; longer numbers are refused.
+constexpr std::size_t maxNumberText = 160;
+
+bool append(char* buffer, std::size_t& length, std::string_view piece) {
+  if (length + piece.size() > maxNumberText) {
+    return false;
+  }
+  std::memcpy(buffer + length, piece.data(), piece.size());
+  length += piece.size();
+  return true;
+}
+
+// For canonical text out of single precision's range: true when it is so
+// because it is too large, false when it is too small.
+bool isTooLarge(const char* buffer, std::size_t length) {
+  double wide = 0;
+  const auto [end, error] = std::from_chars(buffer, buffer + length, wide);
+  if (error == std::errc()) {
+    return std::fabs(wide) >= 1.0;
+  }
+  // Out of double's range as well: the sign of the exponent tells which way.
+  const char* exponent = static_cast<const char*>(std::memchr(buffer, 'e', length));
+  return end != buffer + length || exponent == nullptr || exponent[1] != '-';
+}
+
+// Converts canonical text "[-]digits.digitsE[-]digits" to single precision.
+bool convertCanonical(const char* buffer, std::size_t length, float& value) {
+  float result = 0;
+  const auto [end, error] = std::from_chars(buffer, buffer + length, result);
+  if (end != buffer + length) {
+    return false;
+  }
+  if (error == std::errc::result_out_of_range) {
+    if (isTooLarge(buffer, length)) {
+      return false;
+    }
+    value = buffer[0] == '-' ? -0.0F : 0.0F;  // below single precision's range
+    return true;
+  }
+  if (error != std::errc()) {
+    return false;
+  }
+  value = result;
+  return true;
+}
+
+// Builds the canonical text of the parts, with the decimal point placed
+// `impliedDecimals` digits from the end of the mantissa when the text has no
+// point of its own.
+bool buildCanonical(const RealParts& parts, int impliedDecimals, char* buffer, std::size_t& length) {
+  length = 0;
+  if (parts.negative && !append(buffer, length, "-")) {
+    return false;
+  }
+  if (parts.hasPoint || impliedDecimals <= 0) {
+    if (!append(buffer, length, parts.integerDigits.empty() ? "0" : parts.integerDigits) ||
+        !append(buffer, length, ".") ||
+        !append(buffer, length, parts.fractionDigits.empty() ? "0" : parts.fractionDigits)) {
+      return false;
+    }
+  } else {
+    const std::string_view digits = parts.integerDigits;
+    const std::size_t fraction = static_cast<std::size_t>(impliedDecimals);
+    if (digits.size() > fraction) {
+      if (!append(buffer, length, digits.substr(0, digits.size() - fraction)) ||
+          !append(buffer, length, ".") || !append(buffer, length, digits.substr(digits.size() - fraction))) {
+        return false;
+      }
+    } else {
+      if (!append(buffer, length, "0.")) {
+        return false;
+      }
+      for (std::size_t i = digits.size(); i < fraction; ++i) {
+        if (!append(buffer, length, "0")) {
+          return false;
+        }
+      }
+      if (!append(buffer, length, digits)) {
+        return false;
+      }
+    }
+  }
+  if (!parts.exponentDigits.empty()) {
+    if (!append(buffer, length, parts.exponentNegative ? "e-" : "e") ||
+        !append(buffer, length, parts.exponentDigits)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool parseInteger(std::string_view text, std::int32_t& value) {
+  std::size_t pos = 0;
+  bool negative = false;
+  if (pos < text.size() && isSign(text[pos])) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  if (pos == text.size()) {
+    return false;
+  }
+  std::int64_t magnitude = 0;
+  for (; pos < text.size(); ++pos) {
+    if (!isDigit(text[pos])) {
+      return false;
+    }
+    magnitude = magnitude * 10 + (text[pos] - '0');
+    if (magnitude > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) {
+      return false;
+    }
+  }
+  const std::int64_t signedValue = negative ? -magnitude : magnitude;
+  if (signedValue > std::numeric_limits<std::int32_t>::max()) {
+    return false;
+  }
+  value = static_cast<std::int32_t>(signedValue);
+  return true;
+}
+
+bool parseReal(std::string_view text, float& value) {
+  RealParts parts;
+  if (!splitReal(text, parts) || (parts.integerDigits.empty() && parts.fractionDigits.empty())) {
+    return false;
+  }
+  char buffer[maxNumberText];
+  std::size_t length = 0;
+  return buildCanonical(parts, 0, buffer, length) && convertCanonical(buffer, length, value);
+}
+
+bool parseFixedPoint(std::string_view text, int decimals, float& value) {
+  RealParts parts;
+  if (!splitReal(text, parts)) {
+    return false;
+  }
+  if (parts.integerDigits.empty() && parts.fractionDigits.empty()) {
+    // Nothing but a sign or a point (or nothing at all) reads as zero, as
+    // Fortran's formatted input does; an exponent without digits does not.
+    if (!parts.exponentDigits.empty()) {
+      return false;
+    }
+    value = parts.negative ? -0.0F : 0.0F;
+    return true;
+  }
+  char buffer[maxNumberText];
+  std::size_t length = 0;
+  return buildCanonical(parts, decimals, buffer, length) && convertCanonical(buffer, length, value);
+}
+
+namespace {
+
+void rightJustify(char* out, int width, const char* text, int length) {
+  if (length > width) {
+    std::memset(out, '*', static_cast<std::size_t>(width));
+    return;
+  }
+  std::memset(out, ' ', static_cast<std::size_t>(width - length));
+  std::memcpy(out + (width - length), text, static_cast<std::size_t>(length));
+}
+
+void formatNonFinite(char* out, int width, float value) {
+  if (std::isnan(value)) {
+    rightJustify(out, width, "NaN", 3);
+    return;
+  }
+  const bool negative = value < 0;
+  const char* longText = negative ? "-Infinity" : "Infinity";
+  const char* shortText = negative ? "-Inf" : "Inf";
+  const int longLength = static_cast<int>(std::strlen(longText));
+  if (longLength <= width) {
+    rightJustify(out, width, longText, longLength);
+  } else {
+    rightJustify(out, width, shortText, static_cast<int>(std::strlen(shortText)));
+  }
+}
+
+}  // namespace
+
+void formatInteger(char* out, int width, std::int32_t value) {
+  char text[16];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  rightJustify(out, width, text, static_cast<int>(result.ptr - text));
+}
+
+void formatFixedPoint(char* out, int width, int decimals, float value) {
+  if (!std::isfinite(value)) {
+    formatNonFinite(out, width, value);
+    return;
+  }
+  // The largest float has 39 integer digits; decimals stay small.
+  char text[96];
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  int length = static_cast<int>(result.ptr - text);
+  char* start = text;
+  if (length > width) {
+    // Drop the optional 0 before the point when that makes it fit.
+    const bool negative = text[0] == '-';
+    const int zeroAt = negative ? 1 : 0;
+    if (text[zeroAt] == '0' && text[zeroAt + 1] == '.') {
+      if (negative) {
+        text[1] = '-';
+      }
+      ++start;
+      --length;
+    }
+  }
+  rightJustify(out, width, start, length);
+}
+
+}  // namespace kestran

@@ -1,0 +1,51 @@
+#pragma once
+// The program's one run-time failure: a report kind, the unit number of the
+// file it concerns and that file's name. Thrown wherever the run must stop and
+// caught once in main, which prints it and exits with status 1.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kestran {
+
+namespace report {
+inline constexpr std::string_view fileNotFound = "file not found";
+inline constexpr std::string_view cannotOpen = "cannot open file";
+inline constexpr std::string_view endOfFile = "end-of-file during read";
+inline constexpr std::string_view conversionError = "input conversion error";
+inline constexpr std::string_view listSyntaxError = "list-directed I/O syntax error";
+inline constexpr std::string_view cannotOverwrite = "cannot overwrite existing file";
+inline constexpr std::string_view cannotCreate = "cannot create file";
+inline constexpr std::string_view writeError = "write error";
+}  // namespace report
+
+// Units by which the program names its files in reports.
+namespace unit {
+inline constexpr int console = 5;
+inline constexpr int famp = 20;
+inline constexpr int entry = 21;
+inline constexpr int fint = 22;
+inline constexpr int intensity = 23;
+}  // namespace unit
+
+inline constexpr int noUnit = 0;
+
+class RunError : public std::runtime_error {
+ public:
+  // A report about a file: "kind, unit U, file F".
+  RunError(std::string_view kind, int unitNumber, std::string_view file);
+  // A report that concerns no file: the kind alone.
+  explicit RunError(std::string_view kind);
+
+  const std::string& kind() const { return kind_; }
+  int unitNumber() const { return unit_; }
+  const std::string& file() const { return file_; }
+
+ private:
+  std::string kind_;
+  int unit_;
+  std::string file_;
+};
+
+}  // namespace kestran
