@@ -4,11 +4,35 @@
 #include <iostream>
 
 #include "driver/dialogue.hpp"
+#include "driver/options.hpp"
 #include "reflections/run_error.hpp"
 
-int main() {
+namespace {
+
+constexpr int usageStatus = 2;
+
+int usageFailure(const kestran::UsageError& error) {
+  std::cout.flush();
+  std::cerr << "kestran: " << error.what() << '\n' << kestran::usageText();
+  return usageStatus;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
   try {
-    kestran::runDialogue(std::cin, std::cout);
+    const kestran::CommandLine line = kestran::parseCommandLine(argc, argv);
+    if (line.help) {
+      std::cout << kestran::usageText();
+      return 0;
+    }
+    if (line.version) {
+      std::cout << "kestran " KESTRAN_VERSION "\n";
+      return 0;
+    }
+    kestran::runDialogue(std::cin, std::cout, line.run);
+  } catch (const kestran::UsageError& error) {
+    return usageFailure(error);
   } catch (const kestran::RunError& error) {
     std::cout.flush();
     std::cerr << "kestran: " << error.what() << '\n';

@@ -1,10 +1,15 @@
 #include "driver/dialogue.hpp"
 
+#include <fstream>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "driver/file_preparation.hpp"
+#include "driver/options.hpp"
+#include "output/elimination_report.hpp"
 #include "output/normalisation.hpp"
+#include "output/stick_plot.hpp"
 #include "processing/elimination.hpp"
 #include "processing/ordering.hpp"
 #include "reflections/entry_readers.hpp"
@@ -106,21 +111,49 @@ void checkWritten(OutputFile& file) {
   }
 }
 
-void readOrderAndEliminate(ReflectionTable& table, RunFiles& files, LineReader& consoleIn, std::ostream& console,
-                           const GivenAnswers& given) {
+constexpr int reportUnit = 24;
+constexpr int plotUnit = 25;
+
+void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn, std::ostream& console,
+                  const GivenAnswers& given) {
   LineReader entry(files.entry, unit::entry, files.entryName);
   if (table.inputCode == codeSirpow) {
     table.D = askDelta(consoleIn, console, given);
     readEntryFile(table, entry, console);
-  } else {
-    readEntryFile(table, entry, console);
-    auto workspace = makeOrderingWorkspace();
-    orderReflections(table, *workspace, console);
-    if (table.inputCode == codeExpo) {
-      table.D = askDelta(consoleIn, console, given);
-    }
+    return;
   }
-  eliminateNeighbours(table);
+  readEntryFile(table, entry, console);
+  auto workspace = makeOrderingWorkspace();
+  orderReflections(table, *workspace, console);
+  if (table.inputCode == codeExpo) {
+    table.D = askDelta(consoleIn, console, given);
+  }
+}
+
+void writeExtraFile(const std::string& name, int unitNumber, const auto& write) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  if (!out.is_open()) {
+    throw RunError(report::cannotCreate, unitNumber, name);
+  }
+  write(out);
+  out.flush();
+  if (!out) {
+    throw RunError(report::writeError, unitNumber, name);
+  }
+}
+
+void writeReportAndPlot(const RunOptions& options, std::string_view baseName, const ReflectionTable& table,
+                        const std::vector<float>& amplitudesAsRead) {
+  if (options.reportFile.empty() && options.plotFile.empty()) {
+    return;
+  }
+  const std::vector<ReportRow> rows = describeElimination(table, amplitudesAsRead);
+  if (!options.reportFile.empty()) {
+    writeExtraFile(options.reportFile, reportUnit, [&](std::ostream& out) { writeEliminationReport(out, rows); });
+  }
+  if (!options.plotFile.empty()) {
+    writeExtraFile(options.plotFile, plotUnit, [&](std::ostream& out) { writeStickPlot(out, baseName, rows); });
+  }
 }
 
 }  // namespace
@@ -130,11 +163,13 @@ std::string measureBaseName(std::string_view answer) {
   return std::string(answer.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
-void runDialogue(std::istream& consoleInput, std::ostream& console, const GivenAnswers& given) {
+void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOptions& options) {
+  const GivenAnswers& given = options.answers;
   LineReader consoleIn(consoleInput, unit::console, "stdin");
   showMenu(console);
   const int inputCode = askInputCode(consoleIn, console, given);
   checkInputCode(inputCode);
+  checkDeltaAllowed(given, inputCode);
   showChosenData(console, inputCode);
   const std::string baseName = askBaseName(consoleIn, console, given);
 
@@ -143,11 +178,18 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const GivenA
 
   auto table = makeReflectionTable();
   table->inputCode = inputCode;
-  readOrderAndEliminate(*table, files, consoleIn, console, given);
+  readAndOrder(*table, files, consoleIn, console, given);
+  // The elimination overwrites removed amplitudes; the report shows them as read.
+  const bool wantsReport = !options.reportFile.empty() || !options.plotFile.empty();
+  const std::vector<float> amplitudesAsRead =
+      wantsReport ? std::vector<float>(table->FOBS.begin(), table->FOBS.begin() + table->n) : std::vector<float>();
+  eliminateNeighbours(*table);
   writeOutputFiles(*table, console, files.famp.stream, files.fint.stream, files.intensity.stream);
   checkWritten(files.famp);
   checkWritten(files.fint);
   checkWritten(files.intensity);
+  // Output changes only FOBS and SIGF, which the report does not take from the table.
+  writeReportAndPlot(options, baseName, *table, amplitudesAsRead);
   finalPause(consoleIn, console, given);
 }
 

@@ -19,10 +19,17 @@ struct GivenAnswers {
   bool pause = true;
 };
 
+// Everything a run may be given besides the console answers.
+struct RunOptions {
+  GivenAnswers answers;
+  std::string reportFile;  // tab-separated elimination report, when not empty
+  std::string plotFile;    // SVG stick diagram, when not empty
+};
+
 // The base name as typed: the whole answer line less its trailing blanks.
 std::string measureBaseName(std::string_view answer);
 
 // Runs the program once; failures are thrown as RunError.
-void runDialogue(std::istream& consoleIn, std::ostream& console, const GivenAnswers& given = {});
+void runDialogue(std::istream& consoleIn, std::ostream& console, const RunOptions& options = {});
 
 }  // namespace kestran

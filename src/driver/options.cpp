@@ -1,0 +1,92 @@
+#include "driver/options.hpp"
+
+#include <getopt.h>
+
+#include <string_view>
+
+#include "reflections/number_text.hpp"
+
+namespace kestran {
+
+namespace {
+
+enum OptionId { optCode = 'c', optDelta = 'd', optNoPause = 'n', optReport = 'r', optPlot = 'p', optHelp = 'h',
+                optVersion = 'V' };
+
+int parseCode(std::string_view text) {
+  std::int32_t code = 0;
+  if (!parseInteger(text, code) || code < 1 || code > 4) {
+    throw UsageError("--code must be 1, 2, 3 or 4, not '" + std::string(text) + "'");
+  }
+  return code;
+}
+
+float parseDelta(std::string_view text) {
+  float delta = 0;
+  if (!parseReal(text, delta)) {
+    throw UsageError("--delta must be a number, not '" + std::string(text) + "'");
+  }
+  return delta;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(int argc, char* argv[]) {
+  static const option longOptions[] = {
+      {"code", required_argument, nullptr, optCode},     {"delta", required_argument, nullptr, optDelta},
+      {"no-pause", no_argument, nullptr, optNoPause},    {"report", required_argument, nullptr, optReport},
+      {"plot", required_argument, nullptr, optPlot},     {"help", no_argument, nullptr, optHelp},
+      {"version", no_argument, nullptr, optVersion},     {nullptr, 0, nullptr, 0},
+  };
+  CommandLine line;
+  GivenAnswers& given = line.run.answers;
+  optind = 1;
+  opterr = 0;  // our own message instead of getopt's
+  for (;;) {
+    const int id = getopt_long(argc, argv, "", longOptions, nullptr);
+    if (id == -1) {
+      break;
+    }
+    switch (id) {
+      case optCode: given.inputCode = parseCode(optarg); break;
+      case optDelta: given.delta = parseDelta(optarg); break;
+      case optNoPause: given.pause = false; break;
+      case optReport: line.run.reportFile = optarg; break;
+      case optPlot: line.run.plotFile = optarg; break;
+      case optHelp: line.help = true; break;
+      case optVersion: line.version = true; break;
+      default:
+        throw UsageError(std::string("unknown option or missing value: ") + argv[optind - 1]);
+    }
+  }
+  if (optind < argc) {
+    given.baseName = argv[optind++];
+  }
+  if (optind < argc) {
+    throw UsageError(std::string("more than one base name: ") + argv[optind]);
+  }
+  if (given.inputCode) {
+    checkDeltaAllowed(given, *given.inputCode);
+  }
+  return line;
+}
+
+void checkDeltaAllowed(const GivenAnswers& given, int inputCode) {
+  if (given.delta && (inputCode == 1 || inputCode == 4)) {
+    throw UsageError("--delta is refused for codes 1 and 4: FULLPROF files carry their own window");
+  }
+}
+
+const char* usageText() {
+  return "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
+         "       kestran --help | --version\n"
+         "  --code N       input code: 1 FULLPROF JFOU=2, 4 FULLPROF JFOU=4, 2 SIRPOW, 3 EXPO\n"
+         "  --delta X      DELTA for codes 2 and 3 (window = DELTA x peak width)\n"
+         "  --no-pause     end without the final pause\n"
+         "  --report FILE  write a tab-separated elimination report\n"
+         "  --plot FILE    write an SVG stick diagram of the reflections\n"
+         "  BASENAME       entry file name without extension\n"
+         "Answers not given are asked for at the console.\n";
+}
+
+}  // namespace kestran

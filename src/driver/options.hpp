@@ -1,0 +1,31 @@
+#pragma once
+// The command line: answers given in advance and the optional report and plot.
+//   kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]
+
+#include <stdexcept>
+#include <string>
+
+#include "driver/dialogue.hpp"
+
+namespace kestran {
+
+// A command line that cannot be used; main prints the usage and exits with 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct CommandLine {
+  RunOptions run;
+  bool help = false;
+  bool version = false;
+};
+
+CommandLine parseCommandLine(int argc, char* argv[]);
+
+// Refuses --delta with a FULLPROF code, whose window comes from the file.
+void checkDeltaAllowed(const GivenAnswers& given, int inputCode);
+
+const char* usageText();
+
+}  // namespace kestran

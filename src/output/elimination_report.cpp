@@ -1,0 +1,98 @@
+#include "output/elimination_report.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+namespace kestran {
+
+namespace {
+
+bool usesWidthWindow(int inputCode) { return inputCode == 2 || inputCode == 3; }
+
+// The same window and distance the elimination used for pair (i, i+1).
+double pairWindow(const ReflectionTable& table, int i) {
+  return usesWidthWindow(table.inputCode) ? double{table.D} * table.EXTRA[i] : double{table.D};
+}
+
+double pairDistance(const ReflectionTable& table, int i) {
+  return std::fabs(double{table.POS[i]} - table.POS[i + 1]);
+}
+
+RowStatus statusOf(bool removedInInput, bool byPrevious, bool byNext) {
+  if (removedInInput) {
+    return RowStatus::RemovedInInput;
+  }
+  if (byPrevious && byNext) {
+    return RowStatus::RemovedByBoth;
+  }
+  if (byPrevious) {
+    return RowStatus::RemovedByPrevious;
+  }
+  return byNext ? RowStatus::RemovedByNext : RowStatus::Kept;
+}
+
+std::string number(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.4f", value);
+  return text;
+}
+
+}  // namespace
+
+std::vector<ReportRow> describeElimination(const ReflectionTable& table, const std::vector<float>& amplitudesAsRead) {
+  std::vector<ReportRow> rows(static_cast<std::size_t>(table.n));
+  for (int i = 0; i < table.n; ++i) {
+    ReportRow& row = rows[static_cast<std::size_t>(i)];
+    row.h = table.H[i];
+    row.k = table.K[i];
+    row.l = table.L[i];
+    row.twoTheta = table.POS[i];
+    row.amplitude = amplitudesAsRead[static_cast<std::size_t>(i)];
+    row.hasWidth = usesWidthWindow(table.inputCode);
+    row.width = table.EXTRA[i];
+    row.hasPrevious = i > 0;
+    row.hasNext = i + 1 < table.n;
+    bool byPrevious = false;
+    bool byNext = false;
+    if (row.hasPrevious) {
+      row.distancePrevious = pairDistance(table, i - 1);
+      byPrevious = row.distancePrevious < pairWindow(table, i - 1);
+    }
+    if (row.hasNext) {
+      row.window = pairWindow(table, i);
+      row.distanceNext = pairDistance(table, i);
+      byNext = row.distanceNext < row.window;
+    }
+    row.status = statusOf(row.amplitude == removedMarker, byPrevious, byNext);
+  }
+  return rows;
+}
+
+const char* statusText(RowStatus status) {
+  switch (status) {
+    case RowStatus::Kept:
+      return "kept";
+    case RowStatus::RemovedInInput:
+      return "removed in input";
+    case RowStatus::RemovedByPrevious:
+      return "removed by previous";
+    case RowStatus::RemovedByNext:
+      return "removed by next";
+    case RowStatus::RemovedByBoth:
+      return "removed by both";
+  }
+  return "";
+}
+
+void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows) {
+  out << "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\n";
+  for (const ReportRow& row : rows) {
+    out << row.h << '\t' << row.k << '\t' << row.l << '\t' << number(row.twoTheta) << '\t'
+        << number(row.amplitude) << '\t' << (row.hasWidth ? number(row.width) : "") << '\t'
+        << (row.hasNext ? number(row.window) : "") << '\t'
+        << (row.hasPrevious ? number(row.distancePrevious) : "") << '\t'
+        << (row.hasNext ? number(row.distanceNext) : "") << '\t' << statusText(row.status) << '\n';
+  }
+}
+
+}  // namespace kestran

@@ -1,0 +1,35 @@
+#pragma once
+// What the elimination did, row by row: the tab-separated report and the data
+// behind the stick plot. Built from the table after the elimination, with the
+// amplitudes as they were read (the elimination overwrites removed ones).
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "reflections/reflection_table.hpp"
+
+namespace kestran {
+
+enum class RowStatus { Kept, RemovedInInput, RemovedByPrevious, RemovedByNext, RemovedByBoth };
+
+struct ReportRow {
+  int h = 0, k = 0, l = 0;
+  float twoTheta = 0;
+  float amplitude = 0;         // as read
+  bool hasWidth = false;       // SIRPOW and EXPO rows carry a peak width
+  float width = 0;
+  bool hasNext = false, hasPrevious = false;
+  double window = 0;           // window of the pair with the next row
+  double distancePrevious = 0, distanceNext = 0;
+  RowStatus status = RowStatus::Kept;
+};
+
+// `amplitudesAsRead` holds FOBS of rows 1..n before the elimination.
+std::vector<ReportRow> describeElimination(const ReflectionTable& table, const std::vector<float>& amplitudesAsRead);
+
+const char* statusText(RowStatus status);
+
+void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows);
+
+}  // namespace kestran

@@ -1,0 +1,122 @@
+// The command-line options against the classic dialogue: the same files and
+// the same console lines, less the prompts of the answers given.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "../test_support.hpp"
+#include "run_program.hpp"
+
+namespace kestran::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path examples = fs::path(KESTRAN_SOURCE_DIR) / "examples";
+
+struct Flavour {
+  const char* entry;  // relative to examples/
+  int code;
+  const char* delta;  // empty for the FULLPROF codes
+};
+
+const Flavour flavours[] = {
+    {"quartzite.dat", 1, ""},
+    {"quartzite4.dat", 4, ""},
+    {"quartzite.hkl", 3, "1.0"},
+    {"sirpow/quartzite.hkl", 2, "1.0"},
+};
+
+std::string withoutText(std::string text, const std::string& piece) {
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at)) {
+    text.erase(at, piece.size());
+  }
+  return text;
+}
+
+std::string withoutPrompts(std::string console) {
+  console = withoutText(console, "       Give code 1,2,3 or 4 :  ");
+  console = withoutText(console, "  entry file (no extension) ??");
+  console = withoutText(console,
+                        "\n\n  Give DELTA in DELTA*FWHM for eliminating reflections\n"
+                        "   separated by less than DELTA*FWHM :    DELTA ? ");
+  return withoutText(console, "\n  Type any number for ending ");
+}
+
+struct FlavourRun {
+  ProcessResult result;
+  std::string famp, fint, intensity;
+};
+
+FlavourRun runFlavour(const Flavour& flavour, bool withOptions, const std::string& extra = "") {
+  static int counter = 0;
+  TempDir dir;
+  const fs::path entry = examples / flavour.entry;
+  const std::string base = entry.stem().string();
+  fs::copy_file(entry, dir.path() / entry.filename());
+  const std::string delta = flavour.delta;
+  const std::string answers = std::to_string(flavour.code) + "\n" + base + "\n" + (delta.empty() ? "" : delta + "\n") + "0\n";
+  const std::string stdinFile = dir.file("answers" + std::to_string(++counter));
+  std::string arguments;
+  if (withOptions) {
+    arguments = "--code " + std::to_string(flavour.code) + (delta.empty() ? "" : " --delta " + delta) +
+                " --no-pause " + extra + " " + base;
+  } else {
+    writeFile(stdinFile, answers);
+  }
+  FlavourRun run;
+  run.result = runKestran(dir.path().string(), withOptions ? "" : stdinFile, arguments);
+  run.famp = readFile(dir.file(base + "F.hkl"));
+  run.fint = readFile(dir.file(base + "I.hkl"));
+  run.intensity = readFile(dir.file(base + ".int"));
+  return run;
+}
+
+TEST(CommandLineRuns, OptionsGiveTheSameFilesAndLinesAsTheDialogue) {
+  for (const Flavour& flavour : flavours) {
+    const FlavourRun classic = runFlavour(flavour, false);
+    const FlavourRun batch = runFlavour(flavour, true);
+    ASSERT_EQ(classic.result.status, 0) << flavour.entry << classic.result.errors;
+    ASSERT_EQ(batch.result.status, 0) << flavour.entry << batch.result.errors;
+    EXPECT_FALSE(classic.famp.empty());
+    EXPECT_EQ(batch.famp, classic.famp) << flavour.entry;
+    EXPECT_EQ(batch.fint, classic.fint) << flavour.entry;
+    EXPECT_EQ(batch.intensity, classic.intensity) << flavour.entry;
+    EXPECT_EQ(batch.result.console, withoutPrompts(classic.result.console)) << flavour.entry;
+  }
+}
+
+TEST(CommandLineRuns, ReportAndPlotLeaveTheFilesUnchanged) {
+  const FlavourRun plain = runFlavour(flavours[2], true);
+  TempDir dir;
+  const std::string report = dir.file("report.tsv");
+  const std::string plot = dir.file("plot.svg");
+  const FlavourRun withReport = runFlavour(flavours[2], true, "--report " + report + " --plot " + plot);
+  ASSERT_EQ(withReport.result.status, 0) << withReport.result.errors;
+  EXPECT_EQ(withReport.famp, plain.famp);
+  EXPECT_EQ(withReport.intensity, plain.intensity);
+  const std::string table = readFile(report);
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 51);  // header and 50 reflections
+  EXPECT_NE(readFile(plot).find("</svg>"), std::string::npos);
+}
+
+TEST(CommandLineRuns, UsageErrorsExitWithTwoBeforeAnyFile) {
+  const char* lines[] = {"--code 7 x", "--code 1 --delta 0.5 x", "--delta wide x", "--frobnicate", "a b"};
+  for (const char* line : lines) {
+    TempDir dir;
+    const fs::path work = dir.path() / "run";
+    fs::create_directory(work);
+    writeFile((work / "x.dat").string(), "10 10 10 90 90 90 1.5\n0 0.1\n");
+    const ProcessResult result = runKestran(work.string(), "", line);
+    EXPECT_EQ(result.status, 2) << line;
+    EXPECT_EQ(result.errors.rfind("kestran: ", 0), 0U) << line;
+    EXPECT_NE(result.errors.find("usage: kestran"), std::string::npos) << line;
+    EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 1) << line;
+  }
+}
+
+}  // namespace
+}  // namespace kestran::testing

@@ -1,0 +1,157 @@
+#include "output/elimination_report.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "output/stick_plot.hpp"
+#include "processing/elimination.hpp"
+
+namespace kestran {
+namespace {
+
+// Four EXPO rows in 2theta order: the first two closer than DELTA x width,
+// the third alone, the fourth marked removed in the input itself.
+struct SmallRun {
+  std::unique_ptr<ReflectionTable> table = makeReflectionTable();
+  std::vector<float> amplitudes;
+  SmallRun() {
+    ReflectionTable& t = *table;
+    t.inputCode = 3;
+    t.D = 2.0F;
+    t.n = 4;
+    const float pos[] = {10.0F, 10.1F, 20.0F, 30.0F};
+    const float width[] = {0.1F, 0.1F, 0.2F, 0.3F};
+    const float fobs[] = {100.0F, 50.0F, 80.0F, -1.0F};
+    for (int i = 0; i < t.n; ++i) {
+      t.H[i] = i + 1;
+      t.POS[i] = pos[i];
+      t.EXTRA[i] = width[i];
+      t.FOBS[i] = fobs[i];
+    }
+    amplitudes.assign(t.FOBS.begin(), t.FOBS.begin() + t.n);
+    eliminateNeighbours(t);
+  }
+};
+
+TEST(EliminationReport, RowsCheckedByHand) {
+  SmallRun run;
+  const std::vector<ReportRow> rows = describeElimination(*run.table, run.amplitudes);
+  ASSERT_EQ(rows.size(), 4U);
+  EXPECT_EQ(rows[0].status, RowStatus::RemovedByNext);
+  EXPECT_EQ(rows[1].status, RowStatus::RemovedByPrevious);
+  EXPECT_EQ(rows[2].status, RowStatus::Kept);
+  EXPECT_EQ(rows[3].status, RowStatus::RemovedInInput);
+  EXPECT_EQ(rows[0].amplitude, 100.0F);  // as read, not the marker
+  EXPECT_NEAR(rows[0].window, 0.2, 1e-6);
+  EXPECT_NEAR(rows[1].distancePrevious, 0.1, 1e-5);
+  EXPECT_FALSE(rows[0].hasPrevious);
+  EXPECT_FALSE(rows[3].hasNext);
+
+  std::ostringstream out;
+  writeEliminationReport(out, rows);
+  EXPECT_EQ(out.str(),
+            "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\n"
+            "1\t0\t0\t10.0000\t100.0000\t0.1000\t0.2000\t\t0.1000\tremoved by next\n"
+            "2\t0\t0\t10.1000\t50.0000\t0.1000\t0.2000\t0.1000\t9.9000\tremoved by previous\n"
+            "3\t0\t0\t20.0000\t80.0000\t0.2000\t0.4000\t9.9000\t10.0000\tkept\n"
+            "4\t0\t0\t30.0000\t-1.0000\t0.3000\t\t10.0000\t\tremoved in input\n");
+}
+
+TEST(EliminationReport, FixedWindowRowsHaveNoWidth) {
+  auto table = makeReflectionTable();
+  table->inputCode = 1;
+  table->D = 0.5F;
+  table->n = 3;
+  const float pos[] = {5.0F, 5.2F, 5.4F};
+  for (int i = 0; i < 3; ++i) {
+    table->POS[i] = pos[i];
+    table->FOBS[i] = 10.0F;
+  }
+  const std::vector<float> amplitudes(3, 10.0F);
+  eliminateNeighbours(*table);
+  const std::vector<ReportRow> rows = describeElimination(*table, amplitudes);
+  EXPECT_EQ(rows[1].status, RowStatus::RemovedByBoth);
+  EXPECT_FALSE(rows[0].hasWidth);
+  EXPECT_EQ(rows[2].window, 0.0);
+}
+
+// Checks that every tag is closed in order, attributes are quoted and no bare
+// ampersand or angle bracket stands in text: enough to be well-formed here.
+bool isWellFormedXml(const std::string& text, std::string& problem) {
+  std::vector<std::string> open;
+  std::size_t pos = 0;
+  while ((pos = text.find('<', pos)) != std::string::npos) {
+    const std::size_t end = text.find('>', pos);
+    if (end == std::string::npos) {
+      problem = "unclosed tag";
+      return false;
+    }
+    std::string tag = text.substr(pos + 1, end - pos - 1);
+    pos = end + 1;
+    if (tag.front() == '?') {
+      continue;
+    }
+    if (std::count(tag.begin(), tag.end(), '"') % 2 != 0 || tag.find('<') != std::string::npos) {
+      problem = "bad attributes in <" + tag + ">";
+      return false;
+    }
+    const bool closing = tag.front() == '/';
+    const bool selfClosing = tag.back() == '/';
+    const std::string name = tag.substr(closing ? 1 : 0, tag.find_first_of(" /", 1) - (closing ? 1 : 0));
+    if (closing) {
+      if (open.empty() || open.back() != name) {
+        problem = "mismatched </" + name + ">";
+        return false;
+      }
+      open.pop_back();
+    } else if (!selfClosing) {
+      open.push_back(name);
+    }
+  }
+  for (std::size_t amp = text.find('&'); amp != std::string::npos; amp = text.find('&', amp + 1)) {
+    if (text.compare(amp, 5, "&amp;") != 0 && text.compare(amp, 4, "&lt;") != 0 && text.compare(amp, 4, "&gt;") != 0 &&
+        text.compare(amp, 6, "&quot;") != 0) {
+      problem = "bare ampersand";
+      return false;
+    }
+  }
+  if (!open.empty()) {
+    problem = "unclosed <" + open.back() + ">";
+  }
+  return open.empty();
+}
+
+TEST(StickPlot, IsWellFormedAndCountsTheRows) {
+  SmallRun run;
+  const std::vector<ReportRow> rows = describeElimination(*run.table, run.amplitudes);
+  std::ostringstream out;
+  writeStickPlot(out, "a<b & c", rows);
+  const std::string svg = out.str();
+  std::string problem;
+  EXPECT_TRUE(isWellFormedXml(svg, problem)) << problem;
+  EXPECT_NE(svg.find("a&lt;b &amp; c: 4 reflections, 1 kept, 3 removed"), std::string::npos);
+  std::size_t kept = 0, removed = 0;
+  for (std::size_t at = svg.find("class=\"kept\""); at != std::string::npos; at = svg.find("class=\"kept\"", at + 1)) {
+    ++kept;
+  }
+  for (std::size_t at = svg.find("class=\"removed\""); at != std::string::npos;
+       at = svg.find("class=\"removed\"", at + 1)) {
+    ++removed;
+  }
+  EXPECT_EQ(kept, 1U);
+  EXPECT_EQ(removed, 3U);
+}
+
+TEST(StickPlot, CheckerRejectsBrokenXml) {
+  std::string problem;
+  EXPECT_FALSE(isWellFormedXml("<svg><g></svg></g>", problem));
+  EXPECT_FALSE(isWellFormedXml("<svg>a & b</svg>", problem));
+  EXPECT_FALSE(isWellFormedXml("<svg><line x=\"1/></svg>", problem));
+}
+
+}  // namespace
+}  // namespace kestran
