@@ -1,0 +1,458 @@
+#include "reflections/entry_readers.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "reflections/cell_geometry.hpp"
+#include "reflections/run_error.hpp"
+
+namespace kestran {
+namespace {
+
+constexpr int fullprof2 = 1;
+constexpr int sirpow = 2;
+constexpr int expo = 3;
+constexpr int fullprof4 = 4;
+
+constexpr const char* entryName = "abc.dat";
+constexpr const char* cubicCellLine = "10 10 10 90 90 90 1.5406\n";
+constexpr const char* truncationLine = "  Your data will be truncated at 40000 hkl\n";
+constexpr float cubicFirstShell = 0.0059336214F;  // s of (1,0,0) in the cubic cell
+
+struct ReadResult {
+  std::unique_ptr<ReflectionTable> table;
+  int n = 0;
+  std::string console;
+};
+
+// Reads `text` as the entry file of `code` into a fresh table whose D holds
+// `presetD` (the DELTA the dialogue may have stored before the read).
+ReadResult readText(int code, const std::string& text, float presetD = 0) {
+  ReadResult result;
+  result.table = makeReflectionTable();
+  result.table->inputCode = code;
+  result.table->D = presetD;
+  std::istringstream in(text);
+  LineReader entry(in, unit::entry, entryName);
+  std::ostringstream console;
+  result.n = readEntryFile(*result.table, entry, console);
+  result.console = console.str();
+  return result;
+}
+
+RunError readFailure(int code, const std::string& text) {
+  try {
+    (void)readText(code, text);
+  } catch (const RunError& error) {
+    return error;
+  }
+  ADD_FAILURE() << "the read did not fail";
+  return RunError("no failure");
+}
+
+// Every column a reader may fill, for one row.
+struct Row {
+  int h, k, l;
+  float fobs, sigf, extra;
+  int flag;
+};
+
+void expectRow(const ReflectionTable& t, int index, const Row& row) {
+  SCOPED_TRACE("row " + std::to_string(index + 1));
+  EXPECT_EQ(t.H[index], row.h);
+  EXPECT_EQ(t.K[index], row.k);
+  EXPECT_EQ(t.L[index], row.l);
+  EXPECT_EQ(t.FOBS[index], row.fobs);
+  EXPECT_EQ(t.SIGF[index], row.sigf);
+  EXPECT_EQ(t.EXTRA[index], row.extra);
+  EXPECT_EQ(t.FLAG[index], row.flag);
+  EXPECT_EQ(t.ORDER[index], 0);
+}
+
+float cubicPosition(int h, int k, int l) {
+  return sinSquaredTheta(prepareReciprocalCell({10, 10, 10, 90, 90, 90, 1.5406F}), h, k, l);
+}
+
+std::string layoutALine(int h, int k, int l, double fobs, double sigf, int flag) {
+  char line[64];
+  std::snprintf(line, sizeof line, "%4d%4d%4d%8.2f%8.3f%4d\n", h, k, l, fobs, sigf, flag);
+  return line;
+}
+
+std::string fullprofFile(const std::string& countLine, int lines) {
+  std::string text = std::string(cubicCellLine) + countLine;
+  for (int i = 0; i < lines; ++i) {
+    text += layoutALine(i % 5, i % 3, i % 7, i % 1000 + 0.25, 0.5, i % 9);
+  }
+  return text;
+}
+
+std::string expoReflections(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += std::to_string(i % 5) + " " + std::to_string(i % 3) + " " + std::to_string(i % 7) + " 0.1 " +
+            std::to_string(i % 1000) + ".5\n";
+  }
+  return text;
+}
+
+std::string sirpowReflections(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += std::to_string(i % 5) + " 1 2 7 0.5 " + std::to_string(i % 150) + ".25 0.08 400.0 6.0\n";
+  }
+  return text;
+}
+
+// ---------------------------------------------------------------- FULLPROF
+
+TEST(EntryReaderFullprof, LayoutAFillsItsColumnsAndPositions) {
+  const std::string text = std::string(cubicCellLine) + "2 0.15\n" +
+                           "   1   0   0  123.45   1.234   1  12.3456  -0.1234   7          88.888\n"
+                           "   0   2  -1    1234    5678  -3\n";
+  const ReadResult r = readText(fullprof2, text);
+  const ReflectionTable& t = *r.table;
+  ASSERT_EQ(r.n, 2);
+  EXPECT_EQ(t.n, 2);
+  EXPECT_EQ(t.N, 2);
+  EXPECT_EQ(t.D, 0.15F);
+  EXPECT_EQ(t.cell.a, 10.0F);
+  EXPECT_EQ(t.cell.gamma, 90.0F);
+  EXPECT_EQ(t.cell.wavelength, 1.5406F);
+
+  expectRow(t, 0, {1, 0, 0, 123.45F, 1.234F, 0, 1});
+  expectRow(t, 1, {0, 2, -1, 12.34F, 5.678F, 0, -3});  // no point: the last digits are the fraction
+  expectRow(t, 2, {0, 0, 0, 0, 0, 0, 0});
+  EXPECT_EQ(t.POS[0], cubicFirstShell);
+  EXPECT_EQ(t.POS[1], cubicPosition(0, 2, -1));
+  EXPECT_EQ(t.POS[2], 0.0F);
+  EXPECT_EQ(r.console, "");
+}
+
+TEST(EntryReaderFullprof, LayoutBFillsItsColumnsAndLeavesFlag) {
+  const std::string text = std::string(cubicCellLine) + "2 0.2\n" +
+                           "   1   1   0  987.6543    1.2345   -0.0500\n"
+                           "  -2   0   3     12345\n";  // short line: the rest reads as zero
+  const ReadResult r = readText(fullprof4, text);
+  const ReflectionTable& t = *r.table;
+  ASSERT_EQ(r.n, 2);
+  expectRow(t, 0, {1, 1, 0, 987.6543F, 1.2345F, -0.05F, 0});
+  expectRow(t, 1, {-2, 0, 3, 1.2345F, 0, 0, 0});
+  EXPECT_EQ(t.POS[0], 0.011867243F);
+  EXPECT_EQ(t.POS[1], cubicPosition(-2, 0, 3));
+}
+
+struct CountCase {
+  const char* name;
+  const char* countLine;
+  int linesInFile;
+  int expectedN;
+  int expectedRows;
+  bool truncated;
+};
+
+void PrintTo(const CountCase& c, std::ostream* out) { *out << c.name; }
+
+class EntryReaderCountLine : public ::testing::TestWithParam<CountCase> {};
+
+TEST_P(EntryReaderCountLine, ReadsExactlyTheCountedLines) {
+  const CountCase& c = GetParam();
+  const ReadResult r = readText(fullprof2, fullprofFile(c.countLine, c.linesInFile));
+  const ReflectionTable& t = *r.table;
+  EXPECT_EQ(r.n, c.expectedRows);
+  EXPECT_EQ(t.n, c.expectedRows);
+  EXPECT_EQ(t.N, c.expectedN);
+  EXPECT_EQ(r.console, c.truncated ? truncationLine : "");
+  if (c.expectedRows > 0) {
+    const int last = c.expectedRows - 1;
+    EXPECT_EQ(t.H[last], last % 5);
+    EXPECT_EQ(t.L[last], last % 7);
+    EXPECT_EQ(t.FOBS[last], static_cast<float>(last % 1000 + 0.25));
+    EXPECT_EQ(t.FLAG[last], last % 9);
+  }
+  if (c.expectedRows < MAXREF) {
+    EXPECT_EQ(t.FOBS[c.expectedRows], 0.0F) << "a line beyond the count was read";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, EntryReaderCountLine,
+    ::testing::Values(CountCase{"threeOfFive", "3 0.1\n", 5, 3, 3, false},
+                      CountCase{"zeroReadsNothing", "0 0.1\n", 2, 0, 0, false},
+                      CountCase{"zeroWithEmptyList", "0 0.1\n", 0, 0, 0, false},
+                      CountCase{"negativeReadsNothing", "-4 0.1\n", 2, -4, 0, false},
+                      CountCase{"capacityExactly", "40000 0.1\n", MAXREF, MAXREF, MAXREF, false},
+                      CountCase{"oneAboveCapacity", "40001 0.1\n", MAXREF, MAXREF, MAXREF, true},
+                      CountCase{"farAboveCapacity", "123456 0.1\n", MAXREF + 3, MAXREF, MAXREF, true}),
+    [](const ::testing::TestParamInfo<CountCase>& info) { return std::string(info.param.name); });
+
+TEST(EntryReaderFullprof, LinesAfterTheCountAreNeverLooked) {
+  const std::string text = fullprofFile("2 0.1\n", 2) + "this is not a reflection\n";
+  EXPECT_EQ(readText(fullprof2, text).n, 2);
+}
+
+TEST(EntryReaderFullprof, CellAndCountOverSeveralLinesAndRestOfLineDropped) {
+  const std::string text = "10, 10\n10 90\n90 90 1.5406 these words are dropped\n1\n0.3 ignored\n" +
+                           layoutALine(0, 0, 1, 5.0, 0.5, 2);
+  const ReadResult r = readText(fullprof2, text);
+  EXPECT_EQ(r.n, 1);
+  EXPECT_EQ(r.table->D, 0.3F);
+  EXPECT_EQ(r.table->cell.c, 10.0F);
+  EXPECT_EQ(r.table->cell.wavelength, 1.5406F);
+  EXPECT_EQ(r.table->POS[0], cubicFirstShell);
+}
+
+TEST(EntryReaderFullprof, CrLfLinesReadLikeLfLines) {
+  const std::string text =
+      "10 10 10 90 90 90 1.5406\r\n1 0.1\r\n"
+      "   1   0   0   12.3456\r\n";
+  const ReadResult r = readText(fullprof4, text);
+  ASSERT_EQ(r.n, 1);
+  EXPECT_EQ(r.table->FOBS[0], 12.3456F);
+  EXPECT_EQ(r.table->SIGF[0], 0.0F);
+  EXPECT_EQ(r.table->POS[0], cubicFirstShell);
+}
+
+TEST(EntryReaderFullprof, AnyOtherCodeReadsAsLayoutA) {
+  const ReadResult r = readText(7, fullprofFile("1 0.1\n", 1));
+  EXPECT_EQ(r.n, 1);
+  EXPECT_EQ(r.table->FOBS[0], 0.25F);
+}
+
+// --------------------------------------------------------------------- EXPO
+
+TEST(EntryReaderExpo, FillsItsColumnsAndStopsAtPartialReflection) {
+  const std::string text =
+      "EXPO header line\n"
+      "10 10\n10 90 90\n90 1.5406\n"   // a cell over several lines
+      "1 0 0 0.12 45.6\n"
+      "0 1\n 1 0.2 33.0\n"             // a reflection over two lines
+      "2,0,0,0.3,7 trailing values 9 9\n"
+      "1 1 1\n";                       // the file ends inside this one
+  const ReadResult r = readText(expo, text, 2.5F);
+  const ReflectionTable& t = *r.table;
+  ASSERT_EQ(r.n, 3);
+  EXPECT_EQ(t.n, 3);
+  EXPECT_EQ(t.N, MAXREF);
+  EXPECT_EQ(t.D, 2.5F) << "D holds DELTA and is not the reader's";
+  EXPECT_EQ(t.cell.beta, 90.0F);
+  EXPECT_EQ(t.cell.wavelength, 1.5406F);
+
+  expectRow(t, 0, {1, 0, 0, 45.6F, 0, 0.12F, 0});
+  expectRow(t, 1, {0, 1, 1, 33.0F, 0, 0.2F, 0});
+  expectRow(t, 2, {2, 0, 0, 7.0F, 0, 0.3F, 0});
+  EXPECT_EQ(t.POS[0], cubicFirstShell);
+  EXPECT_EQ(t.POS[1], cubicPosition(0, 1, 1));
+  EXPECT_EQ(t.POS[2], cubicPosition(2, 0, 0));
+  EXPECT_EQ(t.POS[3], 0.0F) << "the partial reflection got a position";
+  EXPECT_EQ(r.console, "");
+}
+
+TEST(EntryReaderExpo, NoReflectionsGiveAnEmptyList) {
+  EXPECT_EQ(readText(expo, std::string("header\n") + cubicCellLine).n, 0);
+  EXPECT_EQ(readText(expo, std::string("header\n") + cubicCellLine + "\n  \n").n, 0);
+}
+
+TEST(EntryReaderExpo, NullsRepeatsAndSlashLeaveOrFillValues) {
+  const std::string text = std::string("header\n") + cubicCellLine +
+                           "1,,3 0.5 7.0\n"   // k is null: keeps the fresh zero
+                           "2 0 0 2*0.25\n"   // width and amplitude both 0.25
+                           "0 0 1 /\n"        // width and amplitude unchanged
+                           "3*1 0.5,\n9.5\n"; // a comma ending a line is one separator
+  const ReadResult r = readText(expo, text);
+  const ReflectionTable& t = *r.table;
+  ASSERT_EQ(r.n, 4);
+  expectRow(t, 0, {1, 0, 3, 7.0F, 0, 0.5F, 0});
+  expectRow(t, 1, {2, 0, 0, 0.25F, 0, 0.25F, 0});
+  expectRow(t, 2, {0, 0, 1, 0, 0, 0, 0});
+  expectRow(t, 3, {1, 1, 1, 9.5F, 0, 0.5F, 0});
+}
+
+TEST(EntryReaderExpo, CrLfLinesReadLikeLfLines) {
+  const ReadResult r = readText(expo, "header\r\n10 10 10 90 90 90 1.5406\r\n1 0 0 0.12 45.6\r\n");
+  ASSERT_EQ(r.n, 1);
+  EXPECT_EQ(r.table->FOBS[0], 45.6F);
+  EXPECT_EQ(r.table->POS[0], cubicFirstShell);
+}
+
+// ------------------------------------------------------------------- SIRPOW
+
+TEST(EntryReaderSirpow, SquareRootAndHalf) {
+  const std::string text =
+      "title\nsecond header\n"
+      "1 2 3 7 0.5 12.5 0.08 400.0 6.0\n"
+      "-1 0 4 1 1.0\n 33.25 0.1 2.0 0.3\n"  // over two lines
+      "2 2 2 1 1.0 40.0 0.2 -400.0 6.0\n"   // negative intensity
+      "0 0 1 1 1.0 41.0\n";                  // the file ends inside this one
+  const ReadResult r = readText(sirpow, text, 1.5F);
+  const ReflectionTable& t = *r.table;
+  ASSERT_EQ(r.n, 3);
+  EXPECT_EQ(t.n, 3);
+  EXPECT_EQ(t.D, 1.5F);
+  EXPECT_EQ(t.N, 0);
+  EXPECT_EQ(t.cell.a, 0.0F);
+
+  expectRow(t, 0, {1, 2, 3, 20.0F, 3.0F, 0.08F, 0});
+  expectRow(t, 1, {-1, 0, 4, 1.4142135F, 0.15F, 0.1F, 0});  // sqrt(2) rounded to single
+  expectRow(t, 2, {2, 2, 2, 0.0F, 3.0F, 0.2F, 0});          // a negative intensity: amplitude zero
+  EXPECT_FALSE(std::signbit(t.FOBS[2]));
+  EXPECT_EQ(t.POS[0], 12.5F);
+  EXPECT_EQ(t.POS[1], 33.25F);
+  EXPECT_EQ(t.POS[2], 40.0F);
+  EXPECT_EQ(r.console, "");
+}
+
+TEST(EntryReaderSirpow, NullIntensityGivesZeroAmplitude) {
+  const ReadResult r = readText(sirpow, "a\nb\n1 1 1 1 1.0 20.0 0.1,,5.0\n");
+  ASSERT_EQ(r.n, 1);
+  EXPECT_EQ(r.table->FOBS[0], 0.0F);
+  EXPECT_EQ(r.table->SIGF[0], 2.5F);
+}
+
+TEST(EntryReaderSirpow, NoReflectionsGiveAnEmptyList) {
+  EXPECT_EQ(readText(sirpow, "a\nb\n").n, 0);
+  EXPECT_EQ(readText(sirpow, "a\r\nb\r\n\r\n").n, 0);
+}
+
+// ------------------------------------------- EXPO and SIRPOW above capacity
+
+struct OverflowCase {
+  const char* name;
+  int code;
+  const char* after;  // text after the 40000th reflection
+  bool truncated;
+};
+
+void PrintTo(const OverflowCase& c, std::ostream* out) { *out << c.name; }
+
+class EntryReaderOverCapacity : public ::testing::TestWithParam<OverflowCase> {};
+
+TEST_P(EntryReaderOverCapacity, WarnsOnlyWhenSomethingIsLeft) {
+  const OverflowCase& c = GetParam();
+  const std::string head = c.code == expo ? std::string("header\n") + cubicCellLine : "a\nb\n";
+  const std::string body = c.code == expo ? expoReflections(MAXREF) : sirpowReflections(MAXREF);
+  const ReadResult r = readText(c.code, head + body + c.after);
+  EXPECT_EQ(r.n, MAXREF);
+  EXPECT_EQ(r.console, c.truncated ? truncationLine : "");
+  const int last = MAXREF - 1;
+  EXPECT_EQ(r.table->H[last], last % 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, EntryReaderOverCapacity,
+    ::testing::Values(OverflowCase{"expoNothingMore", expo, "", false},
+                      OverflowCase{"expoBlankLines", expo, "\n   \n\t \r\n\n", false},
+                      OverflowCase{"expoOneMore", expo, "1 0 0 0.1 2.0\n", true},
+                      OverflowCase{"expoTextAfterBlanks", expo, "  \n\n  x", true},
+                      OverflowCase{"expoGarbageAfter", expo, "\n????\n", true},
+                      OverflowCase{"sirpowNothingMore", sirpow, "", false},
+                      OverflowCase{"sirpowBlankLines", sirpow, " \t\n\n", false},
+                      OverflowCase{"sirpowOneMore", sirpow, "1 1 1 1 1.0 20.0 0.1 4.0 2.0\n", true},
+                      OverflowCase{"sirpowPartOfOneMore", sirpow, "\n1 1\n", true}),
+    [](const ::testing::TestParamInfo<OverflowCase>& info) { return std::string(info.param.name); });
+
+TEST(EntryReaderExpo, RestOfTheLastReflectionLineIsNotLeftData) {
+  std::string body = expoReflections(MAXREF);
+  body.insert(body.size() - 1, " 99 99");  // extra values on the 40000th line
+  const ReadResult r = readText(expo, std::string("header\n") + cubicCellLine + body);
+  EXPECT_EQ(r.n, MAXREF);
+  EXPECT_EQ(r.console, "");
+}
+
+// ------------------------------------------------- positions with no angle
+
+TEST(EntryReaderAngles, CountsReflectionsBeyondTheWavelength) {
+  // In the cubic cell s(h,0,0) = 0.00593 h^2: h = 13 is beyond reach.
+  const std::string text = std::string(cubicCellLine) + "4 0.1\n" + layoutALine(13, 0, 0, 1, 1, 0) +
+                           layoutALine(1, 0, 0, 1, 1, 0) + layoutALine(0, 20, 0, 1, 1, 0) +
+                           layoutALine(12, 0, 0, 1, 1, 0);
+  const ReadResult r = readText(fullprof2, text);
+  ASSERT_EQ(r.n, 4);
+  int withoutAngle = 0;
+  for (int i = 0; i < r.n; ++i) {
+    withoutAngle += std::isnan(twoThetaDegrees(r.table->POS[i])) ? 1 : 0;
+  }
+  EXPECT_EQ(withoutAngle, 2);
+  EXPECT_EQ(r.console, "  Warning: 2 reflections have no real angle (sin^2(theta) above 1): check the wavelength\n");
+}
+
+TEST(EntryReaderAngles, OneReflectionBeyondReachInExpo) {
+  const ReadResult r = readText(expo, std::string("h\n") + cubicCellLine + "1 0 0 0.1 2\n0 0 14 0.1 2\n");
+  EXPECT_EQ(r.console, "  Warning: 1 reflection has no real angle (sin^2(theta) above 1): check the wavelength\n");
+}
+
+// ------------------------------------------------------------------- errors
+
+struct ErrorCase {
+  const char* name;
+  int code;
+  std::string text;
+  std::string_view kind;
+};
+
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
+
+class EntryReaderErrors : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(EntryReaderErrors, StopWithReportOnTheEntryFile) {
+  const ErrorCase& c = GetParam();
+  const RunError error = readFailure(c.code, c.text);
+  EXPECT_EQ(error.kind(), c.kind);
+  EXPECT_EQ(error.unitNumber(), unit::entry);
+  EXPECT_EQ(error.file(), entryName);
+}
+
+const std::string cellLine = cubicCellLine;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EntryReaderErrors,
+    ::testing::Values(
+        ErrorCase{"fullprofEmpty", fullprof2, "", report::endOfFile},
+        ErrorCase{"fullprofShortCell", fullprof2, "10 10 10 90 90\n90\n", report::endOfFile},
+        ErrorCase{"fullprofNoCountLine", fullprof4, cellLine, report::endOfFile},
+        ErrorCase{"fullprofCountWithoutWindow", fullprof2, cellLine + "3\n", report::endOfFile},
+        ErrorCase{"fullprofTooFewLines", fullprof2, fullprofFile("3 0.1\n", 2), report::endOfFile},
+        ErrorCase{"fullprofTooFewLayoutB", fullprof4, cellLine + "2 0.1\n   1   0   0    1.0\n", report::endOfFile},
+        ErrorCase{"layoutALetterInAmplitude", fullprof2, cellLine + "1 0.1\n   1   0   0  12x.45   1.234   1\n",
+                  report::conversionError},
+        ErrorCase{"layoutALetterInIndex", fullprof2, cellLine + "1 0.1\n   1   a   0  123.45\n", report::conversionError},
+        ErrorCase{"layoutATabInField", fullprof2, cellLine + "1 0.1\n   1   0\t0  123.45\n", report::conversionError},
+        ErrorCase{"layoutASignInMiddle", fullprof2, cellLine + "1 0.1\n   1   0   0  12-3.4\n", report::conversionError},
+        ErrorCase{"layoutBTwoPoints", fullprof4, cellLine + "1 0.1\n   1   0   0    1.2.34\n", report::conversionError},
+        ErrorCase{"cellNotANumber", fullprof2, "10 10 ten 90 90 90 1.54\n1 0.1\n", report::listSyntaxError},
+        ErrorCase{"countWithPoint", fullprof2, cellLine + "3.0 0.1\n", report::listSyntaxError},
+        ErrorCase{"expoEmpty", expo, "", report::endOfFile},
+        ErrorCase{"expoNoCell", expo, "header\n", report::endOfFile},
+        ErrorCase{"expoShortCell", expo, "header\n10 10 10\n90 90 90\n", report::endOfFile},
+        ErrorCase{"expoCellNotANumber", expo, "header\n10 10 10 90 90 x 1.54\n", report::listSyntaxError},
+        ErrorCase{"expoReflectionNotANumber", expo, "header\n" + cellLine + "1 0 0 0.1 4\n1 0 0 w 4\n",
+                  report::listSyntaxError},
+        ErrorCase{"expoIndexWithPoint", expo, "header\n" + cellLine + "1 0 0.0 0.1 4\n", report::listSyntaxError},
+        ErrorCase{"sirpowEmpty", sirpow, "", report::endOfFile},
+        ErrorCase{"sirpowOneSkipLine", sirpow, "only one line\n", report::endOfFile},
+        ErrorCase{"sirpowDiscardedIntegerNotAnInteger", sirpow, "a\nb\n1 1 1 1.5 1.0 20.0 0.1 4.0 2.0\n",
+                  report::listSyntaxError},
+        ErrorCase{"sirpowDiscardedRealNotANumber", sirpow, "a\nb\n1 1 1 1 x 20.0 0.1 4.0 2.0\n",
+                  report::listSyntaxError},
+        ErrorCase{"impossibleAngles", fullprof2, "5 5 5 10 10 170 1.54\n1 0.1\n" + layoutALine(1, 0, 0, 1, 1, 0),
+                  report::impossibleCell},
+        ErrorCase{"zeroEdge", fullprof4, "5 0 5 90 90 90 1.54\n1 0.1\n", report::impossibleCell},
+        ErrorCase{"nullEdges", fullprof2, ",,,90 90 90 1.54\n0 0.1\n", report::impossibleCell},
+        ErrorCase{"negativeEdgeBeforeBadLine", fullprof2, "-5 5 5 90 90 90 1.54\n1 0.1\nnot a line\n",
+                  report::impossibleCell},
+        ErrorCase{"expoImpossibleCell", expo, "header\n5 5 5 100 100 170 1.54\n1 0 0 0.1 4\n",
+                  report::impossibleCell}),
+    [](const ::testing::TestParamInfo<ErrorCase>& info) { return std::string(info.param.name); });
+
+TEST(EntryReaderErrorText, NamesKindUnitAndFile) {
+  const RunError error = readFailure(fullprof2, "5 5 5 10 10 170 1.54\n1 0.1\n");
+  EXPECT_STREQ(error.what(), "impossible unit cell, unit 21, file abc.dat");
+}
+
+}  // namespace
+}  // namespace kestran
