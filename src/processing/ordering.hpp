@@ -11,23 +11,30 @@
 
 namespace kestran {
 
+// The radix sort of the fast ordering takes the 32 bits of a position in
+// three passes of this many bits.
+inline constexpr int radixBits = 11;
+inline constexpr int radixBuckets = 1 << radixBits;
+
 // Working storage of the fast ordering, sized once for the capacity MAXREF.
-// Allocate it with makeOrderingWorkspace (it is about 1.3 MB).
+// Allocate it with makeOrderingWorkspace (it is about 1.6 MB).
 struct OrderingWorkspace {
   // Sort key per row: the position mapped to an ordered integer in the high
-  // half, the 0-based row index in the low half.
+  // half, the 0-based row index in the low half; and room for the sort.
   std::array<std::uint64_t, MAXREF> keys{};
+  std::array<std::uint64_t, MAXREF> spareKeys{};
+  std::array<std::int32_t, radixBuckets + 1> digitCounts{};
   // Positions and order as they stood on entry.
   std::array<float, MAXREF> positions{};
   std::array<std::int32_t, MAXREF> order{};
-  // Fenwick tree over 1-based row indices: rows already placed (smaller value).
-  std::array<std::int32_t, MAXREF + 1> placedRows{};
-  // Fenwick tree over 1-based slots of the group being placed: free slots.
-  std::array<std::int32_t, MAXREF + 1> freeSlots{};
-  // Per member of the current group: rotations applied while it is the last
-  // member appended, then the 0-based row index that ends in each slot.
-  std::array<std::int32_t, MAXREF> rotations{};
-  std::array<std::int32_t, MAXREF> slotRows{};
+  // Per row: the 1-based rank of its value among the distinct values, and
+  // the number of earlier rows with a smaller value.
+  std::array<std::int32_t, MAXREF> valueRank{};
+  std::array<std::int32_t, MAXREF> smallerBefore{};
+  // Fenwick tree of counts over value ranks.
+  std::array<std::int32_t, MAXREF + 1> rankCounts{};
+  // The list of the group being placed, walked as on a tape.
+  std::array<std::int32_t, MAXREF> tape{};
 };
 
 std::unique_ptr<OrderingWorkspace> makeOrderingWorkspace();

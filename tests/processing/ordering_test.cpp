@@ -1,0 +1,263 @@
+#include "processing/ordering.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <deque>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "reflections/cell_geometry.hpp"
+
+namespace kestran {
+namespace {
+
+constexpr float inf = std::numeric_limits<float>::infinity();
+
+struct Sorted {
+  std::vector<float> pos;
+  std::vector<std::int32_t> order;
+};
+
+std::vector<std::int32_t> identityOrder(std::size_t n) {
+  std::vector<std::int32_t> order(n);
+  std::iota(order.begin(), order.end(), 1);
+  return order;
+}
+
+Sorted literalSort(std::vector<float> pos) {
+  Sorted result{std::move(pos), {}};
+  result.order = identityOrder(result.pos.size());
+  exchangeSortPositions(result.pos.data(), result.order.data(), static_cast<int>(result.pos.size()));
+  return result;
+}
+
+Sorted fastSort(std::vector<float> pos, OrderingWorkspace& workspace) {
+  Sorted result{std::move(pos), {}};
+  result.order = identityOrder(result.pos.size());
+  fastSortPositions(result.pos.data(), result.order.data(), static_cast<int>(result.pos.size()), workspace);
+  return result;
+}
+
+// Bit patterns, so that NaN compares equal to itself and -0 differs from +0.
+std::vector<std::uint32_t> bitsOf(const std::vector<float>& values) {
+  std::vector<std::uint32_t> bits;
+  for (float value : values) bits.push_back(std::bit_cast<std::uint32_t>(value));
+  return bits;
+}
+
+void expectSameResult(const std::vector<float>& input, OrderingWorkspace& workspace) {
+  const Sorted literal = literalSort(input);
+  const Sorted fast = fastSort(input, workspace);
+  ASSERT_EQ(fast.order, literal.order) << "length " << input.size();
+  ASSERT_EQ(bitsOf(fast.pos), bitsOf(literal.pos)) << "length " << input.size();
+}
+
+std::vector<float> randomArray(std::mt19937& random, const std::vector<float>& pool, int length) {
+  std::uniform_int_distribution<std::size_t> pick(0, pool.size() - 1);
+  std::vector<float> values(static_cast<std::size_t>(length));
+  for (float& value : values) value = pool[pick(random)];
+  return values;
+}
+
+// The order of equal rows as a list walk over the file: a row at the value
+// is appended, a smaller row turns the list by one. Checked against the
+// exchange sort itself, independently of the fast ordering.
+std::vector<std::int32_t> listWalkOrder(const std::vector<float>& pos, float value) {
+  std::deque<std::int32_t> list;
+  for (std::size_t row = 0; row < pos.size(); ++row) {
+    if (pos[row] == value) {
+      list.push_back(static_cast<std::int32_t>(row + 1));
+    } else if (pos[row] < value && !list.empty()) {
+      list.push_back(list.front());
+      list.pop_front();
+    }
+  }
+  return {list.begin(), list.end()};
+}
+
+TEST(OrderingProperty, EqualRowsEndInListWalkOrder) {
+  std::mt19937 random(7);
+  const std::vector<float> pool = {0.1F, 0.2F, 0.3F, 0.4F};
+  for (int trial = 0; trial < 2000; ++trial) {
+    const auto input = randomArray(random, pool, static_cast<int>(random() % 40));
+    const Sorted literal = literalSort(input);
+    for (float value : pool) {
+      std::vector<std::int32_t> group;
+      for (std::size_t i = 0; i < literal.pos.size(); ++i) {
+        if (literal.pos[i] == value) group.push_back(literal.order[i]);
+      }
+      ASSERT_EQ(group, listWalkOrder(input, value));
+    }
+  }
+}
+
+TEST(OrderingProperty, FastMatchesExchangeSortOnTiedArrays) {
+  auto workspace = makeOrderingWorkspace();
+  std::mt19937 random(2024);
+  const std::vector<std::vector<float>> pools = {
+      {0.5F},
+      {0.1F, 0.2F},
+      {0.1F, 0.2F, 0.3F},
+      {0.0F, -0.0F, 0.25F, -0.25F, 1.0F},
+      {FLT_MAX, -FLT_MAX, FLT_TRUE_MIN, -FLT_TRUE_MIN, 0.0F, 1.0F},
+      {0.011867242F, 0.011867243F, 0.0059336214F, 0.0F},
+  };
+  for (const auto& pool : pools) {
+    for (int trial = 0; trial < 3000; ++trial) {
+      expectSameResult(randomArray(random, pool, static_cast<int>(random() % 61)), *workspace);
+    }
+  }
+}
+
+TEST(OrderingProperty, FastMatchesExchangeSortWithNonFiniteValues) {
+  auto workspace = makeOrderingWorkspace();
+  std::mt19937 random(99);
+  const std::vector<float> pool = {0.1F, 0.2F, 0.3F, std::nanf(""), inf, -inf};
+  for (int trial = 0; trial < 3000; ++trial) {
+    expectSameResult(randomArray(random, pool, static_cast<int>(random() % 61)), *workspace);
+  }
+}
+
+TEST(OrderingProperty, FiniteResultAscendsAndIsAPermutation) {
+  auto workspace = makeOrderingWorkspace();
+  std::mt19937 random(5);
+  const std::vector<float> pool = {0.3F, 0.1F, 0.2F, 0.2F, 0.7F};
+  for (int trial = 0; trial < 500; ++trial) {
+    const auto input = randomArray(random, pool, static_cast<int>(random() % 61));
+    const Sorted fast = fastSort(input, *workspace);
+    EXPECT_TRUE(std::is_sorted(fast.pos.begin(), fast.pos.end()));
+    auto rows = fast.order;
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, identityOrder(input.size()));
+    for (std::size_t i = 0; i < input.size(); ++i) EXPECT_EQ(fast.pos[i], input[fast.order[i] - 1]);
+  }
+}
+
+TEST(OrderingProperty, FastMatchesExchangeSortOnLargeArrays) {
+  auto workspace = makeOrderingWorkspace();
+  std::mt19937 random(31);
+  std::uniform_real_distribution<float> spread(0.0F, 1.0F);
+  std::uniform_int_distribution<int> fewValues(1, 7);
+  const int n = 5000;
+  std::vector<float> spreadValues(n), tiedValues(n), ascending(n), descending(n), cyclic(n), allEqual(n, 0.3F);
+  for (int i = 0; i < n; ++i) {
+    spreadValues[i] = spread(random);
+    tiedValues[i] = static_cast<float>(fewValues(random)) / 8.0F;
+    ascending[i] = static_cast<float>(i) / n;
+    descending[i] = static_cast<float>(n - i) / n;
+    cyclic[i] = static_cast<float>(i % 71) / 128.0F;  // long turns in every group
+  }
+  for (const auto* input : {&spreadValues, &tiedValues, &ascending, &descending, &cyclic, &allEqual}) {
+    expectSameResult(*input, *workspace);
+  }
+}
+
+struct ExchangeCase {
+  std::vector<float> pos;
+  std::vector<std::int32_t> order;
+};
+
+TEST(ExchangeSort, FollowsTheExchangeRule) {
+  const float nan = std::nanf("");
+  const ExchangeCase cases[] = {
+      {{}, {}},
+      {{0.4F}, {1}},
+      {{0.2F, 0.2F, 0.1F}, {3, 2, 1}},  // the equal rows come out reversed
+      {{0.2F, 0.1F, 0.2F}, {2, 1, 3}},  // the equal rows keep their order
+      {{0.1F, 0.2F, 0.3F}, {1, 2, 3}},
+      {{0.3F, 0.2F, 0.1F}, {3, 2, 1}},
+      {{0.0F, -0.0F}, {1, 2}},  // the zeros are equal and never exchanged
+      {{-0.0F, 0.0F}, {1, 2}},
+      {{nan, 0.1F}, {2, 1}},  // a not-a-number difference exchanges
+      {{0.1F, nan}, {2, 1}},
+      {{inf, inf}, {2, 1}},  // infinity minus infinity is not a number
+      {{-inf, -inf}, {2, 1}},
+      {{-inf, inf}, {1, 2}},
+  };
+  for (const auto& c : cases) {
+    const Sorted literal = literalSort(c.pos);
+    EXPECT_EQ(literal.order, c.order) << "first of " << c.pos.size();
+  }
+}
+
+std::unique_ptr<ReflectionTable> tableWithPositions(const std::vector<float>& positions) {
+  auto table = makeReflectionTable();
+  table->n = static_cast<int>(positions.size());
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    const auto row = static_cast<std::int32_t>(i + 1);
+    table->POS[i] = positions[i];
+    table->H[i] = row;
+    table->K[i] = 100 + row;
+    table->L[i] = -row;
+    table->FOBS[i] = 10.0F * static_cast<float>(row);
+    table->SIGF[i] = 0.5F * static_cast<float>(row);
+    table->EXTRA[i] = 0.01F * static_cast<float>(row);
+    table->FLAG[i] = 1000 + row;
+  }
+  return table;
+}
+
+std::string orderingLine(ReflectionTable& table) {
+  auto workspace = makeOrderingWorkspace();
+  std::ostringstream console;
+  orderReflections(table, *workspace, console);
+  return console.str();
+}
+
+TEST(OrderReflections, WorkedExamplesGiveTheirOrder) {
+  for (const auto& c : {ExchangeCase{{0.2F, 0.2F, 0.1F}, {3, 2, 1}}, ExchangeCase{{0.2F, 0.1F, 0.2F}, {2, 1, 3}}}) {
+    auto table = tableWithPositions(c.pos);
+    orderingLine(*table);
+    EXPECT_EQ(std::vector<std::int32_t>(table->ORDER.begin(), table->ORDER.begin() + 3), c.order);
+  }
+}
+
+TEST(OrderReflections, PrintsTheCountRightAligned) {
+  auto empty = makeReflectionTable();
+  EXPECT_EQ(orderingLine(*empty), "  START ORDERING      0  REFLEXIONS\n");
+  EXPECT_EQ(empty->ORDER[0], 0);
+
+  auto filled = makeReflectionTable();
+  filled->n = 2735;
+  EXPECT_EQ(orderingLine(*filled), "  START ORDERING   2735  REFLEXIONS\n");
+}
+
+TEST(OrderReflections, SingleRowIsConverted) {
+  auto table = tableWithPositions({0.0059336214F});
+  orderingLine(*table);
+  EXPECT_EQ(table->ORDER[0], 1);
+  EXPECT_FLOAT_EQ(table->POS[0], 8.835741F);
+}
+
+TEST(OrderReflections, DataColumnsFollowAndFlagStays) {
+  const std::vector<float> positions = {0.3F, 0.1F, 0.2F, 0.1F, 0.05F, 0.3F, 0.2F};
+  auto table = tableWithPositions(positions);
+  const auto before = tableWithPositions(positions);
+  orderingLine(*table);
+
+  for (int i = 0; i < table->n; ++i) {
+    const int source = table->ORDER[i] - 1;
+    EXPECT_EQ(table->H[i], before->H[source]);
+    EXPECT_EQ(table->K[i], before->K[source]);
+    EXPECT_EQ(table->L[i], before->L[source]);
+    EXPECT_EQ(table->FOBS[i], before->FOBS[source]);
+    EXPECT_EQ(table->SIGF[i], before->SIGF[source]);
+    EXPECT_EQ(table->EXTRA[i], before->EXTRA[source]);
+    EXPECT_EQ(table->POS[i], twoThetaDegrees(before->POS[source]));
+    EXPECT_EQ(table->FLAG[i], before->FLAG[i]);
+  }
+  EXPECT_TRUE(std::is_sorted(table->POS.begin(), table->POS.begin() + table->n));
+  EXPECT_EQ(table->H[table->n], 0);  // rows beyond n are left alone
+}
+
+}  // namespace
+}  // namespace kestran
