@@ -1,22 +1,14 @@
 #include "output/elimination_report.hpp"
 
-#include <cmath>
 #include <cstdio>
+
+#include "processing/elimination.hpp"
 
 namespace kestran {
 
 namespace {
 
-bool usesWidthWindow(int inputCode) { return inputCode == 2 || inputCode == 3; }
-
-// The same window and distance the elimination used for pair (i, i+1).
-double pairWindow(const ReflectionTable& table, int i) {
-  return usesWidthWindow(table.inputCode) ? double{table.D} * table.EXTRA[i] : double{table.D};
-}
-
-double pairDistance(const ReflectionTable& table, int i) {
-  return std::fabs(double{table.POS[i]} - table.POS[i + 1]);
-}
+bool carriesWidth(int inputCode) { return inputCode == 2 || inputCode == 3; }
 
 RowStatus statusOf(bool removedInInput, bool byPrevious, bool byNext) {
   if (removedInInput) {
@@ -48,7 +40,7 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table, const s
     row.l = table.L[i];
     row.twoTheta = table.POS[i];
     row.amplitude = amplitudesAsRead[static_cast<std::size_t>(i)];
-    row.hasWidth = usesWidthWindow(table.inputCode);
+    row.hasWidth = carriesWidth(table.inputCode);
     row.width = table.EXTRA[i];
     row.hasPrevious = i > 0;
     row.hasNext = i + 1 < table.n;

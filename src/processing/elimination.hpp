@@ -10,4 +10,9 @@ namespace kestran {
 // every other code: the fixed window D.
 void eliminateNeighbours(ReflectionTable& table);
 
+// The window and the distance of the pair of rows (index, index + 1) exactly
+// as the elimination compares them: in double precision, unrounded.
+double pairWindow(const ReflectionTable& table, int index);
+double pairDistance(const ReflectionTable& table, int index);
+
 }  // namespace kestran
