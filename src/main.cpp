@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
     return usageFailure(error);
   } catch (const kestran::RunError& error) {
     std::cout.flush();
-    std::cerr << "kestran: " << error.what() << '\n';
+    std::cerr << "kestran: " << error.report() << '\n';
     return 1;
   }
   return 0;

@@ -14,12 +14,19 @@ namespace {
 
 constexpr std::size_t warningNameWidth = 24;
 
+// A name with a NUL byte in it names no file: the system would see only the
+// part before the NUL, which is another file.
+bool canNameAFile(const std::string& fileName) { return fileName.find('\0') == std::string::npos; }
+
 bool exists(const std::string& fileName) {
   struct stat status {};
   return ::lstat(fileName.c_str(), &status) == 0;
 }
 
 void openEntryFile(std::ifstream& entry, const std::string& fileName) {
+  if (!canNameAFile(fileName)) {
+    throw RunError(report::fileNotFound, unit::entry, fileName);
+  }
   struct stat status {};
   if (::stat(fileName.c_str(), &status) != 0) {
     throw RunError(errno == ENOENT || errno == ENOTDIR ? report::fileNotFound : report::cannotOpen,
@@ -38,6 +45,9 @@ void prepareOutputFile(std::string_view baseName, std::string_view suffix, int u
                        std::ostream& console, OutputFile& file) {
   file.name = buildName(baseName, suffix);
   file.unitNumber = unitNumber;
+  if (!canNameAFile(file.name)) {
+    throw RunError(report::cannotCreate, unitNumber, file.name);
+  }
   if (exists(file.name)) {
     console << warningLine(file.name) << '\n';
     replaceOutputFile(file.name, unitNumber);

@@ -1,5 +1,8 @@
 #include "output/normalisation.hpp"
 
+#include <bitset>
+#include <cmath>
+
 #include "reflections/number_text.hpp"
 #include "reflections/record_layouts.hpp"
 
@@ -29,12 +32,28 @@ TripleRecord tripleRecord(const ReflectionTable& table, int i) {
   return {table.H[i], table.K[i], table.L[i], table.FOBS[i], table.SIGF[i], table.EXTRA[i]};
 }
 
+// The rows this stage writes: those that carry no removed marker when it
+// starts. They are fixed before the cap, because the cap can turn a negative
+// amplitude into exactly -1.0 (-2 when the largest is 10000), and such a row
+// must not vanish as if removed.
+using RowSet = std::bitset<MAXREF>;
+
+RowSet rowsToWrite(const ReflectionTable& table) {
+  RowSet rows;
+  for (int i = 0; i < table.n; ++i) {
+    rows[static_cast<std::size_t>(i)] = !isRemoved(table, i);
+  }
+  return rows;
+}
+
+bool isWritten(const RowSet& rows, int i) { return rows[static_cast<std::size_t>(i)]; }
+
 // Scales every amplitude and its SIGF down so that the largest is 5000, when
 // the largest exceeds 5000; amplitudes are never scaled up.
-void capAmplitudes(ReflectionTable& table) {
+void capAmplitudes(ReflectionTable& table, const RowSet& rows) {
   float largest = 0.0F;
   for (int i = 0; i < table.n; ++i) {
-    if (!isRemoved(table, i) && table.FOBS[i] > largest) {
+    if (isWritten(rows, i) && table.FOBS[i] > largest) {
       largest = table.FOBS[i];
     }
   }
@@ -42,7 +61,7 @@ void capAmplitudes(ReflectionTable& table) {
     return;
   }
   for (int i = 0; i < table.n; ++i) {
-    if (!isRemoved(table, i)) {
+    if (isWritten(rows, i)) {
       table.FOBS[i] = single(table.FOBS[i] / double{largest} * amplitudeCap);
       table.SIGF[i] = single(table.SIGF[i] / double{largest} * amplitudeCap);
     }
@@ -55,11 +74,11 @@ struct AmplitudeResult {
 };
 
 // Writes the amplitude file and turns each amplitude into an intensity.
-AmplitudeResult writeAmplitudes(ReflectionTable& table, std::ostream& famp) {
+AmplitudeResult writeAmplitudes(ReflectionTable& table, const RowSet& rows, std::ostream& famp) {
   const bool ownSigmas = table.inputCode == codeFullprof4;
   AmplitudeResult result;
   for (int i = 0; i < table.n; ++i) {
-    if (isRemoved(table, i)) {
+    if (!isWritten(rows, i)) {
       continue;
     }
     if (ownSigmas) {
@@ -88,14 +107,25 @@ void writeSummary(std::ostream& console, bool ownSigmas, int written) {
 
 void writeEndRecord(std::ostream& out) { writeLayoutA(out, CodedRecord{}); }
 
+// Every value read is finite, so a value written is not only when a square
+// or a scaled value exceeds single precision (an amplitude beyond about
+// 1.8e19, a JFOU=4 standard deviation far above the amplitudes). It is
+// written as it comes out and the row counted, for the console to say so.
+bool isFiniteRow(const ReflectionTable& table, int i) {
+  return std::isfinite(table.FOBS[i]) && std::isfinite(table.SIGF[i]);
+}
+
 // Scales each intensity so that the strongest is 5000 and writes both
 // intensity files. When every intensity is zero there is nothing to scale
-// and the values are written as they are.
-void writeIntensities(ReflectionTable& table, float largestIntensity, std::ostream& fint, std::ostream& intensity) {
+// and the values are written as they are. Returns the number of rows that
+// got a value beyond single precision.
+int writeIntensities(ReflectionTable& table, const RowSet& rows, float largestIntensity, std::ostream& fint,
+                     std::ostream& intensity) {
   const bool ownSigmas = table.inputCode == codeFullprof4;
   const bool rescale = largestIntensity != 0.0F;
+  int beyondRange = 0;
   for (int i = 0; i < table.n; ++i) {
-    if (isRemoved(table, i)) {
+    if (!isWritten(rows, i)) {
       continue;
     }
     if (rescale) {
@@ -103,6 +133,7 @@ void writeIntensities(ReflectionTable& table, float largestIntensity, std::ostre
     }
     if (!ownSigmas) {
       table.SIGF[i] = single(table.FOBS[i] / 100.0);
+      beyondRange += isFiniteRow(table, i) ? 0 : 1;
       writeLayoutA(fint, codedRecord(table, i));
       writeLayoutC(intensity, codedRecord(table, i));
       continue;
@@ -110,6 +141,7 @@ void writeIntensities(ReflectionTable& table, float largestIntensity, std::ostre
     if (rescale) {
       table.SIGF[i] = single(table.SIGF[i] / double{largestIntensity} * intensityScale);
     }
+    bool finite = isFiniteRow(table, i);
     writeLayoutB(fint, tripleRecord(table, i));
     if (rescale) {
       // The wide file carries the unscaled squares, recovered from the
@@ -117,7 +149,17 @@ void writeIntensities(ReflectionTable& table, float largestIntensity, std::ostre
       table.FOBS[i] = single(double{largestIntensity} * table.FOBS[i] / intensityScale);
       table.SIGF[i] = single(double{largestIntensity} * table.SIGF[i] / intensityScale);
     }
+    finite = finite && isFiniteRow(table, i);
+    beyondRange += finite ? 0 : 1;
     writeLayoutD(intensity, tripleRecord(table, i));
+  }
+  return beyondRange;
+}
+
+void writeRangeWarning(std::ostream& console, int rows) {
+  if (rows > 0) {
+    console << "  Warning: " << rows << (rows == 1 ? " reflection has" : " reflections have")
+            << " an intensity beyond single precision, written as NaN or Infinity\n";
   }
 }
 
@@ -127,16 +169,18 @@ void writeOutputFiles(ReflectionTable& table, std::ostream& console, std::ostrea
                       std::ostream& intensity) {
   const bool ownSigmas = table.inputCode == codeFullprof4;
   writeCountLine(console, "  Number of HKL = ", table.n);
-  capAmplitudes(table);
-  const AmplitudeResult amplitudes = writeAmplitudes(table, famp);
+  const RowSet rows = rowsToWrite(table);
+  capAmplitudes(table, rows);
+  const AmplitudeResult amplitudes = writeAmplitudes(table, rows, famp);
   writeSummary(console, ownSigmas, amplitudes.written);
   if (!ownSigmas) {
     writeEndRecord(famp);
   }
-  writeIntensities(table, amplitudes.largestIntensity, fint, intensity);
+  const int beyondRange = writeIntensities(table, rows, amplitudes.largestIntensity, fint, intensity);
   if (!ownSigmas) {
     writeEndRecord(fint);
   }
+  writeRangeWarning(console, beyondRange);
 }
 
 }  // namespace kestran

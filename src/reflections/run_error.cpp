@@ -15,11 +15,12 @@ std::string formatReport(std::string_view kind, int unitNumber, std::string_view
 
 RunError::RunError(std::string_view kind, int unitNumber, std::string_view file)
     : std::runtime_error(formatReport(kind, unitNumber, file)),
+      report_(formatReport(kind, unitNumber, file)),
       kind_(kind),
       unit_(unitNumber),
       file_(file) {}
 
 RunError::RunError(std::string_view kind)
-    : std::runtime_error(std::string(kind)), kind_(kind), unit_(noUnit) {}
+    : std::runtime_error(std::string(kind)), report_(kind), kind_(kind), unit_(noUnit) {}
 
 }  // namespace kestran

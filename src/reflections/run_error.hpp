@@ -38,11 +38,14 @@ class RunError : public std::runtime_error {
   // A report that concerns no file: the kind alone.
   explicit RunError(std::string_view kind);
 
+  // The whole report; unlike what(), it keeps a NUL byte of a file name.
+  const std::string& report() const { return report_; }
   const std::string& kind() const { return kind_; }
   int unitNumber() const { return unit_; }
   const std::string& file() const { return file_; }
 
  private:
+  std::string report_;
   std::string kind_;
   int unit_;
   std::string file_;

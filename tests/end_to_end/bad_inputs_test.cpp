@@ -1,0 +1,568 @@
+// A catalogue of bad inputs and faults, each run through the whole program in
+// a scratch directory. For every case the program must stop with the one
+// error line expected (kind, unit, file) and status 1, or mend the fault and
+// end normally with status 0; it is never killed by a signal; it creates or
+// changes no file but its three output files; and each output file ends in
+// the state the case names (old ones untouched when the run stops before the
+// files are prepared).
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "../test_support.hpp"
+
+namespace kestran::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------- running
+
+struct RunResult {
+  std::string console;
+  std::string errors;
+  int status = -1;  // exit status when it exited
+  int signal = 0;   // the signal that killed it, 0 when it exited
+  long maxResidentKilobytes = 0;
+  double seconds = 0;
+};
+
+// Runs kestran in `directory` with `answers` as its console input; its own
+// resource use is measured (wait4), apart from every other child.
+RunResult runKestranMeasured(const fs::path& directory, const fs::path& answers, const fs::path& scratch) {
+  const std::string out = (scratch / "console.txt").string();
+  const std::string err = (scratch / "errors.txt").string();
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int in = ::open(answers.c_str(), O_RDONLY);
+    const int console = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int errors = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || console < 0 || errors < 0 || ::dup2(in, 0) < 0 || ::dup2(console, 1) < 0 ||
+        ::dup2(errors, 2) < 0 || ::chdir(directory.c_str()) != 0) {
+      ::_exit(127);
+    }
+    ::execl(KESTRAN_BINARY, "kestran", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  RunResult run;
+  int raw = 0;
+  rusage usage{};
+  if (child < 0 || ::wait4(child, &raw, 0, &usage) != child) {
+    ADD_FAILURE() << "could not run " << KESTRAN_BINARY;
+    return run;
+  }
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.maxResidentKilobytes = usage.ru_maxrss;
+  if (WIFEXITED(raw)) {
+    run.status = WEXITSTATUS(raw);
+  } else if (WIFSIGNALED(raw)) {
+    run.signal = WTERMSIG(raw);
+  }
+  run.console = readFile(out);
+  run.errors = readFile(err);
+  return run;
+}
+
+// A file's contents, or for a big one its size and a digest (FNV-1a), read
+// a piece at a time: the test must not hold the big files while they are read.
+std::string contentsOrDigest(const fs::path& path) {
+  constexpr std::uintmax_t smallFile = 1 << 16;
+  if (fs::file_size(path) <= smallFile) {
+    return readFile(path.string());
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> piece(1 << 16);
+  std::uint64_t digest = 14695981039346656037ULL;
+  std::uintmax_t size = 0;
+  while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
+    for (std::streamsize i = 0; i < in.gcount(); ++i) {
+      digest = (digest ^ static_cast<unsigned char>(piece[static_cast<std::size_t>(i)])) * 1099511628211ULL;
+    }
+    size += static_cast<std::uintmax_t>(in.gcount());
+  }
+  return "<" + std::to_string(size) + " bytes, digest " + std::to_string(digest) + ">";
+}
+
+// Every entry below a directory: regular files with their contents,
+// directories and links marked as such.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string name = fs::relative(entry.path(), root).string();
+    if (entry.is_symlink()) {
+      entries[name] = "<link to " + fs::read_symlink(entry.path()).string() + ">";
+    } else if (entry.is_directory()) {
+      entries[name] = "<directory>";
+    } else {
+      entries[name] = contentsOrDigest(entry.path());
+    }
+  }
+  return entries;
+}
+
+bool inside(const std::string& name, const std::string& top) {
+  return name == top || name.rfind(top + "/", 0) == 0;
+}
+
+// ------------------------------------------------------------ the cases
+
+// What stands in the run directory before the run.
+using Placing = std::function<void(const fs::path& directory)>;
+
+std::string expandMegabytes(std::string text) {
+  const std::string mark = "<1 MB>";
+  for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at)) {
+    text.replace(at, mark.size(), std::string(1 << 20, '7'));
+    at += 1 << 20;
+  }
+  return text;
+}
+
+Placing file(std::string name, std::string contents) {
+  return [name, contents](const fs::path& directory) {
+    writeFile((directory / name).string(), expandMegabytes(contents));
+  };
+}
+
+// Contents made only when the case runs (the big files).
+Placing madeFile(std::string name, std::function<std::string()> make) {
+  return [name, make](const fs::path& directory) { writeFile((directory / name).string(), make()); };
+}
+
+Placing directoryHolding(std::string name, std::string inside) {
+  return [name, inside](const fs::path& directory) {
+    fs::create_directories(directory / name);
+    if (!inside.empty()) {
+      writeFile((directory / name / inside).string(), "keep\n");
+    }
+  };
+}
+
+// The report expected on standard error; an empty kind means a normal end.
+struct Report {
+  std::string kind;
+  int unit = 0;
+  std::string file;
+};
+
+const Report normalEnd{};
+
+// The state each output file (F.hkl, I.hkl, .int) must end in, one letter
+// per file: 'o' as it stood before the run (old file, directory or nothing),
+// 'e' an empty file, 'w' a file with records.
+struct BadInput {
+  std::string name;
+  std::string answers;
+  std::vector<Placing> place;
+  Report report;
+  std::string outputs;
+  std::vector<std::string> consoleHas = {};
+  std::string baseName = "abc";
+  bool oldOutputs = true;  // old output files stand there before the run
+  // The big files: the same case with a tenth of the lines, and limits on
+  // the time and on the memory the full case may take beyond that one.
+  Placing tenthOfIt = nullptr;
+  double maxSeconds = 0;
+  long maxGrowthMegabytes = 0;
+};
+
+// -------------------------------------------------------- entry files
+
+const std::string cubicCell = "10.0 10.0 10.0 90.0 90.0 90.0 1.5406\n";
+const std::string layoutA100 = "   1   0   0  123.45   1.234   1\n";
+const std::string layoutA010 = "   0   1   0   60.00   0.600   1\n";
+const std::string layoutB100 = "   1   0   0  100.0000   10.0000    0.2000\n";
+
+std::string fullprof(const std::string& countLine, const std::string& lines) {
+  return cubicCell + countLine + lines;
+}
+std::string expo(const std::string& reflections) { return "EXPO header\n" + cubicCell + reflections; }
+std::string sirpow(const std::string& reflections) { return "SIRPOW one\nSIRPOW two\n" + reflections; }
+
+const std::string expoRows = "1 0 0 0.2 100\n0 1 1 0.2 60\n";
+const std::string sirpowRows = "1 0 0 2 8.8 10.00 0.10 400.0 6.0\n2 0 0 2 4.4 20.00 0.10 100.0 2.0\n";
+
+// The two texts joined by a NUL byte.
+std::string withNul(const std::string& before, const std::string& after) { return before + '\0' + after; }
+
+// Bytes that are no blank, separator, digit, sign, point or line end, so a
+// line of them is one value that is not a number, and no field of them is.
+std::string garbage(std::size_t length) {
+  std::string text(length, '\0');
+  std::uint32_t state = 12345;
+  for (char& c : text) {
+    state = state * 1103515245U + 12345U;
+    const auto byte = static_cast<unsigned char>(0x80U + ((state >> 16) & 0x7FU));
+    c = static_cast<char>(byte);
+  }
+  return text;
+}
+
+// `head`, then `lines` lines of one character each, taken in turn from
+// `characters`, written a chunk at a time so that the test itself never
+// holds the file.
+Placing shortLinesFile(std::string name, std::string head, long lines, std::string characters) {
+  return [name, head, lines, characters](const fs::path& directory) {
+    std::ofstream out(directory / name, std::ios::binary);
+    out << head;
+    std::string chunk;
+    const long chunkLines = static_cast<long>(characters.size()) * 50'000;
+    for (long i = 0; i < chunkLines; ++i) {
+      chunk += characters[static_cast<std::size_t>(i) % characters.size()];
+      chunk += '\n';
+    }
+    for (long written = 0; written < lines; written += chunkLines) {
+      const long now = std::min(chunkLines, lines - written);
+      out.write(chunk.data(), 2 * now);
+    }
+  };
+}
+
+// Digits 1 to 9 over and over: the free-form reads take one value per line.
+const std::string digits = "123456789";
+
+constexpr long tenMillion = 10'000'000;
+
+std::string fullprofLines(int count) {
+  std::string text = cubicCell + std::to_string(count) + " 0.0\n";
+  for (int i = 0; i < count; ++i) {
+    text += i % 2 == 0 ? layoutA100 : layoutA010;
+  }
+  return text;
+}
+
+// Stands for a line of 1 MB (2^20 digits 7) in answers, entry files and
+// reports; it is put in only when the case runs, so that the test process
+// stays small and the memory of a run can be measured.
+const std::string megabyte = "<1 MB>";
+const std::string longBase(251, 'n');  // its .dat fits a name (255), its F.hkl does not
+
+Report entryReport(const std::string& kind, const std::string& name = "abc.dat") { return {kind, 21, name}; }
+Report consoleReport(const std::string& kind) { return {kind, 5, "stdin"}; }
+
+const std::string notFound = "file not found";
+const std::string cannotOpen = "cannot open file";
+const std::string endOfFile = "end-of-file during read";
+const std::string conversion = "input conversion error";
+const std::string syntax = "list-directed I/O syntax error";
+const std::string cannotOverwrite = "cannot overwrite existing file";
+const std::string cannotCreate = "cannot create file";
+
+const std::string truncationLine = "  Your data will be truncated at 40000 hkl\n";
+
+std::vector<BadInput> catalogue() {
+  const std::string hkl = "abc.hkl";
+  return {
+      // The entry file itself.
+      {"missing_entry_file", "1\nabc\n0\n", {}, entryReport(notFound), "ooo"},
+      {"entry_name_is_a_directory", "1\nabc\n0\n", {directoryHolding("abc.dat", "")}, entryReport(cannotOpen),
+       "ooo"},
+      {"entry_name_is_a_dangling_link", "1\nabc\n0\n",
+       {[](const fs::path& d) { fs::create_symlink("nowhere.dat", d / "abc.dat"); }}, entryReport(notFound),
+       "ooo"},
+      {"empty_fullprof_file", "1\nabc\n0\n", {file("abc.dat", "")}, entryReport(endOfFile), "eee"},
+      {"empty_expo_file", "3\nabc\n", {file(hkl, "")}, entryReport(endOfFile, hkl), "eee"},
+      {"empty_sirpow_file", "2\nabc\n1.0\n", {file(hkl, "")}, entryReport(endOfFile, hkl), "eee"},
+      {"binary_garbage_as_cell_line", "1\nabc\n0\n", {file("abc.dat", garbage(5000))}, entryReport(syntax),
+       "eee"},
+      {"binary_garbage_as_fullprof2_line", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", garbage(72) + "\n"))}, entryReport(conversion), "eee"},
+      {"binary_garbage_as_fullprof4_line", "4\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", garbage(42) + "\n"))}, entryReport(conversion), "eee"},
+      {"binary_garbage_as_expo_reflection", "3\nabc\n",
+       {file(hkl, expo(expoRows + garbage(300) + "\n"))}, entryReport(syntax, hkl), "eee"},
+      {"binary_garbage_as_sirpow_reflection", "2\nabc\n1.0\n",
+       {file(hkl, sirpow(garbage(300) + "\n"))}, entryReport(syntax, hkl), "eee"},
+      {"binary_garbage_in_header_lines_is_skipped", "2\nabc\n1.0\n0\n",
+       {file(hkl, garbage(300) + "\n" + garbage(20) + "\n" + sirpowRows)}, normalEnd, "www"},
+      {"nul_byte_in_cell_line", "1\nabc\n0\n",
+       {file("abc.dat", withNul("10.0 10.0 1", ".0 90 90 90 1.5\n1 0.1\n") + layoutA100)},
+       entryReport(syntax), "eee"},
+      {"nul_byte_in_fixed_field", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", withNul("   1 ", "  0   0  123.45   1.234   1\n")))},
+       entryReport(conversion), "eee"},
+      {"nul_bytes_after_the_fields_read_are_ignored", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1   0   0  123.45   1.234   1" + std::string(40, '\0') + "\n"))},
+       normalEnd, "www"},
+      {"nul_byte_in_expo_reflection", "3\nabc\n",
+       {file(hkl, expo(withNul("1 0 0 0.2 1", "\n")))}, entryReport(syntax, hkl), "eee"},
+      {"nul_byte_in_base_name", withNul("1\nabc", "x\n0\n"), {file("abc", "not an entry file\n")},
+       entryReport(notFound, withNul("abc", "x.dat")), "ooo"},
+      {"megabyte_line_after_the_fields_read", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1   0   0  123.45   1.234   1" + megabyte + "\n"))}, normalEnd,
+       "www"},
+      {"megabyte_header_line", "3\nabc\n0\n0\n", {file(hkl, megabyte + "\n" + cubicCell + expoRows)}, normalEnd,
+       "www"},
+      {"megabyte_number_in_cell_line", "1\nabc\n0\n", {file("abc.dat", megabyte + "\n1 0.1\n" + layoutA100)},
+       entryReport(syntax), "eee"},
+      {"megabyte_base_name", "1\n" + megabyte + "\n0\n", {}, entryReport(cannotOpen, megabyte + ".dat"), "ooo"},
+      {"ten_million_short_lines_expo", "3\nabc\n0\n0\n",
+       {shortLinesFile(hkl, "EXPO header\n" + cubicCell, tenMillion, digits)}, normalEnd, "www", {truncationLine},
+       "abc", true, shortLinesFile(hkl, "EXPO header\n" + cubicCell, tenMillion / 10, digits), 20, 4},
+      {"ten_million_short_lines_sirpow", "2\nabc\n0\n0\n",
+       {shortLinesFile(hkl, "SIRPOW one\nSIRPOW two\n", tenMillion, digits)}, normalEnd, "www", {truncationLine},
+       "abc", true, shortLinesFile(hkl, "SIRPOW one\nSIRPOW two\n", tenMillion / 10, digits), 20, 4},
+      {"ten_million_blank_lines_after_expo_reflections", "3\nabc\n0\n0\n",
+       {shortLinesFile(hkl, expo(expoRows), tenMillion, " ")}, normalEnd, "www", {}, "abc", true,
+       shortLinesFile(hkl, expo(expoRows), tenMillion / 10, " "), 20, 4},
+      {"ten_million_blank_lines_after_sirpow_reflections", "2\nabc\n0\n0\n",
+       {shortLinesFile(hkl, sirpow(sirpowRows), tenMillion, " ")}, normalEnd, "www", {}, "abc", true,
+       shortLinesFile(hkl, sirpow(sirpowRows), tenMillion / 10, " "), 20, 4},
+      {"fullprof_count_above_capacity", "1\nabc\n0\n0\n",
+       {madeFile("abc.dat", [] { return fullprofLines(40001); })}, normalEnd, "www", {truncationLine}},
+
+      {"amplitude_whose_intensity_exceeds_single_precision", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("2 0.0\n", "   1   0   0 -1.0e20   1.234   1\n" + layoutA010))}, normalEnd, "www",
+       {"  Warning: 1 reflection has an intensity beyond single precision, written as NaN or Infinity\n"}},
+
+      // Fixed-column fields that are not numbers.
+      {"letter_in_integer_field", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1   x   0  123.45   1.234   1\n"))}, entryReport(conversion),
+       "eee"},
+      {"letter_in_fixed_point_field", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1   0   0  12a.45   1.234   1\n"))}, entryReport(conversion),
+       "eee"},
+      {"letter_in_flag_field", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1   0   0  123.45   1.234   I\n"))}, entryReport(conversion),
+       "eee"},
+      {"two_decimal_points", "4\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1   0   0   100.00.0   10.0000    0.2000\n"))},
+       entryReport(conversion), "eee"},
+      {"sign_in_middle_of_integer_field", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1 1-2   0  123.45   1.234   1\n"))}, entryReport(conversion),
+       "eee"},
+      {"sign_in_middle_of_fixed_point_field", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1   0   0 1.5-2.5   1.234   1\n"))}, entryReport(conversion),
+       "eee"},
+      {"tab_in_fixed_field", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1   0   0  123.45\t1.234   1\n"))}, entryReport(conversion),
+       "eee"},
+      {"real_too_large_in_fixed_field", "4\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", "   1   0   0    1.0e39   10.0000    0.2000\n"))},
+       entryReport(conversion), "eee"},
+
+      // Free-form values that are not numbers, in every free-form read.
+      {"letter_in_cell_line", "1\nabc\n0\n",
+       {file("abc.dat", "10.0 10.0 ten 90.0 90.0 90.0 1.5406\n1 0.1\n" + layoutA100)}, entryReport(syntax),
+       "eee"},
+      {"letter_in_expo_cell_line", "3\nabc\n",
+       {file(hkl, "EXPO\n10.0 10.0 10.0 90.0 90.0 90.0 lambda\n" + expoRows)}, entryReport(syntax, hkl), "eee"},
+      {"letter_for_count", "1\nabc\n0\n", {file("abc.dat", fullprof("N 0.1\n", layoutA100))},
+       entryReport(syntax), "eee"},
+      {"letter_for_window", "1\nabc\n0\n", {file("abc.dat", fullprof("1 D\n", layoutA100))}, entryReport(syntax),
+       "eee"},
+      {"real_for_count", "1\nabc\n0\n", {file("abc.dat", fullprof("1.0 0.1\n", layoutA100))}, entryReport(syntax),
+       "eee"},
+      {"letter_for_expo_index", "3\nabc\n", {file(hkl, expo("1 k 0 0.2 100\n"))}, entryReport(syntax, hkl),
+       "eee"},
+      {"letter_for_expo_amplitude", "3\nabc\n", {file(hkl, expo("1 0 0 0.2 F\n"))}, entryReport(syntax, hkl),
+       "eee"},
+      {"real_for_expo_index", "3\nabc\n", {file(hkl, expo("1.5 0 0 0.2 100\n"))}, entryReport(syntax, hkl),
+       "eee"},
+      {"letter_for_sirpow_index", "2\nabc\n1.0\n", {file(hkl, sirpow("h 0 0 2 8.8 10.0 0.1 400.0 6.0\n"))},
+       entryReport(syntax, hkl), "eee"},
+      {"letter_for_sirpow_discarded_integer", "2\nabc\n1.0\n",
+       {file(hkl, sirpow("1 0 0 m 8.8 10.0 0.1 400.0 6.0\n"))}, entryReport(syntax, hkl), "eee"},
+      {"letter_for_sirpow_intensity", "2\nabc\n1.0\n", {file(hkl, sirpow("1 0 0 2 8.8 10.0 0.1 I 6.0\n"))},
+       entryReport(syntax, hkl), "eee"},
+      {"nan_for_sirpow_position", "2\nabc\n1.0\n", {file(hkl, sirpow("1 0 0 2 8.8 nan 0.1 400.0 6.0\n"))},
+       entryReport(syntax, hkl), "eee"},
+      {"letter_for_code", "x\nabc\n0\n", {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
+       consoleReport(syntax), "ooo"},
+      {"real_for_code", "1.0\nabc\n0\n", {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
+       consoleReport(syntax), "ooo"},
+      {"nul_byte_for_code", withNul("1", "\nabc\n0\n"), {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
+       consoleReport(syntax), "ooo"},
+      {"letter_for_sirpow_delta", "2\nabc\nwide\n", {file(hkl, sirpow(sirpowRows))}, consoleReport(syntax), "eee"},
+      {"letter_for_expo_delta", "3\nabc\nwide\n", {file(hkl, expo(expoRows))}, consoleReport(syntax), "eee"},
+
+      // Numbers too large for their type.
+      {"count_beyond_32_bits", "1\nabc\n0\n", {file("abc.dat", fullprof("4294967297 0.1\n", layoutA100))},
+       entryReport(syntax), "eee"},
+      {"expo_index_beyond_32_bits", "3\nabc\n", {file(hkl, expo("2147483648 0 0 0.2 100\n"))},
+       entryReport(syntax, hkl), "eee"},
+      {"sirpow_index_beyond_32_bits", "2\nabc\n1.0\n",
+       {file(hkl, sirpow("1 -2147483649 0 2 8.8 10.0 0.1 400.0 6.0\n"))}, entryReport(syntax, hkl), "eee"},
+      {"code_beyond_32_bits", "99999999999\nabc\n0\n", {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
+       consoleReport(syntax), "ooo"},
+      {"cell_edge_too_large_for_single_precision", "1\nabc\n0\n",
+       {file("abc.dat", "1e39 10.0 10.0 90.0 90.0 90.0 1.5406\n1 0.1\n" + layoutA100)}, entryReport(syntax),
+       "eee"},
+      {"delta_too_large_for_single_precision", "3\nabc\n3.5e38\n", {file(hkl, expo(expoRows))},
+       consoleReport(syntax), "eee"},
+
+      // End of the entry file in every reading state.
+      {"fullprof_ends_inside_cell_line", "1\nabc\n0\n", {file("abc.dat", "10.0 10.0 10.0\n90.0 90.0 90.0\n")},
+       entryReport(endOfFile), "eee"},
+      {"fullprof_ends_before_count_line", "1\nabc\n0\n", {file("abc.dat", cubicCell)}, entryReport(endOfFile),
+       "eee"},
+      {"fullprof_ends_inside_count_line", "4\nabc\n0\n", {file("abc.dat", cubicCell + "1\n")},
+       entryReport(endOfFile), "eee"},
+      {"fullprof2_ends_before_last_reflection", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("3 0.1\n", layoutA100 + layoutA010))}, entryReport(endOfFile), "eee"},
+      {"fullprof4_ends_before_first_reflection", "4\nabc\n0\n", {file("abc.dat", fullprof("1 0.1\n", ""))},
+       entryReport(endOfFile), "eee"},
+      {"expo_ends_before_cell_line", "3\nabc\n", {file(hkl, "EXPO header\n")}, entryReport(endOfFile, hkl), "eee"},
+      {"expo_ends_inside_cell_line", "3\nabc\n", {file(hkl, "EXPO header\n10.0 10.0 10.0 90.0 90.0 90.0\n")},
+       entryReport(endOfFile, hkl), "eee"},
+      {"expo_ends_inside_a_reflection", "3\nabc\n0\n0\n", {file(hkl, expo(expoRows + "1 1 0\n"))}, normalEnd,
+       "www"},
+      {"sirpow_ends_after_one_header_line", "2\nabc\n1.0\n", {file(hkl, "SIRPOW one\n")},
+       entryReport(endOfFile, hkl), "eee"},
+      {"sirpow_ends_after_header_lines", "2\nabc\n1.0\n0\n", {file(hkl, "SIRPOW one\nSIRPOW two\n")}, normalEnd,
+       "wwe"},
+      {"sirpow_ends_inside_a_reflection", "2\nabc\n1.0\n0\n", {file(hkl, sirpow(sirpowRows + "3 0 0 2 3.0\n"))},
+       normalEnd, "www"},
+
+      // Output files that cannot be replaced or created.
+      {"non_empty_directory_for_amplitude_file", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", layoutA100)), directoryHolding("abcF.hkl", "keep")},
+       {cannotOverwrite, 20, "abcF.hkl"}, "ooo", {}, "abc", false},
+      {"non_empty_directory_for_intensity_file", "1\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", layoutA100)), directoryHolding("abcI.hkl", "keep")},
+       {cannotOverwrite, 22, "abcI.hkl"}, "eoo", {}, "abc", false},
+      {"empty_directory_for_wide_file", "4\nabc\n0\n",
+       {file("abc.dat", fullprof("1 0.1\n", layoutB100)), directoryHolding("abc.int", "")},
+       {cannotOverwrite, 23, "abc.int"}, "eeo", {}, "abc", false},
+      {"output_name_too_long_to_create", "1\n" + longBase + "\n0\n",
+       {file(longBase + ".dat", fullprof("1 0.1\n", layoutA100))}, {cannotCreate, 20, longBase + "F.hkl"}, "ooo",
+       {}, longBase, false},
+      {"base_name_in_missing_directory", "1\nmissing/abc\n0\n", {}, entryReport(notFound, "missing/abc.dat"),
+       "ooo", {}, "abc", true},
+
+      // The console.
+      {"end_of_input_at_code", "", {file("abc.dat", fullprof("1 0.1\n", layoutA100))}, consoleReport(endOfFile),
+       "ooo"},
+      {"end_of_input_at_base_name", "1\n", {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
+       consoleReport(endOfFile), "ooo"},
+      {"end_of_input_at_sirpow_delta", "2\nabc\n", {file(hkl, sirpow(sirpowRows))}, consoleReport(endOfFile),
+       "eee"},
+      {"end_of_input_at_expo_delta", "3\nabc\n", {file(hkl, expo(expoRows))}, consoleReport(endOfFile), "eee"},
+      {"end_of_input_at_final_pause", "1\nabc\n", {file("abc.dat", fullprof("1 0.1\n", layoutA100))}, normalEnd,
+       "www"},
+      {"empty_base_name", "1\n\n0\n", {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
+       entryReport(notFound, ".dat"), "ooo"},
+      {"blank_base_name", "1\n   \n0\n", {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
+       entryReport(notFound, ".dat"), "ooo"},
+      {"empty_base_name_names_files_by_suffix", "3\n\n0\n0\n", {file(".hkl", expo(expoRows))}, normalEnd, "www",
+       {}, "", false},
+      {"code_outside_menu", "7\nabc\n0\n", {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
+       {"invalid input code 7: give 1, 2, 3 or 4", 0, ""}, "ooo"},
+  };
+}
+
+// Names the case in test failures.
+void PrintTo(const BadInput& c, std::ostream* out) { *out << c.name; }
+
+std::string expectedErrors(const Report& report) {
+  if (report.kind.empty()) {
+    return "";
+  }
+  if (report.unit == 0) {
+    return "kestran: " + report.kind + "\n";
+  }
+  return "kestran: " + report.kind + ", unit " + std::to_string(report.unit) + ", file " + report.file + "\n";
+}
+
+class BadInputs : public ::testing::TestWithParam<BadInput> {};
+
+// Fills `work` for the case: old output files, then what the case places.
+void prepare(const BadInput& c, const fs::path& work, const std::vector<Placing>& placing) {
+  fs::create_directory(work);
+  if (c.oldOutputs) {
+    for (const char* suffix : {"F.hkl", "I.hkl", ".int"}) {
+      const std::string output = c.baseName + suffix;
+      writeFile((work / output).string(), "old " + output + "\n");
+    }
+  }
+  for (const Placing& place : placing) {
+    place(work);
+  }
+}
+
+TEST_P(BadInputs, OneClearReportAndNoOtherFileTouched) {
+  const BadInput& c = GetParam();
+  TempDir scratch;
+  writeFile(scratch.file("answers"), expandMegabytes(c.answers));
+  long tenthKilobytes = 0;
+  if (c.tenthOfIt) {
+    const fs::path tenth = scratch.path() / "tenth";
+    prepare(c, tenth, {c.tenthOfIt});
+    tenthKilobytes = runKestranMeasured(tenth, scratch.path() / "answers", scratch.path()).maxResidentKilobytes;
+    fs::remove_all(tenth);
+  }
+  const fs::path work = scratch.path() / "run";
+  prepare(c, work, c.place);
+  const std::string outputs[3] = {c.baseName + "F.hkl", c.baseName + "I.hkl", c.baseName + ".int"};
+  const auto before = snapshot(work);
+
+  const RunResult run = runKestranMeasured(work, scratch.path() / "answers", scratch.path());
+
+  EXPECT_EQ(run.signal, 0) << "killed by a signal";
+  EXPECT_EQ(run.status, c.report.kind.empty() ? 0 : 1);
+  EXPECT_EQ(run.errors, expandMegabytes(expectedErrors(c.report)));
+  for (const std::string& line : c.consoleHas) {
+    EXPECT_NE(run.console.find(line), std::string::npos) << "console lacks: " << line;
+  }
+  if (c.maxSeconds > 0) {
+    EXPECT_LT(run.seconds, c.maxSeconds);
+  }
+  if (c.tenthOfIt) {
+    EXPECT_LT(run.maxResidentKilobytes - tenthKilobytes, c.maxGrowthMegabytes * 1024)
+        << "memory grows with the file: " << tenthKilobytes << " kB for a tenth, " << run.maxResidentKilobytes
+        << " kB for all of it";
+  }
+
+  const auto after = snapshot(work);
+  auto isChangedOutput = [&](const std::string& name) {
+    for (int i = 0; i < 3; ++i) {
+      if (c.outputs[i] != 'o' && inside(name, outputs[i])) {
+        return true;
+      }
+    }
+    return false;
+  };
+  for (const auto& [name, contents] : before) {
+    if (isChangedOutput(name)) {
+      continue;
+    }
+    ASSERT_TRUE(after.count(name)) << "removed: " << name;
+    EXPECT_EQ(after.at(name), contents) << "changed: " << name;
+  }
+  for (const auto& [name, contents] : after) {
+    EXPECT_TRUE(before.count(name) || isChangedOutput(name)) << "created: " << name;
+  }
+  for (int i = 0; i < 3; ++i) {
+    if (c.outputs[i] == 'o') {
+      continue;
+    }
+    const fs::path output = work / outputs[i];
+    ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(output))) << outputs[i];
+    if (c.outputs[i] == 'e') {
+      EXPECT_EQ(fs::file_size(output), 0U) << outputs[i];
+    } else {
+      EXPECT_GT(fs::file_size(output), 0U) << outputs[i];
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, BadInputs, ::testing::ValuesIn(catalogue()),
+                         [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace kestran::testing
