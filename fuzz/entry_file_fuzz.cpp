@@ -1,0 +1,132 @@
+// Fuzzes the whole run after the dialogue for one flavour (FUZZ_INPUT_CODE):
+// the input is the entry file; it is read, ordered (codes 1, 3 and 4),
+// thinned and written to memory. DELTA, for codes 2 and 3, is chosen by the
+// input's length from a few telling values. A report may stop the run; it
+// must be one of the reader's kinds, about the entry file.
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "fuzz_check.hpp"
+#include "output/normalisation.hpp"
+#include "processing/elimination.hpp"
+#include "processing/ordering.hpp"
+#include "reflections/entry_readers.hpp"
+#include "reflections/line_reader.hpp"
+#include "reflections/run_error.hpp"
+
+#ifndef FUZZ_INPUT_CODE
+#error "FUZZ_INPUT_CODE selects the flavour"
+#endif
+
+namespace {
+
+using namespace kestran;
+
+constexpr int inputCode = FUZZ_INPUT_CODE;
+constexpr bool ordered = inputCode != 2;
+constexpr bool ownSigmas = inputCode == 4;
+const char* const entryName = "fuzz.dat";
+
+bool isReaderReport(const RunError& error) {
+  return error.kind() == report::endOfFile || error.kind() == report::conversionError ||
+         error.kind() == report::listSyntaxError || error.kind() == report::impossibleCell;
+}
+
+// Among the rows whose angle is a number, ascending order.
+void checkAscending(const ReflectionTable& table) {
+  float previous = -INFINITY;
+  for (int i = 0; i < table.n; ++i) {
+    if (!std::isnan(table.POS[i])) {
+      FUZZ_CHECK(previous <= table.POS[i]);
+      previous = table.POS[i];
+    }
+  }
+}
+
+// Every line of `text` is `width` characters long; returns the line count.
+int checkLines(const std::string& text, std::size_t width) {
+  int lines = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    FUZZ_CHECK(end != std::string::npos);
+    FUZZ_CHECK(end - start == width);
+    ++lines;
+    start = end + 1;
+  }
+  return lines;
+}
+
+// The table and workspace are made once: allocating and zeroing 3 MB per
+// input would take most of the time. A run touches at most one row per line
+// of its input, so zeroing that many rows gives the next input a fresh table.
+ReflectionTable& freshTable(std::size_t inputSize) {
+  static const auto stored = makeReflectionTable();
+  ReflectionTable& table = *stored;
+  static std::size_t touchedRows = MAXREF;
+  const auto rows = static_cast<std::ptrdiff_t>(touchedRows);
+  for (auto* column : {&table.H, &table.K, &table.L, &table.FLAG, &table.ORDER, &table.ISCRATCH}) {
+    std::fill_n(column->begin(), rows, 0);
+  }
+  for (auto* column : {&table.FOBS, &table.SIGF, &table.EXTRA, &table.POS, &table.RSCRATCH}) {
+    std::fill_n(column->begin(), rows, 0.0F);
+  }
+  table.inputCode = 0;
+  table.cell = {};
+  table.N = 0;
+  table.D = 0;
+  table.n = 0;
+  // Lines in the input: its line ends plus one.
+  touchedRows = std::min<std::size_t>(inputSize + 1, MAXREF);
+  return table;
+}
+
+int keptRows(const ReflectionTable& table) {
+  int kept = 0;
+  for (int i = 0; i < table.n; ++i) {
+    kept += isRemoved(table, i) ? 0 : 1;
+  }
+  return kept;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static constexpr float deltas[] = {1.5F, 0.0F, -1.0F, 1.0e30F, 3.4e38F};
+  std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+  LineReader entry(in, unit::entry, entryName);
+  ReflectionTable& table = freshTable(size);
+  table.inputCode = inputCode;
+  std::ostringstream console;
+  try {
+    readEntryFile(table, entry, console);
+  } catch (const RunError& error) {
+    FUZZ_CHECK(isReaderReport(error));
+    FUZZ_CHECK(error.unitNumber() == unit::entry && error.file() == entryName);
+    return 0;
+  }
+  FUZZ_CHECK(table.n >= 0 && table.n <= MAXREF);
+  if (ordered) {
+    static const auto workspace = makeOrderingWorkspace();
+    orderReflections(table, *workspace, console);
+    checkAscending(table);
+  }
+  if (inputCode == 2 || inputCode == 3) {
+    table.D = deltas[size % (sizeof deltas / sizeof deltas[0])];
+  }
+  eliminateNeighbours(table);
+  const int kept = keptRows(table);
+
+  std::ostringstream famp, fint, intensity;
+  writeOutputFiles(table, console, famp, fint, intensity);
+  const int endRecords = ownSigmas ? 0 : 1;
+  FUZZ_CHECK(checkLines(famp.str(), ownSigmas ? 42 : 32) == kept + endRecords);
+  FUZZ_CHECK(checkLines(fint.str(), ownSigmas ? 42 : 32) == kept + endRecords);
+  FUZZ_CHECK(checkLines(intensity.str(), ownSigmas ? 54 : 40) == kept);
+  return 0;
+}
