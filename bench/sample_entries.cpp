@@ -1,0 +1,124 @@
+#include "sample_entries.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <numbers>
+#include <tuple>
+#include <vector>
+
+namespace kestran::bench {
+
+namespace {
+
+constexpr double cellA = 21.234, cellB = 15.678, cellC = 27.891, cellBeta = 103.45;
+constexpr double wavelength = 0.70932;
+constexpr double smallestD = 0.55;  // enough reflections for maxSampleCount
+
+double radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
+double degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
+
+struct Reflection {
+  double twoTheta;
+  int h, k, l;
+  double amplitude;
+};
+
+// 1/d^2 of a monoclinic cell, b unique.
+double inverseDSquared(int h, int k, int l) {
+  const double sinBeta = std::sin(radians(cellBeta));
+  const double cosBeta = std::cos(radians(cellBeta));
+  return (h * h / (cellA * cellA) + l * l / (cellC * cellC) - 2.0 * h * l * cosBeta / (cellA * cellC)) /
+             (sinBeta * sinBeta) +
+         k * k / (cellB * cellB);
+}
+
+// The unique reflections of 2/m (k >= 0, l >= 0, and h >= 0 when l = 0) with
+// d above smallestD, the `count` lowest in angle, in order of angle.
+std::vector<Reflection> lowestReflections(int count) {
+  const int hMax = static_cast<int>(cellA / smallestD) + 1;
+  const int kMax = static_cast<int>(cellB / smallestD) + 1;
+  const int lMax = static_cast<int>(cellC / smallestD) + 1;
+  std::vector<Reflection> found;
+  for (int h = -hMax; h <= hMax; ++h) {
+    for (int k = 0; k <= kMax; ++k) {
+      for (int l = 0; l <= lMax; ++l) {
+        if ((h == 0 && k == 0 && l == 0) || (l == 0 && h < 0)) continue;
+        const double q = inverseDSquared(h, k, l);
+        if (q * smallestD * smallestD > 1.0) continue;
+        const double twoTheta = 2.0 * degrees(std::asin(wavelength * std::sqrt(q) / 2.0));
+        found.push_back({twoTheta, h, k, l, 0.0});
+      }
+    }
+  }
+  std::sort(found.begin(), found.end(), [](const Reflection& x, const Reflection& y) {
+    return std::tie(x.twoTheta, x.h, x.k, x.l) < std::tie(y.twoTheta, y.h, y.k, y.l);
+  });
+  found.resize(static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(found.size()))));
+  std::uint32_t state = 20261208;  // a linear congruential sequence modulo 2^31
+  for (Reflection& reflection : found) {
+    state = (state * 1103515245U + 12345U) & 0x7FFFFFFFU;
+    const double uniform = state / 2147483648.0;
+    reflection.amplitude = 20.0 + 680.0 * uniform * uniform;
+  }
+  return found;
+}
+
+// Caglioti peak width in degrees 2theta.
+double fwhm(double twoTheta) {
+  const double t = std::tan(radians(twoTheta / 2.0));
+  return std::sqrt(0.004 * t * t - 0.002 * t + 0.003);
+}
+
+void append(std::string& text, const char* format, auto... values) {
+  char line[160];
+  const int length = std::snprintf(line, sizeof line, format, values...);
+  text.append(line, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+std::string sampleEntry(int inputCode, int count, double window) {
+  std::vector<Reflection> rows = lowestReflections(count);
+  std::string text;
+  const auto cellLine = [&] {
+    append(text, "%.4f %.4f %.4f %.2f %.2f %.2f %.5f\n", cellA, cellB, cellC, 90.0, cellBeta, 90.0, wavelength);
+  };
+  if (inputCode == 2) {
+    text += "SIRPOW pattern decomposition, benchmark cell\n";
+    text += "   h   k   l mult    d-spacing   2theta     fwhm       intensity     sigma\n";
+    for (const Reflection& r : rows) {
+      const double d = wavelength / (2.0 * std::sin(radians(r.twoTheta / 2.0)));
+      const double f = r.amplitude;
+      append(text, "%4d%4d%4d%5d %11.5f %9.4f %8.4f %14.3f %10.3f\n", r.h, r.k, r.l, r.k == 0 ? 2 : 4, d, r.twoTheta,
+             fwhm(r.twoTheta), f * f, 0.04 * f * f + 1.0);
+    }
+    return text;
+  }
+  // A Le Bail listing is not in angle order: group by k, then h, then l.
+  std::sort(rows.begin(), rows.end(),
+            [](const Reflection& x, const Reflection& y) { return std::tie(x.k, x.h, x.l) < std::tie(y.k, y.h, y.l); });
+  if (inputCode == 3) {
+    text += "EXPO extraction, benchmark cell\n";
+    cellLine();
+    for (const Reflection& r : rows) {
+      append(text, "%4d%4d%4d %8.4f %10.3f\n", r.h, r.k, r.l, fwhm(r.twoTheta), r.amplitude);
+    }
+    return text;
+  }
+  cellLine();
+  append(text, "%d %.2f\n", static_cast<int>(rows.size()), window);
+  for (const Reflection& r : rows) {
+    const double f = r.amplitude;
+    if (inputCode == 4) {  // 3I4,3F10.4
+      append(text, "%4d%4d%4d%10.4f%10.4f%10.4f\n", r.h, r.k, r.l, f, 0.02 * f + 0.5, fwhm(r.twoTheta));
+    } else {  // 3I4,F8.2,F8.3,I4,2F9.4,I4,10X,F8.3
+      append(text, "%4d%4d%4d%8.2f%8.3f%4d%9.4f%9.4f%4d%10s%8.3f\n", r.h, r.k, r.l, f, 0.02 * f + 0.5, 1, r.twoTheta,
+             fwhm(r.twoTheta), 2, "", f * f / 100.0);
+    }
+  }
+  return text;
+}
+
+}  // namespace kestran::bench
