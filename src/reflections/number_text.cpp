@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
+#include <iterator>
 #include <limits>
 
 namespace kestran {
@@ -109,6 +111,39 @@ bool convertCanonical(const char* buffer, std::size_t length, float& value) {
   return true;
 }
 
+// Powers of ten that single precision holds exactly, with 10^i at index i.
+constexpr float exactPowersOfTen[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
+constexpr std::int64_t exactMantissaLimit = std::int64_t{1} << 24;
+
+// The common short number without an exponent, at most 2^24 as an integer
+// and at most 10 fraction digits: the integer and the power of ten are both
+// exact in single precision, so their one quotient is the correctly rounded
+// value. False when the number is not of this kind (the slow path takes it).
+bool convertShortDecimal(const RealParts& parts, int impliedDecimals, float& value) {
+  if (!parts.exponentDigits.empty()) {
+    return false;
+  }
+  std::size_t scale = parts.fractionDigits.size();
+  if (!parts.hasPoint && impliedDecimals > 0) {
+    scale = static_cast<std::size_t>(impliedDecimals);
+  }
+  if (scale >= std::size(exactPowersOfTen)) {
+    return false;
+  }
+  std::int64_t mantissa = 0;
+  for (const std::string_view digits : {parts.integerDigits, parts.fractionDigits}) {
+    for (const char c : digits) {
+      mantissa = mantissa * 10 + (c - '0');
+      if (mantissa > exactMantissaLimit) {
+        return false;
+      }
+    }
+  }
+  const float magnitude = static_cast<float>(mantissa) / exactPowersOfTen[scale];
+  value = parts.negative ? -magnitude : magnitude;
+  return true;
+}
+
 // Builds the canonical text of the parts, with the decimal point placed
 // `impliedDecimals` digits from the end of the mantissa when the text has no
 // point of its own.
@@ -189,6 +224,9 @@ bool parseReal(std::string_view text, float& value) {
   if (!splitReal(text, parts) || (parts.integerDigits.empty() && parts.fractionDigits.empty())) {
     return false;
   }
+  if (convertShortDecimal(parts, 0, value)) {
+    return true;
+  }
   char buffer[maxNumberText];
   std::size_t length = 0;
   return buildCanonical(parts, 0, buffer, length) && convertCanonical(buffer, length, value);
@@ -206,6 +244,9 @@ bool parseFixedPoint(std::string_view text, int decimals, float& value) {
       return false;
     }
     value = parts.negative ? -0.0F : 0.0F;
+    return true;
+  }
+  if (convertShortDecimal(parts, decimals, value)) {
     return true;
   }
   char buffer[maxNumberText];
@@ -243,10 +284,67 @@ void formatNonFinite(char* out, int width, float value) {
 }  // namespace
 
 void formatInteger(char* out, int width, std::int32_t value) {
-  char text[16];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  rightJustify(out, width, text, static_cast<int>(result.ptr - text));
+  // Digits from the right end of the field leftwards, then the sign, then blanks.
+  std::uint32_t magnitude = value < 0 ? 0U - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+  int free = width;
+  do {
+    if (free == 0) {
+      std::memset(out, '*', static_cast<std::size_t>(width));
+      return;
+    }
+    out[--free] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) {
+    if (free == 0) {
+      std::memset(out, '*', static_cast<std::size_t>(width));
+      return;
+    }
+    out[--free] = '-';
+  }
+  while (free > 0) {
+    out[--free] = ' ';
+  }
 }
+
+namespace {
+
+constexpr std::uint64_t wideExactPowersOfTen[] = {1,      10,      100,      1000,      10000,
+                                                  100000, 1000000, 10000000, 100000000, 1000000000};
+
+// The fixed-point text of value with `decimals` decimals, rounded from its
+// exact binary value with ties to even, as to_chars writes it. A single
+// times 10^decimals (up to 10^9) is exact in double, and rounding that to an
+// integer in the default mode is the exact rounding with ties to even, so
+// the text is built from integers; values too large for that, and more
+// decimals, take to_chars. Returns the length.
+int fixedPointText(char* text, std::size_t size, int decimals, float value) {
+  const bool small = decimals >= 0 && decimals < static_cast<int>(std::size(wideExactPowersOfTen));
+  const double scaled = small ? std::fabs(double{value}) * static_cast<double>(wideExactPowersOfTen[decimals]) : 0;
+  if (!small || !(scaled < 0x1p53)) {
+    const auto result = std::to_chars(text, text + size, value, std::chars_format::fixed, decimals);
+    return static_cast<int>(result.ptr - text);
+  }
+  const auto units = static_cast<std::uint64_t>(std::nearbyint(scaled));
+  const std::uint64_t unit = wideExactPowersOfTen[decimals];
+  char* end = text;
+  if (std::signbit(value)) {
+    *end++ = '-';
+  }
+  end = std::to_chars(end, text + size, units / unit).ptr;
+  if (decimals > 0) {
+    *end++ = '.';
+    std::uint64_t fraction = units % unit;
+    for (int i = decimals; i > 0; --i) {
+      end[i - 1] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    end += decimals;
+  }
+  return static_cast<int>(end - text);
+}
+
+}  // namespace
 
 void formatFixedPoint(char* out, int width, int decimals, float value) {
   if (!std::isfinite(value)) {
@@ -255,8 +353,7 @@ void formatFixedPoint(char* out, int width, int decimals, float value) {
   }
   // The largest float has 39 integer digits; decimals stay small.
   char text[96];
-  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-  int length = static_cast<int>(result.ptr - text);
+  int length = fixedPointText(text, sizeof text, decimals, value);
   char* start = text;
   if (length > width) {
     // Drop the optional 0 before the point when that makes it fit.
