@@ -29,8 +29,10 @@ inline std::string shellQuote(const std::string& text) {
 // `stdinFile` may be empty for no standard input at all (/dev/null).
 inline ProcessResult runKestran(const std::string& directory, const std::string& stdinFile,
                                 const std::string& arguments = "") {
-  const std::string out = directory + "/../kestran.stdout";
-  const std::string err = directory + "/../kestran.stderr";
+  // The console is captured outside the run directory, in a place of its own.
+  const TempDir capture;
+  const std::string out = capture.file("stdout");
+  const std::string err = capture.file("stderr");
   const std::string command = "cd " + shellQuote(directory) + " && exec " + shellQuote(KESTRAN_BINARY) + " " +
                               arguments + " < " + shellQuote(stdinFile.empty() ? "/dev/null" : stdinFile) +
                               " > " + shellQuote(out) + " 2> " + shellQuote(err);
