@@ -1,5 +1,6 @@
 #include "reflections/number_text.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -65,17 +66,9 @@ bool splitReal(std::string_view text, RealParts& parts) {
   return pos == text.size() && !parts.exponentDigits.empty();
 }
 
-// Longest canonical text we build; longer numbers are refused.
+// Room for the longest canonical text: a sign, the kept digits and one
+// more, and the exponent.
 constexpr std::size_t maxNumberText = 160;
-
-bool append(char* buffer, std::size_t& length, std::string_view piece) {
-  if (length + piece.size() > maxNumberText) {
-    return false;
-  }
-  std::memcpy(buffer + length, piece.data(), piece.size());
-  length += piece.size();
-  return true;
-}
 
 // For canonical text out of single precision's range: true when it is so
 // because it is too large, false when it is too small.
@@ -90,7 +83,7 @@ bool isTooLarge(const char* buffer, std::size_t length) {
   return end != buffer + length || exponent == nullptr || exponent[1] != '-';
 }
 
-// Converts canonical text "[-]digits.digitsE[-]digits" to single precision.
+// Converts canonical text "[-]DIGITSe[-]N" to single precision.
 bool convertCanonical(const char* buffer, std::size_t length, float& value) {
   float result = 0;
   const auto [end, error] = std::from_chars(buffer, buffer + length, result);
@@ -144,48 +137,59 @@ bool convertShortDecimal(const RealParts& parts, int impliedDecimals, float& val
   return true;
 }
 
-// Builds the canonical text of the parts, with the decimal point placed
-// `impliedDecimals` digits from the end of the mantissa when the text has no
-// point of its own.
+// Most significant digits a canonical text keeps. A value halfway between
+// two neighbouring singles has at most 113 significant digits, so the digits
+// after the first 120 can only tell whether the number lies above such a
+// point, which one non-zero digit in their place tells as well.
+constexpr std::size_t keptDigits = 120;
+// An exponent this large is out of range whatever the mantissa holds.
+constexpr std::int64_t exponentLimit = 1'000'000'000;
+
+// Builds the canonical text "[-]DIGITSe[-]N" of the parts, with the decimal
+// point placed `impliedDecimals` digits from the end of the mantissa when
+// the text has no point of its own. Zeros at either end of the mantissa are
+// left out and a long mantissa is cut as told above, so that a number of any
+// length fits the buffer.
 bool buildCanonical(const RealParts& parts, int impliedDecimals, char* buffer, std::size_t& length) {
+  const bool implied = !parts.hasPoint && impliedDecimals > 0;
+  const std::string_view whole = parts.integerDigits;
+  const std::string_view fraction = implied ? std::string_view{} : parts.fractionDigits;
+  std::int64_t exponent = implied ? -impliedDecimals : -static_cast<std::int64_t>(fraction.size());
+  const std::size_t count = whole.size() + fraction.size();
+  const auto digitAt = [&](std::size_t i) { return i < whole.size() ? whole[i] : fraction[i - whole.size()]; };
+  std::size_t first = 0;
+  while (first < count && digitAt(first) == '0') {
+    ++first;
+  }
+  std::size_t end = count;
+  while (end > first && digitAt(end - 1) == '0') {
+    --end;
+    ++exponent;
+  }
   length = 0;
-  if (parts.negative && !append(buffer, length, "-")) {
-    return false;
+  if (parts.negative) {
+    buffer[length++] = '-';
   }
-  if (parts.hasPoint || impliedDecimals <= 0) {
-    if (!append(buffer, length, parts.integerDigits.empty() ? "0" : parts.integerDigits) ||
-        !append(buffer, length, ".") ||
-        !append(buffer, length, parts.fractionDigits.empty() ? "0" : parts.fractionDigits)) {
-      return false;
-    }
-  } else {
-    const std::string_view digits = parts.integerDigits;
-    const std::size_t fraction = static_cast<std::size_t>(impliedDecimals);
-    if (digits.size() > fraction) {
-      if (!append(buffer, length, digits.substr(0, digits.size() - fraction)) ||
-          !append(buffer, length, ".") || !append(buffer, length, digits.substr(digits.size() - fraction))) {
-        return false;
-      }
-    } else {
-      if (!append(buffer, length, "0.")) {
-        return false;
-      }
-      for (std::size_t i = digits.size(); i < fraction; ++i) {
-        if (!append(buffer, length, "0")) {
-          return false;
-        }
-      }
-      if (!append(buffer, length, digits)) {
-        return false;
-      }
-    }
+  if (first == end) {
+    buffer[length++] = '0';
+    return true;
   }
-  if (!parts.exponentDigits.empty()) {
-    if (!append(buffer, length, parts.exponentNegative ? "e-" : "e") ||
-        !append(buffer, length, parts.exponentDigits)) {
-      return false;
-    }
+  const std::size_t kept = std::min(end - first, keptDigits);
+  for (std::size_t i = first; i < first + kept; ++i) {
+    buffer[length++] = digitAt(i);
   }
+  if (first + kept < end) {
+    // The digits left out end in a non-zero one.
+    buffer[length++] = '1';
+    exponent += static_cast<std::int64_t>(end - first - kept) - 1;
+  }
+  std::int64_t written = 0;
+  for (const char c : parts.exponentDigits) {
+    written = std::min(written * 10 + (c - '0'), exponentLimit);
+  }
+  exponent += parts.exponentNegative ? -written : written;
+  buffer[length++] = 'e';
+  length = static_cast<std::size_t>(std::to_chars(buffer + length, buffer + maxNumberText, exponent).ptr - buffer);
   return true;
 }
 
