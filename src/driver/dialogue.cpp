@@ -22,11 +22,6 @@ namespace kestran {
 
 namespace {
 
-constexpr int codeFullprof2 = 1;
-constexpr int codeSirpow = 2;
-constexpr int codeExpo = 3;
-constexpr int codeFullprof4 = 4;
-
 void showMenu(std::ostream& console) {
   console << "\n"
              "\n"
@@ -54,14 +49,14 @@ void checkInputCode(int inputCode) {
 
 void showChosenData(std::ostream& console, int inputCode) {
   switch (inputCode) {
-    case codeFullprof2:
-    case codeFullprof4:
+    case code::fullprofJfou2:
+    case code::fullprofJfou4:
       console << "\n  You have chosen FULLPROF data, should be .dat\n";
       break;
-    case codeSirpow:
+    case code::sirpow:
       console << "\n  You have chosen SIRPOW   data, should be .hkl\n";
       break;
-    case codeExpo:
+    case code::expo:
       console << "\n  You have chosen EXPO     data, should be .hkl\n";
       break;
     default:
@@ -117,7 +112,7 @@ constexpr int plotUnit = 25;
 void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn, std::ostream& console,
                   const GivenAnswers& given) {
   LineReader entry(files.entry, unit::entry, files.entryName);
-  if (table.inputCode == codeSirpow) {
+  if (table.inputCode == code::sirpow) {
     table.D = askDelta(consoleIn, console, given);
     readEntryFile(table, entry, console);
     return;
@@ -125,7 +120,7 @@ void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn
   readEntryFile(table, entry, console);
   auto workspace = makeOrderingWorkspace();
   orderReflections(table, *workspace, console);
-  if (table.inputCode == codeExpo) {
+  if (table.inputCode == code::expo) {
     table.D = askDelta(consoleIn, console, given);
   }
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "reflections/reflection_table.hpp"
 #include "reflections/run_error.hpp"
 
 namespace kestran {
@@ -57,7 +58,7 @@ void prepareOutputFile(std::string_view baseName, std::string_view suffix, int u
 
 }  // namespace
 
-std::string_view entrySuffix(int inputCode) { return inputCode == 1 || inputCode == 4 ? ".dat" : ".hkl"; }
+std::string_view entrySuffix(int inputCode) { return isFullprof(inputCode) ? ".dat" : ".hkl"; }
 
 std::string buildName(std::string_view baseName, std::string_view suffix) {
   std::string name(baseName);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "reflections/number_text.hpp"
+#include "reflections/reflection_table.hpp"
 
 namespace kestran {
 
@@ -72,7 +73,7 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
 }
 
 void checkDeltaAllowed(const GivenAnswers& given, int inputCode) {
-  if (given.delta && (inputCode == 1 || inputCode == 4)) {
+  if (given.delta && isFullprof(inputCode)) {
     throw UsageError("--delta is refused for codes 1 and 4: FULLPROF files carry their own window");
   }
 }

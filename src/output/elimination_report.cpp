@@ -8,8 +8,6 @@ namespace kestran {
 
 namespace {
 
-bool carriesWidth(int inputCode) { return inputCode == 2 || inputCode == 3; }
-
 RowStatus statusOf(bool removedInInput, bool byPrevious, bool byNext) {
   if (removedInInput) {
     return RowStatus::RemovedInInput;
@@ -40,7 +38,7 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table, const s
     row.l = table.L[i];
     row.twoTheta = table.POS[i];
     row.amplitude = amplitudesAsRead[static_cast<std::size_t>(i)];
-    row.hasWidth = carriesWidth(table.inputCode);
+    row.hasWidth = usesWidthWindow(table.inputCode);
     row.width = table.EXTRA[i];
     row.hasPrevious = i > 0;
     row.hasNext = i + 1 < table.n;

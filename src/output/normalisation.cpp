@@ -10,9 +10,12 @@ namespace kestran {
 
 namespace {
 
-constexpr int codeFullprof4 = 4;  // carries its own standard deviations through
 constexpr double amplitudeCap = 5000.0;
 constexpr double intensityScale = 5000.0;
+
+// FULLPROF JFOU=4 data carry their own standard deviations through; every
+// other flavour gets one hundredth of the value instead.
+bool keepsOwnSigmas(const ReflectionTable& table) { return table.inputCode == code::fullprofJfou4; }
 
 float single(double value) { return static_cast<float>(value); }
 
@@ -75,7 +78,7 @@ struct AmplitudeResult {
 
 // Writes the amplitude file and turns each amplitude into an intensity.
 AmplitudeResult writeAmplitudes(ReflectionTable& table, const RowSet& rows, std::ostream& famp) {
-  const bool ownSigmas = table.inputCode == codeFullprof4;
+  const bool ownSigmas = keepsOwnSigmas(table);
   AmplitudeResult result;
   for (int i = 0; i < table.n; ++i) {
     if (!isWritten(rows, i)) {
@@ -121,7 +124,7 @@ bool isFiniteRow(const ReflectionTable& table, int i) {
 // got a value beyond single precision.
 int writeIntensities(ReflectionTable& table, const RowSet& rows, float largestIntensity, std::ostream& fint,
                      std::ostream& intensity) {
-  const bool ownSigmas = table.inputCode == codeFullprof4;
+  const bool ownSigmas = keepsOwnSigmas(table);
   const bool rescale = largestIntensity != 0.0F;
   int beyondRange = 0;
   for (int i = 0; i < table.n; ++i) {
@@ -167,7 +170,7 @@ void writeRangeWarning(std::ostream& console, int rows) {
 
 void writeOutputFiles(ReflectionTable& table, std::ostream& console, std::ostream& famp, std::ostream& fint,
                       std::ostream& intensity) {
-  const bool ownSigmas = table.inputCode == codeFullprof4;
+  const bool ownSigmas = keepsOwnSigmas(table);
   writeCountLine(console, "  Number of HKL = ", table.n);
   const RowSet rows = rowsToWrite(table);
   capAmplitudes(table, rows);

@@ -4,13 +4,6 @@
 
 namespace kestran {
 
-namespace {
-
-// SIRPOW (2) and EXPO (3) scale each row's peak width by DELTA.
-bool usesWidthWindow(int inputCode) { return inputCode == 2 || inputCode == 3; }
-
-}  // namespace
-
 double pairWindow(const ReflectionTable& table, int index) {
   const double window = table.D;
   return usesWidthWindow(table.inputCode) ? window * table.EXTRA[index] : window;

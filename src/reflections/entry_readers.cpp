@@ -14,10 +14,6 @@ namespace kestran {
 
 namespace {
 
-constexpr int codeSirpow = 2;
-constexpr int codeExpo = 3;
-constexpr int codeFullprof4 = 4;
-
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool isBlankLine(std::string_view line) {
@@ -88,16 +84,22 @@ void reportUnrealAngles(const ReflectionTable& table, int count, std::ostream& c
   }
 }
 
-bool readLayoutARow(ReflectionTable& table, int index, std::string_view line) {
-  CodedRecord record;
-  if (!readLayoutA(line, record)) {
-    return false;
-  }
+// The indices, amplitude and standard deviation that both layouts carry.
+template <typename Record>
+void storeIndicesAndAmplitude(ReflectionTable& table, int index, const Record& record) {
   table.H[index] = record.h;
   table.K[index] = record.k;
   table.L[index] = record.l;
   table.FOBS[index] = record.value;
   table.SIGF[index] = record.sigma;
+}
+
+bool readLayoutARow(ReflectionTable& table, int index, std::string_view line) {
+  CodedRecord record;
+  if (!readLayoutA(line, record)) {
+    return false;
+  }
+  storeIndicesAndAmplitude(table, index, record);
   table.FLAG[index] = record.code;
   return true;
 }
@@ -107,11 +109,7 @@ bool readLayoutBRow(ReflectionTable& table, int index, std::string_view line) {
   if (!readLayoutB(line, record)) {
     return false;
   }
-  table.H[index] = record.h;
-  table.K[index] = record.k;
-  table.L[index] = record.l;
-  table.FOBS[index] = record.value;
-  table.SIGF[index] = record.sigma;
+  storeIndicesAndAmplitude(table, index, record);
   table.EXTRA[index] = record.extra;
   return true;
 }
@@ -125,7 +123,7 @@ int readFullprof(ReflectionTable& table, LineReader& entry, std::ostream& consol
     table.N = MAXREF;
   }
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry);
-  const auto readRow = table.inputCode == codeFullprof4 ? readLayoutBRow : readLayoutARow;
+  const auto readRow = table.inputCode == code::fullprofJfou4 ? readLayoutBRow : readLayoutARow;
   int count = 0;
   for (; count < table.N; ++count) {
     std::string_view line;
@@ -225,10 +223,10 @@ int readSirpow(ReflectionTable& table, LineReader& entry, std::ostream& console)
 int readEntryFile(ReflectionTable& table, LineReader& entry, std::ostream& console) {
   int count = 0;
   switch (table.inputCode) {
-    case codeSirpow:
+    case code::sirpow:
       count = readSirpow(table, entry, console);
       break;
-    case codeExpo:
+    case code::expo:
       count = readExpo(table, entry, console);
       reportUnrealAngles(table, count, console);
       break;
