@@ -2,9 +2,13 @@
 // the input is the entry file; it is read, ordered (codes 1, 3 and 4),
 // thinned and written to memory. DELTA, for codes 2 and 3, is chosen by the
 // input's length from a few telling values. A report may stop the run; it
-// must be one of the reader's kinds, about the entry file.
+// must be one of the reader's kinds, about the entry file. Otherwise the
+// order must be the reference exchange sort's, every row not removed must be
+// written once to each file at the layout's width, and a NaN or Infinity
+// written must be announced on the console.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -46,6 +50,27 @@ void checkAscending(const ReflectionTable& table) {
       previous = table.POS[i];
     }
   }
+}
+
+// For lists small enough, the order must be exactly that of the reference
+// exchange sort of the same positions.
+constexpr int referenceLimit = 300;
+
+struct Reference {
+  std::array<float, referenceLimit> positions{};
+  std::array<std::int32_t, referenceLimit> order{};
+};
+
+void sortReference(const ReflectionTable& table, Reference& reference) {
+  for (int i = 0; i < table.n; ++i) {
+    reference.positions[static_cast<std::size_t>(i)] = table.POS[i];
+    reference.order[static_cast<std::size_t>(i)] = i + 1;
+  }
+  exchangeSortPositions(reference.positions.data(), reference.order.data(), table.n);
+}
+
+bool holdsNonFinite(const std::string& text) {
+  return text.find("NaN") != std::string::npos || text.find("Inf") != std::string::npos;
 }
 
 // Every line of `text` is `width` characters long; returns the line count.
@@ -112,9 +137,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(table.n >= 0 && table.n <= MAXREF);
   if (ordered) {
+    static Reference reference;
+    const bool compare = table.n <= referenceLimit;
+    if (compare) {
+      sortReference(table, reference);
+    }
     static const auto workspace = makeOrderingWorkspace();
     orderReflections(table, *workspace, console);
     checkAscending(table);
+    for (int i = 0; compare && i < table.n; ++i) {
+      FUZZ_CHECK(table.ORDER[i] == reference.order[static_cast<std::size_t>(i)]);
+    }
   }
   if (inputCode == 2 || inputCode == 3) {
     table.D = deltas[size % (sizeof deltas / sizeof deltas[0])];
@@ -128,5 +161,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(checkLines(famp.str(), ownSigmas ? 42 : 32) == kept + endRecords);
   FUZZ_CHECK(checkLines(fint.str(), ownSigmas ? 42 : 32) == kept + endRecords);
   FUZZ_CHECK(checkLines(intensity.str(), ownSigmas ? 54 : 40) == kept);
+  FUZZ_CHECK(!holdsNonFinite(famp.str()));
+  const bool announced = console.str().find("an intensity beyond single precision") != std::string::npos;
+  FUZZ_CHECK(announced == holdsNonFinite(fint.str() + intensity.str()));
   return 0;
 }

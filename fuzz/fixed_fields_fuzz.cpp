@@ -3,15 +3,18 @@
 // Whatever a field gives must survive being written into the same field and
 // read back, and every record read must be written at its exact length. A
 // short line is also read as one number and compared, bit for bit, with the
-// C library's correctly rounded strtof.
+// C library's correctly rounded strtof; and the line's first four bytes,
+// taken as a single-precision value, are written into the field and
+// compared with the C library's printf.
 
 #include <cerrno>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <regex>
-#include <cstdint>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -93,7 +96,7 @@ void compareWithReference(bool parsed, float value, const std::string& reference
 void checkAgainstReference(const std::string& text, int decimals) {
   static const std::regex withPointOrExponent(R"([+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eEdD][+-]?[0-9]+)?)");
   static const std::regex withoutPoint(R"(([+-]?)([0-9]+)([eEdD][+-]?[0-9]+)?)");
-  if (text.size() > 60 || !std::regex_match(text, withPointOrExponent)) {
+  if (text.size() > 500 || !std::regex_match(text, withPointOrExponent)) {
     return;
   }
   float value = 0;
@@ -113,6 +116,37 @@ void checkAgainstReference(const std::string& text, int decimals) {
   } else {
     compareWithReference(parseFixedPoint(text, decimals, value), value, text);
   }
+}
+
+// A fixed-point field as printf writes the value (rounded from its exact
+// binary value, ties to even), with the 0 before the point dropped when that
+// makes it fit, and asterisks when nothing does.
+std::string referenceField(int width, int decimals, float value) {
+  char text[128];
+  const int length = std::snprintf(text, sizeof text, "%.*f", decimals, double{value});
+  std::string written(text, static_cast<std::size_t>(length));
+  const std::size_t zeroAt = written[0] == '-' ? 1 : 0;
+  if (static_cast<int>(written.size()) > width && written.compare(zeroAt, 2, "0.") == 0) {
+    written.erase(zeroAt, 1);
+  }
+  if (static_cast<int>(written.size()) > width) {
+    return std::string(static_cast<std::size_t>(width), '*');
+  }
+  return std::string(static_cast<std::size_t>(width) - written.size(), ' ') + written;
+}
+
+void checkWriterAgainstReference(std::string_view line, int width, int decimals) {
+  if (line.size() < sizeof(float) || decimals == 0) {
+    return;
+  }
+  float value = 0;
+  std::memcpy(&value, line.data(), sizeof value);
+  if (!std::isfinite(value)) {
+    return;
+  }
+  std::string written(static_cast<std::size_t>(width), ' ');
+  formatFixedPoint(written.data(), width, decimals, value);
+  FUZZ_CHECK(written == referenceField(width, decimals, value));
 }
 
 std::size_t writtenLength(const std::ostringstream& out) {
@@ -157,5 +191,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checkFixedPointField(line, column, width, decimals);
   checkLayouts(line);
   checkAgainstReference(std::string(line), decimals);
+  checkWriterAgainstReference(line, width, decimals);
   return 0;
 }
