@@ -6,13 +6,7 @@
 // the state the case names (old ones untouched when the run stops before the
 // files are prepared).
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "../test_support.hpp"
+#include "run_program.hpp"
 
 namespace kestran::testing {
 namespace {
@@ -31,52 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 // ---------------------------------------------------------------- running
-
-struct RunResult {
-  std::string console;
-  std::string errors;
-  int status = -1;  // exit status when it exited
-  int signal = 0;   // the signal that killed it, 0 when it exited
-  long maxResidentKilobytes = 0;
-  double seconds = 0;
-};
-
-// Runs kestran in `directory` with `answers` as its console input; its own
-// resource use is measured (wait4), apart from every other child.
-RunResult runKestranMeasured(const fs::path& directory, const fs::path& answers, const fs::path& scratch) {
-  const std::string out = (scratch / "console.txt").string();
-  const std::string err = (scratch / "errors.txt").string();
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int in = ::open(answers.c_str(), O_RDONLY);
-    const int console = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int errors = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || console < 0 || errors < 0 || ::dup2(in, 0) < 0 || ::dup2(console, 1) < 0 ||
-        ::dup2(errors, 2) < 0 || ::chdir(directory.c_str()) != 0) {
-      ::_exit(127);
-    }
-    ::execl(KESTRAN_BINARY, "kestran", static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  RunResult run;
-  int raw = 0;
-  rusage usage{};
-  if (child < 0 || ::wait4(child, &raw, 0, &usage) != child) {
-    ADD_FAILURE() << "could not run " << KESTRAN_BINARY;
-    return run;
-  }
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.maxResidentKilobytes = usage.ru_maxrss;
-  if (WIFEXITED(raw)) {
-    run.status = WEXITSTATUS(raw);
-  } else if (WIFSIGNALED(raw)) {
-    run.signal = WTERMSIG(raw);
-  }
-  run.console = readFile(out);
-  run.errors = readFile(err);
-  return run;
-}
 
 // A file's contents, or for a big one its size and a digest (FNV-1a), read
 // a piece at a time: the test must not hold the big files while they are read.
@@ -503,7 +452,7 @@ TEST_P(BadInputs, OneClearReportAndNoOtherFileTouched) {
   if (c.tenthOfIt) {
     const fs::path tenth = scratch.path() / "tenth";
     prepare(c, tenth, {c.tenthOfIt});
-    tenthKilobytes = runKestranMeasured(tenth, scratch.path() / "answers", scratch.path()).maxResidentKilobytes;
+    tenthKilobytes = runKestran(tenth.string(), (scratch.path() / "answers").string()).maxResidentKilobytes;
     fs::remove_all(tenth);
   }
   const fs::path work = scratch.path() / "run";
@@ -511,7 +460,7 @@ TEST_P(BadInputs, OneClearReportAndNoOtherFileTouched) {
   const std::string outputs[3] = {c.baseName + "F.hkl", c.baseName + "I.hkl", c.baseName + ".int"};
   const auto before = snapshot(work);
 
-  const RunResult run = runKestranMeasured(work, scratch.path() / "answers", scratch.path());
+  const ProcessResult run = runKestran(work.string(), (scratch.path() / "answers").string());
 
   EXPECT_EQ(run.signal, 0) << "killed by a signal";
   EXPECT_EQ(run.status, c.report.kind.empty() ? 0 : 1);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "../test_support.hpp"
 #include "run_program.hpp"
@@ -51,7 +52,7 @@ struct FlavourRun {
   std::string famp, fint, intensity;
 };
 
-FlavourRun runFlavour(const Flavour& flavour, bool withOptions, const std::string& extra = "") {
+FlavourRun runFlavour(const Flavour& flavour, bool withOptions, const std::vector<std::string>& extra = {}) {
   static int counter = 0;
   TempDir dir;
   const fs::path entry = examples / flavour.entry;
@@ -60,10 +61,14 @@ FlavourRun runFlavour(const Flavour& flavour, bool withOptions, const std::strin
   const std::string delta = flavour.delta;
   const std::string answers = std::to_string(flavour.code) + "\n" + base + "\n" + (delta.empty() ? "" : delta + "\n") + "0\n";
   const std::string stdinFile = dir.file("answers" + std::to_string(++counter));
-  std::string arguments;
+  std::vector<std::string> arguments;
   if (withOptions) {
-    arguments = "--code " + std::to_string(flavour.code) + (delta.empty() ? "" : " --delta " + delta) +
-                " --no-pause " + extra + " " + base;
+    arguments = {"--code", std::to_string(flavour.code), "--no-pause"};
+    if (!delta.empty()) {
+      arguments.insert(arguments.end(), {"--delta", delta});
+    }
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    arguments.push_back(base);
   } else {
     writeFile(stdinFile, answers);
   }
@@ -94,7 +99,7 @@ TEST(CommandLineRuns, ReportAndPlotLeaveTheFilesUnchanged) {
   TempDir dir;
   const std::string report = dir.file("report.tsv");
   const std::string plot = dir.file("plot.svg");
-  const FlavourRun withReport = runFlavour(flavours[2], true, "--report " + report + " --plot " + plot);
+  const FlavourRun withReport = runFlavour(flavours[2], true, {"--report", report, "--plot", plot});
   ASSERT_EQ(withReport.result.status, 0) << withReport.result.errors;
   EXPECT_EQ(withReport.famp, plain.famp);
   EXPECT_EQ(withReport.intensity, plain.intensity);
@@ -104,17 +109,19 @@ TEST(CommandLineRuns, ReportAndPlotLeaveTheFilesUnchanged) {
 }
 
 TEST(CommandLineRuns, UsageErrorsExitWithTwoBeforeAnyFile) {
-  const char* lines[] = {"--code 7 x", "--code 1 --delta 0.5 x", "--delta wide x", "--frobnicate", "a b"};
-  for (const char* line : lines) {
+  const std::vector<std::vector<std::string>> lines = {
+      {"--code", "7", "x"}, {"--code", "1", "--delta", "0.5", "x"}, {"--delta", "wide", "x"}, {"--frobnicate"},
+      {"a", "b"}};
+  for (const auto& line : lines) {
     TempDir dir;
     const fs::path work = dir.path() / "run";
     fs::create_directory(work);
     writeFile((work / "x.dat").string(), "10 10 10 90 90 90 1.5\n0 0.1\n");
     const ProcessResult result = runKestran(work.string(), "", line);
-    EXPECT_EQ(result.status, 2) << line;
-    EXPECT_EQ(result.errors.rfind("kestran: ", 0), 0U) << line;
-    EXPECT_NE(result.errors.find("usage: kestran"), std::string::npos) << line;
-    EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 1) << line;
+    EXPECT_EQ(result.status, 2) << line[0];
+    EXPECT_EQ(result.errors.rfind("kestran: ", 0), 0U) << line[0];
+    EXPECT_NE(result.errors.find("usage: kestran"), std::string::npos) << line[0];
+    EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 1) << line[0];
   }
 }
 

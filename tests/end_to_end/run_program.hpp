@@ -1,11 +1,16 @@
 #pragma once
 // Runs the built kestran as a whole process in a directory, with a file as
-// its standard input, and collects its console, error output and status.
+// its standard input, and collects its console, error output, exit status,
+// time and peak memory.
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdlib>
+#include <chrono>
 #include <string>
+#include <vector>
 
 #include "../test_support.hpp"
 
@@ -14,30 +19,58 @@ namespace kestran::testing {
 struct ProcessResult {
   std::string console;
   std::string errors;
-  int status = -1;      // exit status when it exited
-  int signal = 0;       // the signal that killed it, 0 when it exited
+  int status = -1;  // exit status when it exited
+  int signal = 0;   // the signal that killed it, 0 when it exited
+  long maxResidentKilobytes = 0;
+  double seconds = 0;
 };
 
-inline std::string shellQuote(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) {
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+namespace detail {
+
+// In the child: standard streams to the files, into the directory, then the program.
+[[noreturn]] inline void execKestran(const std::string& directory, const std::string& stdinFile,
+                                     const std::string& out, const std::string& err,
+                                     const std::vector<std::string>& arguments) {
+  const int in = ::open(stdinFile.empty() ? "/dev/null" : stdinFile.c_str(), O_RDONLY);
+  const int console = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int errors = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (in < 0 || console < 0 || errors < 0 || ::dup2(in, 0) < 0 || ::dup2(console, 1) < 0 ||
+      ::dup2(errors, 2) < 0 || ::chdir(directory.c_str()) != 0) {
+    ::_exit(127);
   }
-  return quoted + "'";
+  std::vector<char*> argv{const_cast<char*>("kestran")};
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  ::execv(KESTRAN_BINARY, argv.data());
+  ::_exit(127);
 }
 
-// `stdinFile` may be empty for no standard input at all (/dev/null).
+}  // namespace detail
+
+// `stdinFile` may be empty for no standard input at all (/dev/null). The
+// process's own resource use is measured (wait4), apart from every other child.
 inline ProcessResult runKestran(const std::string& directory, const std::string& stdinFile,
-                                const std::string& arguments = "") {
+                                const std::vector<std::string>& arguments = {}) {
   // The console is captured outside the run directory, in a place of its own.
   const TempDir capture;
   const std::string out = capture.file("stdout");
   const std::string err = capture.file("stderr");
-  const std::string command = "cd " + shellQuote(directory) + " && exec " + shellQuote(KESTRAN_BINARY) + " " +
-                              arguments + " < " + shellQuote(stdinFile.empty() ? "/dev/null" : stdinFile) +
-                              " > " + shellQuote(out) + " 2> " + shellQuote(err);
-  const int raw = std::system(command.c_str());
   ProcessResult result;
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    detail::execKestran(directory, stdinFile, out, err, arguments);
+  }
+  int raw = 0;
+  rusage usage{};
+  if (child < 0 || ::wait4(child, &raw, 0, &usage) != child) {
+    result.errors = "could not run " KESTRAN_BINARY;
+    return result;
+  }
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.maxResidentKilobytes = usage.ru_maxrss;
   if (WIFEXITED(raw)) {
     result.status = WEXITSTATUS(raw);
   } else if (WIFSIGNALED(raw)) {
