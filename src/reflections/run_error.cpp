@@ -1,5 +1,7 @@
 #include "reflections/run_error.hpp"
 
+#include <utility>
+
 namespace kestran {
 
 namespace {
@@ -13,14 +15,12 @@ std::string formatReport(std::string_view kind, int unitNumber, std::string_view
 }
 }  // namespace
 
-RunError::RunError(std::string_view kind, int unitNumber, std::string_view file)
-    : std::runtime_error(formatReport(kind, unitNumber, file)),
-      report_(formatReport(kind, unitNumber, file)),
-      kind_(kind),
-      unit_(unitNumber),
-      file_(file) {}
+RunError::RunError(std::string report, std::string_view kind, int unitNumber, std::string_view file)
+    : std::runtime_error(report), report_(std::move(report)), kind_(kind), unit_(unitNumber), file_(file) {}
 
-RunError::RunError(std::string_view kind)
-    : std::runtime_error(std::string(kind)), report_(kind), kind_(kind), unit_(noUnit) {}
+RunError::RunError(std::string_view kind, int unitNumber, std::string_view file)
+    : RunError(formatReport(kind, unitNumber, file), kind, unitNumber, file) {}
+
+RunError::RunError(std::string_view kind) : RunError(std::string(kind), kind, noUnit, {}) {}
 
 }  // namespace kestran

@@ -45,6 +45,8 @@ class RunError : public std::runtime_error {
   const std::string& file() const { return file_; }
 
  private:
+  RunError(std::string report, std::string_view kind, int unitNumber, std::string_view file);
+
   std::string report_;
   std::string kind_;
   int unit_;
