@@ -106,9 +106,6 @@ void checkWritten(OutputFile& file) {
   }
 }
 
-constexpr int reportUnit = 24;
-constexpr int plotUnit = 25;
-
 void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn, std::ostream& console,
                   const GivenAnswers& given) {
   LineReader entry(files.entry, unit::entry, files.entryName);
@@ -144,10 +141,10 @@ void writeReportAndPlot(const RunOptions& options, std::string_view baseName, co
   }
   const std::vector<ReportRow> rows = describeElimination(table, amplitudesAsRead);
   if (!options.reportFile.empty()) {
-    writeExtraFile(options.reportFile, reportUnit, [&](std::ostream& out) { writeEliminationReport(out, rows); });
+    writeExtraFile(options.reportFile, unit::report, [&](std::ostream& out) { writeEliminationReport(out, rows); });
   }
   if (!options.plotFile.empty()) {
-    writeExtraFile(options.plotFile, plotUnit, [&](std::ostream& out) { writeStickPlot(out, baseName, rows); });
+    writeExtraFile(options.plotFile, unit::plot, [&](std::ostream& out) { writeStickPlot(out, baseName, rows); });
   }
 }
 
