@@ -4,20 +4,16 @@
 #include <cmath>
 
 #include "reflections/number_text.hpp"
+#include "output/scaling.hpp"
 #include "reflections/record_layouts.hpp"
 
 namespace kestran {
 
 namespace {
 
-constexpr double amplitudeCap = 5000.0;
-constexpr double intensityScale = 5000.0;
-
 // FULLPROF JFOU=4 data carry their own standard deviations through; every
 // other flavour gets one hundredth of the value instead.
 bool keepsOwnSigmas(const ReflectionTable& table) { return table.inputCode == code::fullprofJfou4; }
-
-float single(double value) { return static_cast<float>(value); }
 
 void writeCountLine(std::ostream& console, const char* text, int count) {
   char field[5];
@@ -60,13 +56,13 @@ void capAmplitudes(ReflectionTable& table, const RowSet& rows) {
       largest = table.FOBS[i];
     }
   }
-  if (table.n < 1 || !(largest > amplitudeCap)) {
+  if (table.n < 1 || !exceedsAmplitudeCap(largest)) {
     return;
   }
   for (int i = 0; i < table.n; ++i) {
     if (isWritten(rows, i)) {
-      table.FOBS[i] = single(table.FOBS[i] / double{largest} * amplitudeCap);
-      table.SIGF[i] = single(table.SIGF[i] / double{largest} * amplitudeCap);
+      table.FOBS[i] = cappedValue(table.FOBS[i], largest);
+      table.SIGF[i] = cappedValue(table.SIGF[i], largest);
     }
   }
 }
@@ -86,12 +82,12 @@ AmplitudeResult writeAmplitudes(ReflectionTable& table, const RowSet& rows, std:
     }
     if (ownSigmas) {
       writeLayoutB(famp, tripleRecord(table, i));
-      table.SIGF[i] = single(double{table.SIGF[i]} * table.SIGF[i]);
+      table.SIGF[i] = squareOf(table.SIGF[i]);
     } else {
-      table.SIGF[i] = single(table.FOBS[i] / 100.0);
+      table.SIGF[i] = hundredthOf(table.FOBS[i]);
       writeLayoutA(famp, codedRecord(table, i));
     }
-    table.FOBS[i] = single(double{table.FOBS[i]} * table.FOBS[i]);
+    table.FOBS[i] = squareOf(table.FOBS[i]);
     if (table.FOBS[i] > result.largestIntensity) {
       result.largestIntensity = table.FOBS[i];
     }
@@ -132,25 +128,25 @@ int writeIntensities(ReflectionTable& table, const RowSet& rows, float largestIn
       continue;
     }
     if (rescale) {
-      table.FOBS[i] = single(table.FOBS[i] / double{largestIntensity} * intensityScale);
+      table.FOBS[i] = rescaledIntensity(table.FOBS[i], largestIntensity);
     }
     if (!ownSigmas) {
-      table.SIGF[i] = single(table.FOBS[i] / 100.0);
+      table.SIGF[i] = hundredthOf(table.FOBS[i]);
       beyondRange += isFiniteRow(table, i) ? 0 : 1;
       writeLayoutA(fint, codedRecord(table, i));
       writeLayoutC(intensity, codedRecord(table, i));
       continue;
     }
     if (rescale) {
-      table.SIGF[i] = single(table.SIGF[i] / double{largestIntensity} * intensityScale);
+      table.SIGF[i] = rescaledIntensity(table.SIGF[i], largestIntensity);
     }
     bool finite = isFiniteRow(table, i);
     writeLayoutB(fint, tripleRecord(table, i));
     if (rescale) {
       // The wide file carries the unscaled squares, recovered from the
       // single-precision values just written.
-      table.FOBS[i] = single(double{largestIntensity} * table.FOBS[i] / intensityScale);
-      table.SIGF[i] = single(double{largestIntensity} * table.SIGF[i] / intensityScale);
+      table.FOBS[i] = unscaledIntensity(table.FOBS[i], largestIntensity);
+      table.SIGF[i] = unscaledIntensity(table.SIGF[i], largestIntensity);
     }
     finite = finite && isFiniteRow(table, i);
     beyondRange += finite ? 0 : 1;

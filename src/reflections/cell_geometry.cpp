@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "reflections/single_precision.hpp"
+
 namespace kestran {
 
 namespace {
@@ -9,9 +11,7 @@ namespace {
 constexpr float twoPi = 6.2831855F;
 constexpr float degreesPerHalfRadian = 114.59156F;
 
-float toRadians(float degrees) { return static_cast<float>((double{degrees} * twoPi) / 360.0); }
-
-float single(double value) { return static_cast<float>(value); }
+float toRadians(float degrees) { return roundToSingle((double{degrees} * twoPi) / 360.0); }
 
 struct CellRadians {
   float alpha, beta, gamma;
@@ -25,11 +25,11 @@ double volumeFrom(const CellParameters& cell, const CellRadians& angles) {
   const double alpha = angles.alpha;
   const double beta = angles.beta;
   const double gamma = angles.gamma;
-  const float halfSum = single((beta + alpha + gamma) * 0.5);
-  const float twoAbc = single(((double{cell.a} * 2) * cell.b) * cell.c);
-  const float p1 = single(std::sin(double{halfSum}));
-  const float p2 = single(std::sin(double{halfSum} - alpha) * p1);
-  const float p3 = single(std::sin(double{halfSum} - beta) * p2);
+  const float halfSum = roundToSingle((beta + alpha + gamma) * 0.5);
+  const float twoAbc = roundToSingle(((double{cell.a} * 2) * cell.b) * cell.c);
+  const float p1 = roundToSingle(std::sin(double{halfSum}));
+  const float p2 = roundToSingle(std::sin(double{halfSum} - alpha) * p1);
+  const float p3 = roundToSingle(std::sin(double{halfSum} - beta) * p2);
   return twoAbc * std::sqrt(std::sin(double{halfSum} - gamma) * p3);
 }
 
@@ -43,23 +43,23 @@ ReciprocalCell prepareReciprocalCell(const CellParameters& cell) {
   const float beta = angles.beta;
   const float gamma = angles.gamma;
 
-  const float cosBeta = single(std::cos(double{beta}));
-  const float sinBeta = single(std::sin(double{beta}));
-  const float cosGamma = single(std::cos(double{gamma}));
-  const float sinGamma = single(std::sin(double{gamma}));
+  const float cosBeta = roundToSingle(std::cos(double{beta}));
+  const float sinBeta = roundToSingle(std::sin(double{beta}));
+  const float cosGamma = roundToSingle(std::cos(double{gamma}));
+  const float sinGamma = roundToSingle(std::sin(double{gamma}));
   // Those of alpha stay in double precision.
   const double cosAlpha = std::cos(double{alpha});
   const double sinAlpha = std::sin(double{alpha});
   const double volume = volumeFrom(cell, angles);
 
   ReciprocalCell reciprocal;
-  reciprocal.aStar = single((double{cell.c} * cell.b) * sinAlpha / volume);
-  reciprocal.bStar = single((double{cell.c} * cell.a) * sinBeta / volume);
-  reciprocal.cStar = single((double{cell.b} * cell.a) * sinGamma / volume);
-  reciprocal.cosAlphaStar = single((double{cosBeta} * cosGamma - cosAlpha) / (double{sinBeta} * sinGamma));
-  reciprocal.cosBetaStar = single((double{cosGamma} * cosAlpha - cosBeta) / (double{sinGamma} * sinAlpha));
-  reciprocal.cosGammaStar = single((double{cosBeta} * cosAlpha - cosGamma) / (sinAlpha * sinBeta));
-  reciprocal.wavelengthFactor = single((double{cell.wavelength} * cell.wavelength) * 0.25);
+  reciprocal.aStar = roundToSingle((double{cell.c} * cell.b) * sinAlpha / volume);
+  reciprocal.bStar = roundToSingle((double{cell.c} * cell.a) * sinBeta / volume);
+  reciprocal.cStar = roundToSingle((double{cell.b} * cell.a) * sinGamma / volume);
+  reciprocal.cosAlphaStar = roundToSingle((double{cosBeta} * cosGamma - cosAlpha) / (double{sinBeta} * sinGamma));
+  reciprocal.cosBetaStar = roundToSingle((double{cosGamma} * cosAlpha - cosBeta) / (double{sinGamma} * sinAlpha));
+  reciprocal.cosGammaStar = roundToSingle((double{cosBeta} * cosAlpha - cosGamma) / (sinAlpha * sinBeta));
+  reciprocal.wavelengthFactor = roundToSingle((double{cell.wavelength} * cell.wavelength) * 0.25);
   return reciprocal;
 }
 
@@ -75,12 +75,12 @@ float sinSquaredTheta(const ReciprocalCell& r, std::int32_t h, std::int32_t k, s
   q += (((dk * 2) * dl) * r.bStar) * r.cStar * r.cosAlphaStar;
   q += ((dl * (dh * 2)) * r.aStar) * r.cStar * r.cosBetaStar;
   q += ((dk * (dh * 2)) * r.aStar) * r.bStar * r.cosGammaStar;
-  return single(q * r.wavelengthFactor);
+  return roundToSingle(q * r.wavelengthFactor);
 }
 
 float twoThetaDegrees(float sinSquared) {
   const double t = double{sinSquared} / (1.0 - sinSquared);
-  return single(double{degreesPerHalfRadian} * std::atan(std::sqrt(t)));
+  return roundToSingle(double{degreesPerHalfRadian} * std::atan(std::sqrt(t)));
 }
 
 }  // namespace kestran

@@ -9,6 +9,7 @@
 #include "reflections/number_text.hpp"
 #include "reflections/record_layouts.hpp"
 #include "reflections/run_error.hpp"
+#include "reflections/single_precision.hpp"
 
 namespace kestran {
 
@@ -179,14 +180,6 @@ int readExpo(ReflectionTable& table, LineReader& entry, std::ostream& console) {
   return count;
 }
 
-// A negative intensity has no real amplitude; it counts as zero.
-float amplitudeOf(float intensity) {
-  if (intensity < 0) {
-    return 0.0F;
-  }
-  return static_cast<float>(std::sqrt(double{intensity}));
-}
-
 // One free-form read of h, k, l, an integer and a real that are not kept,
 // 2theta, peak width, intensity and the value whose half is SIGF.
 bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry) {
@@ -199,8 +192,8 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry) 
                         read.real(table.FOBS[index]) && read.real(table.SIGF[index]);
   read.finish();
   if (complete) {
-    table.FOBS[index] = amplitudeOf(table.FOBS[index]);
-    table.SIGF[index] = static_cast<float>(double{table.SIGF[index]} * 0.5);
+    table.FOBS[index] = sirpowAmplitude(table.FOBS[index]);
+    table.SIGF[index] = sirpowSigma(table.SIGF[index]);
   }
   return complete;
 }
@@ -219,6 +212,15 @@ int readSirpow(ReflectionTable& table, LineReader& entry, std::ostream& console)
 }
 
 }  // namespace
+
+float sirpowAmplitude(float intensity) {
+  if (intensity < 0) {
+    return 0.0F;
+  }
+  return roundToSingle(std::sqrt(double{intensity}));
+}
+
+float sirpowSigma(float lastValue) { return roundToSingle(double{lastValue} * 0.5); }
 
 int readEntryFile(ReflectionTable& table, LineReader& entry, std::ostream& console) {
   int count = 0;

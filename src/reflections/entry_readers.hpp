@@ -22,4 +22,10 @@ inline constexpr std::string_view impossibleCell = "impossible unit cell";
 // and 4 a warning when some reflections have no real angle, go to the console.
 int readEntryFile(ReflectionTable& table, LineReader& entry, std::ostream& console);
 
+// SIRPOW rows: FOBS is the square root of the intensity read (a negative
+// intensity has no real amplitude and counts as zero), SIGF half the last
+// value of the record.
+float sirpowAmplitude(float intensity);
+float sirpowSigma(float lastValue);
+
 }  // namespace kestran
