@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
                {3, "expo.hkl", 0.02},      {1, "fullprof2-window0.dat", 0.0}, {4, "fullprof4-window0.dat", 0.0}};
   for (const auto& file : files) {
     std::ofstream out(directory + "/" + file.name, std::ios::binary);
-    out << kestran::bench::sampleEntry(file.code, kestran::MAXREF, file.window);
+    out << kestran::bench::sampleEntry(file.code, kestran::defaultCapacity, file.window);
     if (!out) {
       std::fprintf(stderr, "cannot write %s/%s\n", directory.c_str(), file.name);
       return 1;

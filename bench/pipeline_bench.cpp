@@ -13,7 +13,7 @@
 #include "processing/elimination.hpp"
 #include "processing/ordering.hpp"
 #include "reflections/entry_readers.hpp"
-#include "reflections/line_reader.hpp"
+#include "text/line_reader.hpp"
 #include "reflections/reflection_table.hpp"
 #include "sample_entries.hpp"
 
@@ -33,10 +33,10 @@ void pipeline(benchmark::State& state, int inputCode, bool keepAll) {
     entryText.seekg(0);
     for (std::ostringstream* out : {&console, &famp, &fint, &intensity}) out->str({});
 
-    auto table = kestran::makeReflectionTable();
+    auto table = std::make_unique<kestran::ReflectionTable>();
     table->inputCode = inputCode;
     kestran::LineReader entry(entryText, 21, "bench");
-    if (inputCode == codeSirpow) table->D = delta;
+    if (inputCode == codeSirpow) table->DELTA = delta;
     if (kestran::readEntryFile(*table, entry, console) != count) {
       state.SkipWithError("the entry file did not read whole");
       return;
@@ -44,13 +44,12 @@ void pipeline(benchmark::State& state, int inputCode, bool keepAll) {
     if (inputCode != codeSirpow) {
       auto workspace = kestran::makeOrderingWorkspace();
       kestran::orderReflections(*table, *workspace, console);
-      if (inputCode == codeExpo) table->D = delta;
+      if (inputCode == codeExpo) table->DELTA = delta;
     }
     kestran::eliminateNeighbours(*table);
     kestran::writeOutputFiles(*table, console, famp, fint, intensity);
     benchmark::DoNotOptimize(intensity.tellp());
-    written = 0;
-    for (int i = 0; i < table->n; ++i) written += kestran::isRemoved(*table, i) ? 0 : 1;
+    written = kestran::countKept(table->STATUS);
   }
   state.SetItemsProcessed(state.iterations() * count);
   state.counters["kept"] = written;

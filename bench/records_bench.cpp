@@ -11,32 +11,32 @@
 #include <type_traits>
 #include <vector>
 
-#include "reflections/free_form.hpp"
-#include "reflections/line_reader.hpp"
+#include "text/free_form.hpp"
+#include "text/line_reader.hpp"
 #include "reflections/record_layouts.hpp"
 #include "reflections/reflection_table.hpp"
 #include "sample_entries.hpp"
 
 namespace {
 
-using kestran::CodedRecord;
-using kestran::TripleRecord;
+using kestran::ShelxValues;
+using kestran::Jfou4Values;
 
 // The reflection lines of an entry file, without its `headerLines` lines.
 std::vector<std::string> reflectionLines(int inputCode, int headerLines) {
-  std::istringstream in(kestran::bench::sampleEntry(inputCode, kestran::MAXREF));
+  std::istringstream in(kestran::bench::sampleEntry(inputCode, kestran::defaultCapacity));
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   lines.erase(lines.begin(), lines.begin() + headerLines);
   return lines;
 }
 
-template <typename Record, bool (*read)(std::string_view, Record&)>
-void readLayout(benchmark::State& state, int inputCode) {
+template <typename Record, typename Layout>
+void readLayout(benchmark::State& state, const Layout& layout, int inputCode) {
   const std::vector<std::string> lines = reflectionLines(inputCode, 2);
   for (const std::string& line : lines) {
     Record record;
-    if (!read(line, record)) {
+    if (!kestran::readRecord(line, layout, record)) {
       state.SkipWithError("a reflection line does not read");
       return;
     }
@@ -44,7 +44,7 @@ void readLayout(benchmark::State& state, int inputCode) {
   for (auto _ : state) {
     for (const std::string& line : lines) {
       Record record;
-      benchmark::DoNotOptimize(read(line, record));
+      benchmark::DoNotOptimize(kestran::readRecord(line, layout, record));
       benchmark::DoNotOptimize(record);
     }
   }
@@ -56,9 +56,9 @@ template <typename Record>
 std::vector<Record> sampleRecords() {
   std::vector<Record> records;
   for (const std::string& line : reflectionLines(1, 2)) {
-    CodedRecord coded;
-    kestran::readLayoutA(line, coded);
-    if constexpr (std::is_same_v<Record, CodedRecord>) {
+    ShelxValues coded;
+    kestran::readRecord(line, kestran::shelxRecord, coded);
+    if constexpr (std::is_same_v<Record, ShelxValues>) {
       records.push_back(coded);
     } else {
       records.push_back({coded.h, coded.k, coded.l, coded.value, coded.sigma, coded.value * coded.value});
@@ -68,13 +68,13 @@ std::vector<Record> sampleRecords() {
 }
 
 // Writes every record to a string stream that is emptied before each pass.
-template <typename Record, void (*write)(std::ostream&, const Record&)>
-void writeLayout(benchmark::State& state) {
+template <typename Record, typename Layout>
+void writeLayout(benchmark::State& state, const Layout& layout) {
   const std::vector<Record> records = sampleRecords<Record>();
   std::ostringstream out;
   for (auto _ : state) {
     out.str({});
-    for (const Record& record : records) write(out, record);
+    for (const Record& record : records) kestran::writeRecord(out, layout, record);
     benchmark::DoNotOptimize(out.tellp());
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records.size()));
@@ -85,7 +85,7 @@ void writeLayout(benchmark::State& state) {
 // then `reals` reals, as the EXPO (3 and 2) and SIRPOW (4 and 5) readers make.
 void readFreeForm(benchmark::State& state, int inputCode, int integers, int reals) {
   const int headerLines = 2;
-  const std::string text = kestran::bench::sampleEntry(inputCode, kestran::MAXREF);
+  const std::string text = kestran::bench::sampleEntry(inputCode, kestran::defaultCapacity);
   std::istringstream in(text);
   std::int64_t reflections = 0;
   for (auto _ : state) {
@@ -109,7 +109,7 @@ void readFreeForm(benchmark::State& state, int inputCode, int integers, int real
       ++count;
     }
     reflections += count;
-    if (count != kestran::MAXREF) {
+    if (count != kestran::defaultCapacity) {
       state.SkipWithError("the file did not read whole");
       return;
     }
@@ -119,12 +119,14 @@ void readFreeForm(benchmark::State& state, int inputCode, int integers, int real
 
 [[maybe_unused]] const bool registered = [] {
   using benchmark::RegisterBenchmark;
-  RegisterBenchmark("records/readLayoutA", readLayout<CodedRecord, kestran::readLayoutA>, 1);
-  RegisterBenchmark("records/readLayoutB", readLayout<TripleRecord, kestran::readLayoutB>, 4);
-  RegisterBenchmark("records/writeLayoutA", writeLayout<CodedRecord, kestran::writeLayoutA>);
-  RegisterBenchmark("records/writeLayoutB", writeLayout<TripleRecord, kestran::writeLayoutB>);
-  RegisterBenchmark("records/writeLayoutC", writeLayout<CodedRecord, kestran::writeLayoutC>);
-  RegisterBenchmark("records/writeLayoutD", writeLayout<TripleRecord, kestran::writeLayoutD>);
+  using kestran::ShelxLayout;
+  using kestran::Jfou4Layout;
+  RegisterBenchmark("records/read/shelx", readLayout<ShelxValues, ShelxLayout>, kestran::shelxRecord, 1);
+  RegisterBenchmark("records/read/jfou4", readLayout<Jfou4Values, Jfou4Layout>, kestran::jfou4Record, 4);
+  RegisterBenchmark("records/write/shelx", writeLayout<ShelxValues, ShelxLayout>, kestran::shelxRecord);
+  RegisterBenchmark("records/write/jfou4", writeLayout<Jfou4Values, Jfou4Layout>, kestran::jfou4Record);
+  RegisterBenchmark("records/write/wideShelx", writeLayout<ShelxValues, ShelxLayout>, kestran::wideShelxRecord);
+  RegisterBenchmark("records/write/wideJfou4", writeLayout<Jfou4Values, Jfou4Layout>, kestran::wideJfou4Record);
   RegisterBenchmark("records/ListRead/expo", readFreeForm, 3, 3, 2);
   RegisterBenchmark("records/ListRead/sirpow", readFreeForm, 2, 4, 5);
   return true;

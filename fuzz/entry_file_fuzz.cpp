@@ -20,8 +20,8 @@
 #include "processing/elimination.hpp"
 #include "processing/ordering.hpp"
 #include "reflections/entry_readers.hpp"
-#include "reflections/line_reader.hpp"
-#include "reflections/run_error.hpp"
+#include "text/line_reader.hpp"
+#include "text/run_error.hpp"
 
 #ifndef FUZZ_INPUT_CODE
 #error "FUZZ_INPUT_CODE selects the flavour"
@@ -45,9 +45,9 @@ bool isReaderReport(const RunError& error) {
 void checkAscending(const ReflectionTable& table) {
   float previous = -INFINITY;
   for (int i = 0; i < table.n; ++i) {
-    if (!std::isnan(table.POS[i])) {
-      FUZZ_CHECK(previous <= table.POS[i]);
-      previous = table.POS[i];
+    if (!std::isnan(table.TWOTHETA[i])) {
+      FUZZ_CHECK(previous <= table.TWOTHETA[i]);
+      previous = table.TWOTHETA[i];
     }
   }
 }
@@ -63,7 +63,7 @@ struct Reference {
 
 void sortReference(const ReflectionTable& table, Reference& reference) {
   for (int i = 0; i < table.n; ++i) {
-    reference.positions[static_cast<std::size_t>(i)] = table.POS[i];
+    reference.positions[static_cast<std::size_t>(i)] = table.SIN2THETA[i];
     reference.order[static_cast<std::size_t>(i)] = i + 1;
   }
   exchangeSortPositions(reference.positions.data(), reference.order.data(), table.n);
@@ -87,45 +87,13 @@ int checkLines(const std::string& text, std::size_t width) {
   return lines;
 }
 
-// The table and workspace are made once: allocating and zeroing 3 MB per
-// input would take most of the time. A run touches at most one row per line
-// of its input, so zeroing that many rows gives the next input a fresh table.
-ReflectionTable& freshTable(std::size_t inputSize) {
-  static const auto stored = makeReflectionTable();
-  ReflectionTable& table = *stored;
-  static std::size_t touchedRows = MAXREF;
-  const auto rows = static_cast<std::ptrdiff_t>(touchedRows);
-  for (auto* column : {&table.H, &table.K, &table.L, &table.FLAG, &table.ORDER, &table.ISCRATCH}) {
-    std::fill_n(column->begin(), rows, 0);
-  }
-  for (auto* column : {&table.FOBS, &table.SIGF, &table.EXTRA, &table.POS, &table.RSCRATCH}) {
-    std::fill_n(column->begin(), rows, 0.0F);
-  }
-  table.inputCode = 0;
-  table.cell = {};
-  table.N = 0;
-  table.D = 0;
-  table.n = 0;
-  // Lines in the input: its line ends plus one.
-  touchedRows = std::min<std::size_t>(inputSize + 1, MAXREF);
-  return table;
-}
-
-int keptRows(const ReflectionTable& table) {
-  int kept = 0;
-  for (int i = 0; i < table.n; ++i) {
-    kept += isRemoved(table, i) ? 0 : 1;
-  }
-  return kept;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static constexpr float deltas[] = {1.5F, 0.0F, -1.0F, 1.0e30F, 3.4e38F};
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
   LineReader entry(in, unit::entry, entryName);
-  ReflectionTable& table = freshTable(size);
+  ReflectionTable table;
   table.inputCode = inputCode;
   std::ostringstream console;
   try {
@@ -135,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(error.unitNumber() == unit::entry && error.file() == entryName);
     return 0;
   }
-  FUZZ_CHECK(table.n >= 0 && table.n <= MAXREF);
+  FUZZ_CHECK(table.n >= 0 && table.n <= table.capacity);
   if (ordered) {
     static Reference reference;
     const bool compare = table.n <= referenceLimit;
@@ -150,10 +118,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   if (inputCode == 2 || inputCode == 3) {
-    table.D = deltas[size % (sizeof deltas / sizeof deltas[0])];
+    table.DELTA = deltas[size % (sizeof deltas / sizeof deltas[0])];
   }
   eliminateNeighbours(table);
-  const int kept = keptRows(table);
+  const int kept = countKept(table.STATUS);
 
   std::ostringstream famp, fint, intensity;
   writeOutputFiles(table, console, famp, fint, intensity);

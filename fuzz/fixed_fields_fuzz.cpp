@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "fuzz_check.hpp"
-#include "reflections/number_text.hpp"
+#include "text/number_text.hpp"
 #include "reflections/record_layouts.hpp"
 
 namespace {
@@ -157,22 +157,22 @@ std::size_t writtenLength(const std::ostringstream& out) {
 }
 
 void checkLayouts(std::string_view line) {
-  CodedRecord coded;
-  if (readLayoutA(line, coded)) {
+  ShelxValues coded;
+  if (readRecord(line, shelxRecord, coded)) {
     std::ostringstream a;
-    writeLayoutA(a, coded);
+    writeRecord(a, shelxRecord, coded);
     FUZZ_CHECK(writtenLength(a) == 32);
     std::ostringstream c;
-    writeLayoutC(c, coded);
+    writeRecord(c, wideShelxRecord, coded);
     FUZZ_CHECK(writtenLength(c) == 40);
   }
-  TripleRecord triple;
-  if (readLayoutB(line, triple)) {
+  Jfou4Values triple;
+  if (readRecord(line, jfou4Record, triple)) {
     std::ostringstream b;
-    writeLayoutB(b, triple);
+    writeRecord(b, jfou4Record, triple);
     FUZZ_CHECK(writtenLength(b) == 42);
     std::ostringstream d;
-    writeLayoutD(d, triple);
+    writeRecord(d, wideJfou4Record, triple);
     FUZZ_CHECK(writtenLength(d) == 54);
   }
 }

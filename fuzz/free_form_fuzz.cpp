@@ -11,8 +11,8 @@
 #include <string>
 
 #include "fuzz_check.hpp"
-#include "reflections/free_form.hpp"
-#include "reflections/run_error.hpp"
+#include "text/free_form.hpp"
+#include "text/run_error.hpp"
 
 namespace {
 

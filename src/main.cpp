@@ -5,7 +5,7 @@
 
 #include "driver/dialogue.hpp"
 #include "driver/options.hpp"
-#include "reflections/run_error.hpp"
+#include "text/run_error.hpp"
 
 namespace {
 

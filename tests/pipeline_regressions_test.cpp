@@ -13,8 +13,8 @@
 #include "processing/elimination.hpp"
 #include "processing/ordering.hpp"
 #include "reflections/entry_readers.hpp"
-#include "reflections/line_reader.hpp"
-#include "reflections/run_error.hpp"
+#include "text/line_reader.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 namespace {
@@ -53,7 +53,7 @@ TEST(PipelineRegressions, EveryRowNotRemovedIsWrittenOnce) {
     SCOPED_TRACE(r.name);
     std::istringstream in(r.entry);
     LineReader entry(in, unit::entry, "regression.dat");
-    auto table = makeReflectionTable();
+    auto table = std::make_unique<ReflectionTable>();
     table->inputCode = r.inputCode;
     std::ostringstream console;
     readEntryFile(*table, entry, console);
@@ -62,13 +62,10 @@ TEST(PipelineRegressions, EveryRowNotRemovedIsWrittenOnce) {
       orderReflections(*table, *workspace, console);
     }
     if (r.inputCode == 2 || r.inputCode == 3) {
-      table->D = r.delta;
+      table->DELTA = r.delta;
     }
     eliminateNeighbours(*table);
-    int kept = 0;
-    for (int i = 0; i < table->n; ++i) {
-      kept += isRemoved(*table, i) ? 0 : 1;
-    }
+    const int kept = countKept(table->STATUS);
     EXPECT_EQ(kept, r.rowsWritten);
 
     std::ostringstream famp, fint, intensity;

@@ -1,9 +1,7 @@
 #include "driver/dialogue.hpp"
 
 #include <fstream>
-#include <memory>
 #include <string_view>
-#include <vector>
 
 #include "driver/file_preparation.hpp"
 #include "driver/options.hpp"
@@ -13,10 +11,10 @@
 #include "processing/elimination.hpp"
 #include "processing/ordering.hpp"
 #include "reflections/entry_readers.hpp"
-#include "reflections/free_form.hpp"
-#include "reflections/line_reader.hpp"
 #include "reflections/reflection_table.hpp"
-#include "reflections/run_error.hpp"
+#include "text/free_form.hpp"
+#include "text/line_reader.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 
@@ -110,7 +108,7 @@ void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn
                   const GivenAnswers& given) {
   LineReader entry(files.entry, unit::entry, files.entryName);
   if (table.inputCode == code::sirpow) {
-    table.D = askDelta(consoleIn, console, given);
+    table.DELTA = askDelta(consoleIn, console, given);
     readEntryFile(table, entry, console);
     return;
   }
@@ -118,7 +116,7 @@ void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn
   auto workspace = makeOrderingWorkspace();
   orderReflections(table, *workspace, console);
   if (table.inputCode == code::expo) {
-    table.D = askDelta(consoleIn, console, given);
+    table.DELTA = askDelta(consoleIn, console, given);
   }
 }
 
@@ -134,12 +132,11 @@ void writeExtraFile(const std::string& name, int unitNumber, const auto& write) 
   }
 }
 
-void writeReportAndPlot(const RunOptions& options, std::string_view baseName, const ReflectionTable& table,
-                        const std::vector<float>& amplitudesAsRead) {
+void writeReportAndPlot(const RunOptions& options, std::string_view baseName, const ReflectionTable& table) {
   if (options.reportFile.empty() && options.plotFile.empty()) {
     return;
   }
-  const std::vector<ReportRow> rows = describeElimination(table, amplitudesAsRead);
+  const std::vector<ReportRow> rows = describeElimination(table);
   if (!options.reportFile.empty()) {
     writeExtraFile(options.reportFile, unit::report, [&](std::ostream& out) { writeEliminationReport(out, rows); });
   }
@@ -168,20 +165,15 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOpt
   RunFiles files;
   prepareFiles(baseName, inputCode, console, files);
 
-  auto table = makeReflectionTable();
-  table->inputCode = inputCode;
-  readAndOrder(*table, files, consoleIn, console, given);
-  // The elimination overwrites removed amplitudes; the report shows them as read.
-  const bool wantsReport = !options.reportFile.empty() || !options.plotFile.empty();
-  const std::vector<float> amplitudesAsRead =
-      wantsReport ? std::vector<float>(table->FOBS.begin(), table->FOBS.begin() + table->n) : std::vector<float>();
-  eliminateNeighbours(*table);
-  writeOutputFiles(*table, console, files.famp.stream, files.fint.stream, files.intensity.stream);
+  ReflectionTable table;
+  table.inputCode = inputCode;
+  readAndOrder(table, files, consoleIn, console, given);
+  eliminateNeighbours(table);
+  writeOutputFiles(table, console, files.famp.stream, files.fint.stream, files.intensity.stream);
   checkWritten(files.famp);
   checkWritten(files.fint);
   checkWritten(files.intensity);
-  // Output changes only FOBS and SIGF, which the report does not take from the table.
-  writeReportAndPlot(options, baseName, *table, amplitudesAsRead);
+  writeReportAndPlot(options, baseName, table);
   finalPause(consoleIn, console, given);
 }
 

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "reflections/reflection_table.hpp"
-#include "reflections/run_error.hpp"
+#include "reflections/input_code.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 

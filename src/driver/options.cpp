@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "reflections/number_text.hpp"
-#include "reflections/reflection_table.hpp"
+#include "text/number_text.hpp"
+#include "reflections/input_code.hpp"
 
 namespace kestran {
 

@@ -8,19 +8,6 @@ namespace kestran {
 
 namespace {
 
-RowStatus statusOf(bool removedInInput, bool byPrevious, bool byNext) {
-  if (removedInInput) {
-    return RowStatus::RemovedInInput;
-  }
-  if (byPrevious && byNext) {
-    return RowStatus::RemovedByBoth;
-  }
-  if (byPrevious) {
-    return RowStatus::RemovedByPrevious;
-  }
-  return byNext ? RowStatus::RemovedByNext : RowStatus::Kept;
-}
-
 std::string number(double value) {
   char text[64];
   std::snprintf(text, sizeof text, "%.4f", value);
@@ -29,31 +16,28 @@ std::string number(double value) {
 
 }  // namespace
 
-std::vector<ReportRow> describeElimination(const ReflectionTable& table, const std::vector<float>& amplitudesAsRead) {
+std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
+  const float window = runWindow(table);
   std::vector<ReportRow> rows(static_cast<std::size_t>(table.n));
   for (int i = 0; i < table.n; ++i) {
     ReportRow& row = rows[static_cast<std::size_t>(i)];
     row.h = table.H[i];
     row.k = table.K[i];
     row.l = table.L[i];
-    row.twoTheta = table.POS[i];
-    row.amplitude = amplitudesAsRead[static_cast<std::size_t>(i)];
+    row.twoTheta = table.TWOTHETA[i];
+    row.amplitude = table.FOBS[i];
     row.hasWidth = usesWidthWindow(table.inputCode);
     row.width = table.EXTRA[i];
     row.hasPrevious = i > 0;
     row.hasNext = i + 1 < table.n;
-    bool byPrevious = false;
-    bool byNext = false;
     if (row.hasPrevious) {
       row.distancePrevious = pairDistance(table, i - 1);
-      byPrevious = row.distancePrevious < pairWindow(table, i - 1);
     }
     if (row.hasNext) {
-      row.window = pairWindow(table, i);
+      row.window = pairWindow(table, window, i);
       row.distanceNext = pairDistance(table, i);
-      byNext = row.distanceNext < row.window;
     }
-    row.status = statusOf(row.amplitude == removedMarker, byPrevious, byNext);
+    row.status = table.STATUS[i];
   }
   return rows;
 }

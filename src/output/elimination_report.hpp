@@ -1,7 +1,6 @@
 #pragma once
 // What the elimination did, row by row: the tab-separated report and the data
-// behind the stick plot. Built from the table after the elimination, with the
-// amplitudes as they were read (the elimination overwrites removed ones).
+// behind the stick plot, read from the table after the elimination.
 
 #include <ostream>
 #include <string>
@@ -10,8 +9,6 @@
 #include "reflections/reflection_table.hpp"
 
 namespace kestran {
-
-enum class RowStatus { Kept, RemovedInInput, RemovedByPrevious, RemovedByNext, RemovedByBoth };
 
 struct ReportRow {
   int h = 0, k = 0, l = 0;
@@ -25,8 +22,7 @@ struct ReportRow {
   RowStatus status = RowStatus::Kept;
 };
 
-// `amplitudesAsRead` holds FOBS of rows 1..n before the elimination.
-std::vector<ReportRow> describeElimination(const ReflectionTable& table, const std::vector<float>& amplitudesAsRead);
+std::vector<ReportRow> describeElimination(const ReflectionTable& table);
 
 const char* statusText(RowStatus status);
 

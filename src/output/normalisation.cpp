@@ -1,11 +1,10 @@
 #include "output/normalisation.hpp"
 
-#include <bitset>
 #include <cmath>
 
-#include "reflections/number_text.hpp"
 #include "output/scaling.hpp"
 #include "reflections/record_layouts.hpp"
+#include "text/console_text.hpp"
 
 namespace kestran {
 
@@ -15,56 +14,52 @@ namespace {
 // other flavour gets one hundredth of the value instead.
 bool keepsOwnSigmas(const ReflectionTable& table) { return table.inputCode == code::fullprofJfou4; }
 
-void writeCountLine(std::ostream& console, const char* text, int count) {
-  char field[5];
-  formatInteger(field, 5, count);
-  console << text;
-  console.write(field, 5);
-  console << '\n';
-}
+bool isWritten(const ReflectionTable& table, int i) { return isKept(table.STATUS[i]); }
 
-CodedRecord codedRecord(const ReflectionTable& table, int i) {
-  return {table.H[i], table.K[i], table.L[i], table.FOBS[i], table.SIGF[i], table.FLAG[i]};
-}
+// One written row's amplitude and standard deviation, then its intensity and
+// the intensity's standard deviation, as the stages of the output turn them.
+struct RowValues {
+  float value = 0;
+  float sigma = 0;
+};
 
-TripleRecord tripleRecord(const ReflectionTable& table, int i) {
-  return {table.H[i], table.K[i], table.L[i], table.FOBS[i], table.SIGF[i], table.EXTRA[i]};
-}
-
-// The rows this stage writes: those that carry no removed marker when it
-// starts. They are fixed before the cap, because the cap can turn a negative
-// amplitude into exactly -1.0 (-2 when the largest is 10000), and such a row
-// must not vanish as if removed.
-using RowSet = std::bitset<MAXREF>;
-
-RowSet rowsToWrite(const ReflectionTable& table) {
-  RowSet rows;
-  for (int i = 0; i < table.n; ++i) {
-    rows[static_cast<std::size_t>(i)] = !isRemoved(table, i);
-  }
-  return rows;
-}
-
-bool isWritten(const RowSet& rows, int i) { return rows[static_cast<std::size_t>(i)]; }
-
-// Scales every amplitude and its SIGF down so that the largest is 5000, when
-// the largest exceeds 5000; amplitudes are never scaled up.
-void capAmplitudes(ReflectionTable& table, const RowSet& rows) {
+// Amplitudes above 5000 are scaled down so that the largest is 5000; they
+// are never scaled up. Returns the largest kept amplitude (0 when none is positive).
+float largestAmplitude(const ReflectionTable& table) {
   float largest = 0.0F;
   for (int i = 0; i < table.n; ++i) {
-    if (isWritten(rows, i) && table.FOBS[i] > largest) {
+    if (isWritten(table, i) && table.FOBS[i] > largest) {
       largest = table.FOBS[i];
     }
   }
-  if (table.n < 1 || !exceedsAmplitudeCap(largest)) {
-    return;
+  return largest;
+}
+
+// The capped amplitude of row i and its standard deviation: SIGF as read
+// (capped) for JFOU=4, one hundredth of the amplitude for every other code.
+RowValues amplitudeOf(const ReflectionTable& table, int i, float largest) {
+  RowValues amplitude{table.FOBS[i], table.SIGF[i]};
+  if (exceedsAmplitudeCap(largest)) {
+    amplitude = {cappedValue(amplitude.value, largest), cappedValue(amplitude.sigma, largest)};
   }
-  for (int i = 0; i < table.n; ++i) {
-    if (isWritten(rows, i)) {
-      table.FOBS[i] = cappedValue(table.FOBS[i], largest);
-      table.SIGF[i] = cappedValue(table.SIGF[i], largest);
-    }
+  if (!keepsOwnSigmas(table)) {
+    amplitude.sigma = hundredthOf(amplitude.value);
   }
+  return amplitude;
+}
+
+// The square of the amplitude; for JFOU=4 the square of its sigma as well.
+RowValues intensityOf(const ReflectionTable& table, const RowValues& amplitude) {
+  const float value = squareOf(amplitude.value);
+  return {value, keepsOwnSigmas(table) ? squareOf(amplitude.sigma) : amplitude.sigma};
+}
+
+ShelxValues shelxValues(const ReflectionTable& table, int i, const RowValues& values) {
+  return {table.H[i], table.K[i], table.L[i], values.value, values.sigma, table.FLAG[i]};
+}
+
+Jfou4Values jfou4Values(const ReflectionTable& table, int i, const RowValues& values) {
+  return {table.H[i], table.K[i], table.L[i], values.value, values.sigma, table.EXTRA[i]};
 }
 
 struct AmplitudeResult {
@@ -72,24 +67,22 @@ struct AmplitudeResult {
   int written = 0;
 };
 
-// Writes the amplitude file and turns each amplitude into an intensity.
-AmplitudeResult writeAmplitudes(ReflectionTable& table, const RowSet& rows, std::ostream& famp) {
-  const bool ownSigmas = keepsOwnSigmas(table);
+// Writes the amplitude file and finds the largest intensity.
+AmplitudeResult writeAmplitudes(const ReflectionTable& table, float largest, std::ostream& famp) {
   AmplitudeResult result;
   for (int i = 0; i < table.n; ++i) {
-    if (!isWritten(rows, i)) {
+    if (!isWritten(table, i)) {
       continue;
     }
-    if (ownSigmas) {
-      writeLayoutB(famp, tripleRecord(table, i));
-      table.SIGF[i] = squareOf(table.SIGF[i]);
+    const RowValues amplitude = amplitudeOf(table, i, largest);
+    if (keepsOwnSigmas(table)) {
+      writeRecord(famp, jfou4Record, jfou4Values(table, i, amplitude));
     } else {
-      table.SIGF[i] = hundredthOf(table.FOBS[i]);
-      writeLayoutA(famp, codedRecord(table, i));
+      writeRecord(famp, shelxRecord, shelxValues(table, i, amplitude));
     }
-    table.FOBS[i] = squareOf(table.FOBS[i]);
-    if (table.FOBS[i] > result.largestIntensity) {
-      result.largestIntensity = table.FOBS[i];
+    const float intensity = intensityOf(table, amplitude).value;
+    if (intensity > result.largestIntensity) {
+      result.largestIntensity = intensity;
     }
     ++result.written;
   }
@@ -104,78 +97,74 @@ void writeSummary(std::ostream& console, bool ownSigmas, int written) {
   writeCountLine(console, "  Final hkl number = ", written);
 }
 
-void writeEndRecord(std::ostream& out) { writeLayoutA(out, CodedRecord{}); }
+void writeEndRecord(std::ostream& out) { writeRecord(out, shelxRecord, ShelxValues{}); }
 
 // Every value read is finite, so a value written is not only when a square
 // or a scaled value exceeds single precision (an amplitude beyond about
 // 1.8e19, a JFOU=4 standard deviation far above the amplitudes). It is
 // written as it comes out and the row counted, for the console to say so.
-bool isFiniteRow(const ReflectionTable& table, int i) {
-  return std::isfinite(table.FOBS[i]) && std::isfinite(table.SIGF[i]);
-}
+bool isFinite(const RowValues& values) { return std::isfinite(values.value) && std::isfinite(values.sigma); }
 
 // Scales each intensity so that the strongest is 5000 and writes both
 // intensity files. When every intensity is zero there is nothing to scale
 // and the values are written as they are. Returns the number of rows that
 // got a value beyond single precision.
-int writeIntensities(ReflectionTable& table, const RowSet& rows, float largestIntensity, std::ostream& fint,
-                     std::ostream& intensity) {
+int writeIntensities(const ReflectionTable& table, float largest, float largestIntensity, std::ostream& fint,
+                     std::ostream& intensityFile) {
   const bool ownSigmas = keepsOwnSigmas(table);
   const bool rescale = largestIntensity != 0.0F;
   int beyondRange = 0;
   for (int i = 0; i < table.n; ++i) {
-    if (!isWritten(rows, i)) {
+    if (!isWritten(table, i)) {
       continue;
     }
+    const RowValues intensity = intensityOf(table, amplitudeOf(table, i, largest));
+    RowValues scaled = intensity;
     if (rescale) {
-      table.FOBS[i] = rescaledIntensity(table.FOBS[i], largestIntensity);
+      scaled.value = rescaledIntensity(intensity.value, largestIntensity);
     }
     if (!ownSigmas) {
-      table.SIGF[i] = hundredthOf(table.FOBS[i]);
-      beyondRange += isFiniteRow(table, i) ? 0 : 1;
-      writeLayoutA(fint, codedRecord(table, i));
-      writeLayoutC(intensity, codedRecord(table, i));
+      scaled.sigma = hundredthOf(scaled.value);
+      beyondRange += isFinite(scaled) ? 0 : 1;
+      writeRecord(fint, shelxRecord, shelxValues(table, i, scaled));
+      writeRecord(intensityFile, wideShelxRecord, shelxValues(table, i, scaled));
       continue;
     }
     if (rescale) {
-      table.SIGF[i] = rescaledIntensity(table.SIGF[i], largestIntensity);
+      scaled.sigma = rescaledIntensity(intensity.sigma, largestIntensity);
     }
-    bool finite = isFiniteRow(table, i);
-    writeLayoutB(fint, tripleRecord(table, i));
+    writeRecord(fint, jfou4Record, jfou4Values(table, i, scaled));
+    // The wide file carries the unscaled squares, recovered from the
+    // single-precision values just written.
+    RowValues unscaled = scaled;
     if (rescale) {
-      // The wide file carries the unscaled squares, recovered from the
-      // single-precision values just written.
-      table.FOBS[i] = unscaledIntensity(table.FOBS[i], largestIntensity);
-      table.SIGF[i] = unscaledIntensity(table.SIGF[i], largestIntensity);
+      unscaled = {unscaledIntensity(scaled.value, largestIntensity), unscaledIntensity(scaled.sigma, largestIntensity)};
     }
-    finite = finite && isFiniteRow(table, i);
-    beyondRange += finite ? 0 : 1;
-    writeLayoutD(intensity, tripleRecord(table, i));
+    beyondRange += isFinite(scaled) && isFinite(unscaled) ? 0 : 1;
+    writeRecord(intensityFile, wideJfou4Record, jfou4Values(table, i, unscaled));
   }
   return beyondRange;
 }
 
 void writeRangeWarning(std::ostream& console, int rows) {
   if (rows > 0) {
-    console << "  Warning: " << rows << (rows == 1 ? " reflection has" : " reflections have")
-            << " an intensity beyond single precision, written as NaN or Infinity\n";
+    console << "  Warning: " << reflectionsHave(rows) << " an intensity beyond single precision, written as NaN or Infinity\n";
   }
 }
 
 }  // namespace
 
-void writeOutputFiles(ReflectionTable& table, std::ostream& console, std::ostream& famp, std::ostream& fint,
+void writeOutputFiles(const ReflectionTable& table, std::ostream& console, std::ostream& famp, std::ostream& fint,
                       std::ostream& intensity) {
   const bool ownSigmas = keepsOwnSigmas(table);
   writeCountLine(console, "  Number of HKL = ", table.n);
-  const RowSet rows = rowsToWrite(table);
-  capAmplitudes(table, rows);
-  const AmplitudeResult amplitudes = writeAmplitudes(table, rows, famp);
+  const float largest = largestAmplitude(table);
+  const AmplitudeResult amplitudes = writeAmplitudes(table, largest, famp);
   writeSummary(console, ownSigmas, amplitudes.written);
   if (!ownSigmas) {
     writeEndRecord(famp);
   }
-  const int beyondRange = writeIntensities(table, rows, amplitudes.largestIntensity, fint, intensity);
+  const int beyondRange = writeIntensities(table, largest, amplitudes.largestIntensity, fint, intensity);
   if (!ownSigmas) {
     writeEndRecord(fint);
   }

@@ -1,7 +1,8 @@
 #pragma once
 // The last stage: count message, amplitude cap, the amplitude file, squaring,
 // rescaling to a strongest intensity of 5000, the two intensity files and the
-// console summary. Rows carrying the removed marker are skipped throughout.
+// console summary. Only rows whose status is Kept are written. The table is
+// not changed: each written value is computed from the amplitude as read.
 
 #include <ostream>
 
@@ -9,7 +10,7 @@
 
 namespace kestran {
 
-void writeOutputFiles(ReflectionTable& table, std::ostream& console, std::ostream& famp, std::ostream& fint,
+void writeOutputFiles(const ReflectionTable& table, std::ostream& console, std::ostream& famp, std::ostream& fint,
                       std::ostream& intensity);
 
 }  // namespace kestran

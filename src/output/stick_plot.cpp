@@ -64,12 +64,12 @@ Axis twoThetaAxis(const std::vector<ReportRow>& rows) {
 
 double intensityOf(const ReportRow& row) { return double{row.amplitude} * row.amplitude; }
 
-bool isKept(const ReportRow& row) { return row.status == RowStatus::Kept; }
+bool isKeptRow(const ReportRow& row) { return isKept(row.status); }
 
 double largestKeptIntensity(const std::vector<ReportRow>& rows) {
   double largest = 0;
   for (const ReportRow& row : rows) {
-    if (isKept(row) && std::isfinite(intensityOf(row))) {
+    if (isKeptRow(row) && std::isfinite(intensityOf(row))) {
       largest = std::max(largest, intensityOf(row));
     }
   }
@@ -120,9 +120,9 @@ void writeBars(std::ostream& out, const std::vector<ReportRow>& rows, const Axis
     fraction = std::isfinite(fraction) ? std::clamp(fraction, 0.0, 1.0) : 1.0;
     const double x = x0 + (row.twoTheta - axis.low) * xScale;
     const double y = y0 - (y0 - top) * fraction;
-    out << "<line class=\"" << (isKept(row) ? "kept" : "removed") << "\" x1=\"" << fixed(x, 2) << "\" y1=\"" << y0
+    out << "<line class=\"" << (isKeptRow(row) ? "kept" : "removed") << "\" x1=\"" << fixed(x, 2) << "\" y1=\"" << y0
         << "\" x2=\"" << fixed(x, 2) << "\" y2=\"" << fixed(y, 2) << "\" stroke=\""
-        << (isKept(row) ? keptColour : removedColour) << "\" stroke-width=\"1.5\"><title>" << row.h << ' ' << row.k
+        << (isKeptRow(row) ? keptColour : removedColour) << "\" stroke-width=\"1.5\"><title>" << row.h << ' ' << row.k
         << ' ' << row.l << " at " << fixed(row.twoTheta, 3) << ": " << statusText(row.status) << "</title></line>\n";
   }
 }
@@ -142,7 +142,7 @@ void writeLegend(std::ostream& out) {
 }  // namespace
 
 void writeStickPlot(std::ostream& out, std::string_view baseName, const std::vector<ReportRow>& rows) {
-  const auto kept = std::count_if(rows.begin(), rows.end(), isKept);
+  const auto kept = std::count_if(rows.begin(), rows.end(), isKeptRow);
   const Axis axis = twoThetaAxis(rows);
   const double x0 = left;
   const double xScale = (plotWidth - left - right) / (axis.high - axis.low);

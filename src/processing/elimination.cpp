@@ -1,30 +1,54 @@
 #include "processing/elimination.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kestran {
 
-double pairWindow(const ReflectionTable& table, int index) {
-  const double window = table.D;
-  return usesWidthWindow(table.inputCode) ? window * table.EXTRA[index] : window;
+namespace {
+
+RowStatus statusOf(bool byPrevious, bool byNext) {
+  if (byPrevious && byNext) {
+    return RowStatus::RemovedByBoth;
+  }
+  if (byPrevious) {
+    return RowStatus::RemovedByPrevious;
+  }
+  return byNext ? RowStatus::RemovedByNext : RowStatus::Kept;
+}
+
+}  // namespace
+
+double pairWindow(const ReflectionTable& table, float window, int index) {
+  const double factor = window;
+  return usesWidthWindow(table.inputCode) ? factor * table.EXTRA[index] : factor;
 }
 
 double pairDistance(const ReflectionTable& table, int index) {
-  return std::fabs(double{table.POS[index]} - double{table.POS[index + 1]});
+  return std::fabs(double{table.TWOTHETA[index]} - double{table.TWOTHETA[index + 1]});
+}
+
+std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float window) {
+  const int n = table.n;
+  std::vector<RowStatus> status(static_cast<std::size_t>(n));
+  // Not-a-number distances fail the strict test, so such pairs are never close.
+  bool closeToPrevious = false;
+  for (int i = 0; i < n; ++i) {
+    const bool closeToNext = i + 1 < n && pairDistance(table, i) < pairWindow(table, window, i);
+    const bool removedInInput = table.STATUS[i] == RowStatus::RemovedInInput;
+    status[i] = removedInInput ? RowStatus::RemovedInInput : statusOf(closeToPrevious, closeToNext);
+    closeToPrevious = closeToNext;
+  }
+  return status;
+}
+
+int countKept(const std::vector<RowStatus>& status) {
+  return static_cast<int>(std::count(status.begin(), status.end(), RowStatus::Kept));
 }
 
 void eliminateNeighbours(ReflectionTable& table) {
-  const int n = table.n;
-  // The test reads positions and windows only, never FOBS, so a run of close
-  // rows is marked whole. Not-a-number distances fail the strict test, so
-  // such pairs are never marked.
-  for (int i = 0; i + 1 < n; ++i) {
-    if (pairDistance(table, i) < pairWindow(table, i)) {
-      table.FOBS[i] = removedMarker;
-      table.FOBS[i + 1] = removedMarker;
-    }
-  }
-  for (int i = 0; i < n; ++i) table.FLAG[i] = 1;
+  table.STATUS = eliminationWith(table, runWindow(table));
+  std::fill(table.FLAG.begin(), table.FLAG.end(), 1);
 }
 
 }  // namespace kestran

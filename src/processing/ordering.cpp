@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "reflections/cell_geometry.hpp"
 
@@ -133,10 +134,10 @@ void writeGroup(int first, int size, const std::int32_t* rows, float* pos, std::
 }
 
 template <typename T>
-void permuteColumn(ReflectionTable::Column<T>& column, ReflectionTable::Column<T>& scratch,
-                   const ReflectionTable::Column<std::int32_t>& order, int n) {
-  for (int i = 0; i < n; ++i) scratch[i] = column[order[i] - 1];
-  std::copy_n(scratch.begin(), n, column.begin());
+void permuteColumn(std::vector<T>& column, const std::vector<std::int32_t>& order, std::vector<T>& scratch) {
+  scratch.resize(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) scratch[i] = column[order[i] - 1];
+  column.swap(scratch);
 }
 
 void printOrderingLine(std::ostream& console, int n) {
@@ -183,16 +184,16 @@ void orderReflections(ReflectionTable& table, OrderingWorkspace& workspace, std:
   const int n = table.n;
   printOrderingLine(console, n);
   for (int i = 0; i < n; ++i) table.ORDER[i] = i + 1;
-  fastSortPositions(table.POS.data(), table.ORDER.data(), n, workspace);
+  fastSortPositions(table.SIN2THETA.data(), table.ORDER.data(), n, workspace);
 
-  permuteColumn(table.H, table.ISCRATCH, table.ORDER, n);
-  permuteColumn(table.K, table.ISCRATCH, table.ORDER, n);
-  permuteColumn(table.L, table.ISCRATCH, table.ORDER, n);
-  permuteColumn(table.FOBS, table.RSCRATCH, table.ORDER, n);
-  permuteColumn(table.SIGF, table.RSCRATCH, table.ORDER, n);
-  permuteColumn(table.EXTRA, table.RSCRATCH, table.ORDER, n);
+  std::vector<std::int32_t> integers;
+  for (auto* column : {&table.H, &table.K, &table.L}) permuteColumn(*column, table.ORDER, integers);
+  std::vector<float> reals;
+  for (auto* column : {&table.FOBS, &table.SIGF, &table.EXTRA}) permuteColumn(*column, table.ORDER, reals);
+  std::vector<RowStatus> statuses;
+  permuteColumn(table.STATUS, table.ORDER, statuses);
 
-  for (int i = 0; i < n; ++i) table.POS[i] = twoThetaDegrees(table.POS[i]);
+  for (int i = 0; i < n; ++i) table.TWOTHETA[i] = twoThetaDegrees(table.SIN2THETA[i]);
 }
 
 }  // namespace kestran

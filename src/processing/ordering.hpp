@@ -16,31 +16,31 @@ namespace kestran {
 inline constexpr int radixBits = 11;
 inline constexpr int radixBuckets = 1 << radixBits;
 
-// Working storage of the fast ordering, sized once for the capacity MAXREF.
+// Working storage of the fast ordering, sized once for the capacity defaultCapacity.
 // Allocate it with makeOrderingWorkspace (it is about 1.6 MB).
 struct OrderingWorkspace {
   // Sort key per row: the position mapped to an ordered integer in the high
   // half, the 0-based row index in the low half; and room for the sort.
-  std::array<std::uint64_t, MAXREF> keys{};
-  std::array<std::uint64_t, MAXREF> spareKeys{};
+  std::array<std::uint64_t, defaultCapacity> keys{};
+  std::array<std::uint64_t, defaultCapacity> spareKeys{};
   std::array<std::int32_t, radixBuckets + 1> digitCounts{};
   // Positions and order as they stood on entry.
-  std::array<float, MAXREF> positions{};
-  std::array<std::int32_t, MAXREF> order{};
+  std::array<float, defaultCapacity> positions{};
+  std::array<std::int32_t, defaultCapacity> order{};
   // Per row: the 1-based rank of its value among the distinct values, and
   // the number of earlier rows with a smaller value.
-  std::array<std::int32_t, MAXREF> valueRank{};
-  std::array<std::int32_t, MAXREF> smallerBefore{};
+  std::array<std::int32_t, defaultCapacity> valueRank{};
+  std::array<std::int32_t, defaultCapacity> smallerBefore{};
   // Fenwick tree of counts over value ranks.
-  std::array<std::int32_t, MAXREF + 1> rankCounts{};
+  std::array<std::int32_t, defaultCapacity + 1> rankCounts{};
   // The list of the group being placed, walked as on a tape.
-  std::array<std::int32_t, MAXREF> tape{};
+  std::array<std::int32_t, defaultCapacity> tape{};
 };
 
 std::unique_ptr<OrderingWorkspace> makeOrderingWorkspace();
 
-// Prints the ordering line, orders rows 1..n, moves H, K, L, FOBS, SIGF and
-// EXTRA into the new order and converts POS to 2theta.
+// Prints the ordering line, orders the rows by SIN2THETA, moves H, K, L, FOBS,
+// SIGF, EXTRA and STATUS into the new order and sets TWOTHETA.
 void orderReflections(ReflectionTable& table, OrderingWorkspace& workspace, std::ostream& console);
 
 // The reference ordering: the plain exchange sort over pos[0..n), carrying

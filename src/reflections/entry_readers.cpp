@@ -1,38 +1,24 @@
 #include "reflections/entry_readers.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
 
 #include "reflections/cell_geometry.hpp"
-#include "reflections/free_form.hpp"
-#include "reflections/number_text.hpp"
 #include "reflections/record_layouts.hpp"
-#include "reflections/run_error.hpp"
 #include "reflections/single_precision.hpp"
+#include "text/blanks.hpp"
+#include "text/console_text.hpp"
+#include "text/free_form.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool isBlankLine(std::string_view line) {
-  for (const char c : line) {
-    if (!isBlank(c)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-void writeTruncationLine(std::ostream& console) {
-  constexpr int width = 5;
-  char capacity[width];
-  formatInteger(capacity, width, MAXREF);
-  console << "  Your data will be truncated at ";
-  console.write(capacity, width);
-  console << " hkl\n";
+void writeTruncationLine(std::ostream& console, int capacity) {
+  writeCountLine(console, "  Your data will be truncated at ", capacity, " hkl");
 }
 
 void skipLine(LineReader& entry) {
@@ -65,92 +51,114 @@ ReciprocalCell checkedReciprocalCell(const CellParameters& cell, LineReader& ent
   return prepareReciprocalCell(cell);
 }
 
-void setPosition(ReflectionTable& table, int index, const ReciprocalCell& reciprocal) {
-  table.POS[index] = sinSquaredTheta(reciprocal, table.H[index], table.K[index], table.L[index]);
+void markRemovedInInput(ReflectionTable& table, int index) {
+  table.STATUS[index] = table.FOBS[index] == removedInInputMarker ? RowStatus::RemovedInInput : RowStatus::Kept;
+}
+
+// Each row gets its sin^2(theta) as soon as it is read, and a row whose
+// amplitude is the marker of the entry file counts as removed from the start.
+void finishRow(ReflectionTable& table, int index, const ReciprocalCell& reciprocal) {
+  table.SIN2THETA[index] = sinSquaredTheta(reciprocal, table.H[index], table.K[index], table.L[index]);
+  markRemovedInInput(table, index);
 }
 
 // Exactly the positions for which twoThetaDegrees gives no number.
 bool hasRealAngle(float sinSquared) { return sinSquared >= 0 && sinSquared <= 1; }
 
-void reportUnrealAngles(const ReflectionTable& table, int count, std::ostream& console) {
+void reportUnrealAngles(const ReflectionTable& table, std::ostream& console) {
   int unreal = 0;
-  for (int index = 0; index < count; ++index) {
-    if (!hasRealAngle(table.POS[index])) {
+  for (int index = 0; index < table.n; ++index) {
+    if (!hasRealAngle(table.SIN2THETA[index])) {
       ++unreal;
     }
   }
   if (unreal > 0) {
-    console << "  Warning: " << unreal << (unreal == 1 ? " reflection has" : " reflections have")
+    console << "  Warning: " << reflectionsHave(unreal)
             << " no real angle (sin^2(theta) above 1): check the wavelength\n";
   }
 }
 
-// The indices, amplitude and standard deviation that both layouts carry.
-template <typename Record>
-void storeIndicesAndAmplitude(ReflectionTable& table, int index, const Record& record) {
-  table.H[index] = record.h;
-  table.K[index] = record.k;
-  table.L[index] = record.l;
-  table.FOBS[index] = record.value;
-  table.SIGF[index] = record.sigma;
+// The indices, amplitude and standard deviation that both records carry.
+template <typename Values>
+void storeIndicesAndAmplitude(ReflectionTable& table, int index, const Values& values) {
+  table.H[index] = values.h;
+  table.K[index] = values.k;
+  table.L[index] = values.l;
+  table.FOBS[index] = values.value;
+  table.SIGF[index] = values.sigma;
 }
 
-bool readLayoutARow(ReflectionTable& table, int index, std::string_view line) {
-  CodedRecord record;
-  if (!readLayoutA(line, record)) {
+bool readJfou2Row(ReflectionTable& table, int index, std::string_view line) {
+  ShelxValues values;
+  if (!readRecord(line, shelxRecord, values)) {
     return false;
   }
-  storeIndicesAndAmplitude(table, index, record);
-  table.FLAG[index] = record.code;
+  storeIndicesAndAmplitude(table, index, values);
+  table.FLAG[index] = values.flag;
   return true;
 }
 
-bool readLayoutBRow(ReflectionTable& table, int index, std::string_view line) {
-  TripleRecord record;
-  if (!readLayoutB(line, record)) {
+bool readJfou4Row(ReflectionTable& table, int index, std::string_view line) {
+  Jfou4Values values;
+  if (!readRecord(line, jfou4Record, values)) {
     return false;
   }
-  storeIndicesAndAmplitude(table, index, record);
-  table.EXTRA[index] = record.extra;
+  storeIndicesAndAmplitude(table, index, values);
+  table.EXTRA[index] = values.extra;
   return true;
 }
 
 // Cell line, count line, then exactly N fixed-column lines (none for N <= 0).
-int readFullprof(ReflectionTable& table, LineReader& entry, std::ostream& console) {
+void readFullprof(ReflectionTable& table, LineReader& entry, std::ostream& console) {
   readCellLine(table.cell, entry);
   readCountLine(table, entry);
-  if (table.N > MAXREF) {
-    writeTruncationLine(console);
-    table.N = MAXREF;
+  if (table.N > table.capacity) {
+    writeTruncationLine(console, table.capacity);
+    table.N = table.capacity;
   }
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry);
-  const auto readRow = table.inputCode == code::fullprofJfou4 ? readLayoutBRow : readLayoutARow;
-  int count = 0;
-  for (; count < table.N; ++count) {
+  const auto readRow = table.inputCode == code::fullprofJfou4 ? readJfou4Row : readJfou2Row;
+  table.resizeRows(std::max(table.N, 0));
+  for (int index = 0; index < table.n; ++index) {
     std::string_view line;
     if (!entry.next(line)) {
       entry.fail(report::endOfFile);
     }
-    if (!readRow(table, count, line)) {
+    if (!readRow(table, index, line)) {
       entry.fail(report::conversionError);
     }
-    setPosition(table, count, reciprocal);
+    finishRow(table, index, reciprocal);
   }
-  return count;
 }
 
 // The reflection lists of EXPO and SIRPOW run to the end of the file. Once
 // the rows are full, whatever is not blank on the following lines is lost,
 // and the console says so. The rest of the last line read is not looked at:
 // every free-form read drops the rest of its line, so it is never data.
-void reportUnreadRest(LineReader& entry, std::ostream& console) {
+void reportUnreadRest(const ReflectionTable& table, LineReader& entry, std::ostream& console) {
   std::string_view line;
   while (entry.next(line)) {
     if (!isBlankLine(line)) {
-      writeTruncationLine(console);
+      writeTruncationLine(console, table.capacity);
       return;
     }
   }
+}
+
+// Reads free-form reflections into new rows until the file ends or the table
+// is full; a reflection cut by the end of the file is dropped.
+template <typename ReadReflection, typename FinishRow>
+void readToEnd(ReflectionTable& table, LineReader& entry, std::ostream& console, ReadReflection readReflection,
+               FinishRow finish) {
+  while (table.n < table.capacity) {
+    const int index = table.addRow();
+    if (!readReflection(table, index, entry)) {
+      table.resizeRows(index);
+      return;
+    }
+    finish(table, index);
+  }
+  reportUnreadRest(table, entry, console);
 }
 
 // One free-form read of h, k, l, peak width, amplitude; false when the file
@@ -164,20 +172,13 @@ bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry) {
   return complete;
 }
 
-int readExpo(ReflectionTable& table, LineReader& entry, std::ostream& console) {
+void readExpo(ReflectionTable& table, LineReader& entry, std::ostream& console) {
   skipLine(entry);
   readCellLine(table.cell, entry);
-  table.N = MAXREF;
+  table.N = table.capacity;
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry);
-  int count = 0;
-  while (count < MAXREF && readExpoReflection(table, count, entry)) {
-    setPosition(table, count, reciprocal);
-    ++count;
-  }
-  if (count == MAXREF) {
-    reportUnreadRest(entry, console);
-  }
-  return count;
+  readToEnd(table, entry, console, readExpoReflection,
+            [&](ReflectionTable& rows, int index) { finishRow(rows, index, reciprocal); });
 }
 
 // One free-form read of h, k, l, an integer and a real that are not kept,
@@ -188,7 +189,7 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry) 
   ListRead read(entry);
   const bool complete = read.integer(table.H[index]) && read.integer(table.K[index]) &&
                         read.integer(table.L[index]) && read.integer(unusedInteger) && read.real(unusedReal) &&
-                        read.real(table.POS[index]) && read.real(table.EXTRA[index]) &&
+                        read.real(table.TWOTHETA[index]) && read.real(table.EXTRA[index]) &&
                         read.real(table.FOBS[index]) && read.real(table.SIGF[index]);
   read.finish();
   if (complete) {
@@ -198,17 +199,10 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry) 
   return complete;
 }
 
-int readSirpow(ReflectionTable& table, LineReader& entry, std::ostream& console) {
+void readSirpow(ReflectionTable& table, LineReader& entry, std::ostream& console) {
   skipLine(entry);
   skipLine(entry);
-  int count = 0;
-  while (count < MAXREF && readSirpowReflection(table, count, entry)) {
-    ++count;
-  }
-  if (count == MAXREF) {
-    reportUnreadRest(entry, console);
-  }
-  return count;
+  readToEnd(table, entry, console, readSirpowReflection, markRemovedInInput);
 }
 
 }  // namespace
@@ -223,22 +217,21 @@ float sirpowAmplitude(float intensity) {
 float sirpowSigma(float lastValue) { return roundToSingle(double{lastValue} * 0.5); }
 
 int readEntryFile(ReflectionTable& table, LineReader& entry, std::ostream& console) {
-  int count = 0;
+  table.resizeRows(0);
   switch (table.inputCode) {
     case code::sirpow:
-      count = readSirpow(table, entry, console);
+      readSirpow(table, entry, console);
       break;
     case code::expo:
-      count = readExpo(table, entry, console);
-      reportUnrealAngles(table, count, console);
+      readExpo(table, entry, console);
+      reportUnrealAngles(table, console);
       break;
     default:  // 1 and 4; any other code takes the branch of code 1
-      count = readFullprof(table, entry, console);
-      reportUnrealAngles(table, count, console);
+      readFullprof(table, entry, console);
+      reportUnrealAngles(table, console);
       break;
   }
-  table.n = count;
-  return count;
+  return table.n;
 }
 
 }  // namespace kestran

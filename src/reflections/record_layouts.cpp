@@ -1,67 +1,56 @@
 #include "reflections/record_layouts.hpp"
 
-#include <algorithm>
-
-#include "reflections/number_text.hpp"
+#include "text/number_text.hpp"
 
 namespace kestran {
 
 namespace {
 
-// Widest field of any layout; a field is copied here without its blanks.
-constexpr int maxFieldWidth = 16;
+// Reads the fields of one record from left to right, each starting where the
+// one before it ended, and keeps the columns of the first that fails.
+class FieldReader {
+ public:
+  FieldReader(std::string_view line, ColumnRange* badField) : line_(line), badField_(badField) {}
 
-// The field's characters with blanks removed; a line that ends before the
-// field's last column counts as padded with blanks.
-std::string_view fieldWithoutBlanks(std::string_view line, int column, int width, char* buffer) {
-  const std::size_t start = static_cast<std::size_t>(column - 1);
-  int length = 0;
-  if (start < line.size()) {
-    const std::string_view field = line.substr(start, static_cast<std::size_t>(width));
-    for (const char c : field) {
-      if (c != ' ') {
-        buffer[length++] = c;
-      }
-    }
+  FieldReader& integer(FieldFormat format, std::int32_t& value) {
+    if (ok_) ok_ = readIntegerField(line_, column_, format.width, value);
+    return advance(format);
   }
-  return {buffer, static_cast<std::size_t>(length)};
-}
+  FieldReader& real(FieldFormat format, float& value) {
+    if (ok_) ok_ = readFixedPointField(line_, column_, format.width, format.decimals, value);
+    return advance(format);
+  }
+  bool ok() const { return ok_; }
 
-struct Field {
-  int column;
-  int width;
-  int decimals;
+ private:
+  FieldReader& advance(FieldFormat format) {
+    if (!ok_ && !reported_) {
+      reported_ = true;
+      if (badField_ != nullptr) *badField_ = {column_, column_ + format.width - 1};
+    }
+    column_ += format.width;
+    return *this;
+  }
+
+  std::string_view line_;
+  ColumnRange* badField_;
+  int column_ = 1;
+  bool ok_ = true;
+  bool reported_ = false;
 };
-
-constexpr Field fieldH{1, 4, 0};
-constexpr Field fieldK{5, 4, 0};
-constexpr Field fieldL{9, 4, 0};
-
-bool readIndices(std::string_view line, std::int32_t& h, std::int32_t& k, std::int32_t& l) {
-  return readIntegerField(line, fieldH.column, fieldH.width, h) &&
-         readIntegerField(line, fieldK.column, fieldK.width, k) &&
-         readIntegerField(line, fieldL.column, fieldL.width, l);
-}
-
-bool readReal(std::string_view line, const Field& field, float& value) {
-  return readFixedPointField(line, field.column, field.width, field.decimals, value);
-}
 
 // Builds one record in a fixed buffer and writes it in one call.
 class RecordBuilder {
  public:
-  RecordBuilder& integer(int width, std::int32_t value) {
-    formatInteger(text_ + length_, width, value);
-    length_ += width;
+  RecordBuilder& integer(FieldFormat format, std::int32_t value) {
+    formatInteger(text_ + length_, format.width, value);
+    length_ += format.width;
     return *this;
   }
-  RecordBuilder& fixed(int width, int decimals, float value) {
-    formatFixedPoint(text_ + length_, width, decimals, value);
-    length_ += width;
+  RecordBuilder& real(FieldFormat format, float value) {
+    formatFixedPoint(text_ + length_, format.width, format.decimals, value);
+    length_ += format.width;
     return *this;
-  }
-  RecordBuilder& indices(std::int32_t h, std::int32_t k, std::int32_t l) {
-    return integer(4, h).integer(4, k).integer(4, l);
   }
   void writeLine(std::ostream& out) {
     text_[length_++] = '\n';
@@ -75,65 +64,47 @@ class RecordBuilder {
 
 }  // namespace
 
-bool readIntegerField(std::string_view line, int column, int width, std::int32_t& value) {
-  char buffer[maxFieldWidth];
-  const std::string_view text = fieldWithoutBlanks(line, column, std::min(width, maxFieldWidth), buffer);
-  if (text.empty()) {
-    value = 0;
-    return true;
-  }
-  return parseInteger(text, value);
+bool readRecord(std::string_view line, const ShelxLayout& layout, ShelxValues& values, ColumnRange* badField) {
+  return FieldReader(line, badField)
+      .integer(layout.index, values.h)
+      .integer(layout.index, values.k)
+      .integer(layout.index, values.l)
+      .real(layout.value, values.value)
+      .real(layout.sigma, values.sigma)
+      .integer(layout.flag, values.flag)
+      .ok();
 }
 
-bool readFixedPointField(std::string_view line, int column, int width, int decimals, float& value) {
-  char buffer[maxFieldWidth];
-  const std::string_view text = fieldWithoutBlanks(line, column, std::min(width, maxFieldWidth), buffer);
-  return parseFixedPoint(text, decimals, value);
+bool readRecord(std::string_view line, const Jfou4Layout& layout, Jfou4Values& values, ColumnRange* badField) {
+  return FieldReader(line, badField)
+      .integer(layout.index, values.h)
+      .integer(layout.index, values.k)
+      .integer(layout.index, values.l)
+      .real(layout.value, values.value)
+      .real(layout.sigma, values.sigma)
+      .real(layout.extra, values.extra)
+      .ok();
 }
 
-bool readLayoutA(std::string_view line, CodedRecord& record) {
-  return readIndices(line, record.h, record.k, record.l) && readReal(line, {13, 8, 2}, record.value) &&
-         readReal(line, {21, 8, 3}, record.sigma) && readIntegerField(line, 29, 4, record.code);
-}
-
-bool readLayoutB(std::string_view line, TripleRecord& record) {
-  return readIndices(line, record.h, record.k, record.l) && readReal(line, {13, 10, 4}, record.value) &&
-         readReal(line, {23, 10, 4}, record.sigma) && readReal(line, {33, 10, 4}, record.extra);
-}
-
-void writeLayoutA(std::ostream& out, const CodedRecord& record) {
+void writeRecord(std::ostream& out, const ShelxLayout& layout, const ShelxValues& values) {
   RecordBuilder()
-      .indices(record.h, record.k, record.l)
-      .fixed(8, 2, record.value)
-      .fixed(8, 3, record.sigma)
-      .integer(4, record.code)
+      .integer(layout.index, values.h)
+      .integer(layout.index, values.k)
+      .integer(layout.index, values.l)
+      .real(layout.value, values.value)
+      .real(layout.sigma, values.sigma)
+      .integer(layout.flag, values.flag)
       .writeLine(out);
 }
 
-void writeLayoutB(std::ostream& out, const TripleRecord& record) {
+void writeRecord(std::ostream& out, const Jfou4Layout& layout, const Jfou4Values& values) {
   RecordBuilder()
-      .indices(record.h, record.k, record.l)
-      .fixed(10, 4, record.value)
-      .fixed(10, 4, record.sigma)
-      .fixed(10, 4, record.extra)
-      .writeLine(out);
-}
-
-void writeLayoutC(std::ostream& out, const CodedRecord& record) {
-  RecordBuilder()
-      .indices(record.h, record.k, record.l)
-      .fixed(12, 2, record.value)
-      .fixed(12, 2, record.sigma)
-      .integer(4, record.code)
-      .writeLine(out);
-}
-
-void writeLayoutD(std::ostream& out, const TripleRecord& record) {
-  RecordBuilder()
-      .indices(record.h, record.k, record.l)
-      .fixed(14, 3, record.value)
-      .fixed(14, 3, record.sigma)
-      .fixed(14, 3, record.extra)
+      .integer(layout.index, values.h)
+      .integer(layout.index, values.k)
+      .integer(layout.index, values.l)
+      .real(layout.value, values.value)
+      .real(layout.sigma, values.sigma)
+      .real(layout.extra, values.extra)
       .writeLine(out);
 }
 

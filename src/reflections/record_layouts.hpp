@@ -1,48 +1,57 @@
 #pragma once
-// The four fixed-column reflection layouts, for reading and for writing.
-//   LAYOUT-A  3I4, F8.2, F8.3, I4 (then fields the program neither reads nor
-//             writes): FULLPROF JFOU=2 lines, and the amplitude and intensity
-//             files for every code but 4.
-//   LAYOUT-B  3I4, 3F10.4: FULLPROF JFOU=4 lines, and the amplitude and
-//             intensity files for code 4.
-//   LAYOUT-C  3I4, 2F12.2, I4: the wide intensity file for every code but 4.
-//   LAYOUT-D  3I4, 3F14.3: the wide intensity file for code 4.
-// Fields are read from exactly their columns with blanks ignored; a short
-// line reads as if padded with blanks. Written records end after their last
-// field and with a line end.
+// The fixed-column reflection records, each defined once by a table of its
+// fields that drives both its reader and its writer.
+//   shelxRecord      3I4, F8.2, F8.3, I4: FULLPROF JFOU=2 lines (the fields
+//                    after these are never read), and the amplitude and
+//                    intensity files of every code but 4.
+//   wideShelxRecord  3I4, 2F12.2, I4: the wide intensity file of every code but 4.
+//   jfou4Record      3I4, 3F10.4: FULLPROF JFOU=4 lines, and the amplitude
+//                    and intensity files of code 4.
+//   wideJfou4Record  3I4, 3F14.3: the wide intensity file of code 4.
+// A written record ends after its last field and with a line end.
 
 #include <cstdint>
 #include <ostream>
 #include <string_view>
 
+#include "text/fixed_fields.hpp"
+
 namespace kestran {
 
-// Indices, two reals and an integer code: LAYOUT-A and LAYOUT-C.
-struct CodedRecord {
+// Indices, a value and its standard deviation, and an integer flag.
+struct ShelxValues {
   std::int32_t h = 0, k = 0, l = 0;
   float value = 0, sigma = 0;
-  std::int32_t code = 0;
+  std::int32_t flag = 0;
 };
 
-// Indices and three reals: LAYOUT-B and LAYOUT-D.
-struct TripleRecord {
+// Indices, a value, its standard deviation and a third value carried through.
+struct Jfou4Values {
   std::int32_t h = 0, k = 0, l = 0;
   float value = 0, sigma = 0, extra = 0;
 };
 
-// Field readers over one line; false when the field's characters cannot form
-// its number. `column` counts from 1.
-bool readIntegerField(std::string_view line, int column, int width, std::int32_t& value);
-bool readFixedPointField(std::string_view line, int column, int width, int decimals, float& value);
+// Three index fields, then the fields of the values in the order above.
+struct ShelxLayout {
+  FieldFormat index, value, sigma, flag;
+};
+struct Jfou4Layout {
+  FieldFormat index, value, sigma, extra;
+};
 
-// Record readers: false on the first field that is not a number.
-bool readLayoutA(std::string_view line, CodedRecord& record);
-bool readLayoutB(std::string_view line, TripleRecord& record);
+inline constexpr ShelxLayout shelxRecord{{4, 0}, {8, 2}, {8, 3}, {4, 0}};
+inline constexpr ShelxLayout wideShelxRecord{{4, 0}, {12, 2}, {12, 2}, {4, 0}};
+inline constexpr Jfou4Layout jfou4Record{{4, 0}, {10, 4}, {10, 4}, {10, 4}};
+inline constexpr Jfou4Layout wideJfou4Record{{4, 0}, {14, 3}, {14, 3}, {14, 3}};
 
-// Record writers.
-void writeLayoutA(std::ostream& out, const CodedRecord& record);
-void writeLayoutB(std::ostream& out, const TripleRecord& record);
-void writeLayoutC(std::ostream& out, const CodedRecord& record);
-void writeLayoutD(std::ostream& out, const TripleRecord& record);
+// Readers: false on the first field that is not a number; its columns then
+// go to `badField` when one is given.
+bool readRecord(std::string_view line, const ShelxLayout& layout, ShelxValues& values,
+                ColumnRange* badField = nullptr);
+bool readRecord(std::string_view line, const Jfou4Layout& layout, Jfou4Values& values,
+                ColumnRange* badField = nullptr);
+
+void writeRecord(std::ostream& out, const ShelxLayout& layout, const ShelxValues& values);
+void writeRecord(std::ostream& out, const Jfou4Layout& layout, const Jfou4Values& values);
 
 }  // namespace kestran

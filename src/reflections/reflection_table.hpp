@@ -1,31 +1,27 @@
 #pragma once
 // The one table of reflections that every stage reads and writes in place:
-// parallel columns of fixed capacity plus the run-wide scalars. Rows are
-// numbered 1..n in the program's terms and stored at index row-1.
+// parallel columns holding rows 0..n-1 (row i of the program's messages is
+// index i-1), plus the run-wide scalars. Each column means one thing for the
+// whole run.
 
-#include <array>
 #include <cstdint>
-#include <memory>
+#include <vector>
+
+#include "reflections/input_code.hpp"
 
 namespace kestran {
 
-inline constexpr int MAXREF = 40000;
+// The classic capacity of the table; a run may be given another.
+inline constexpr int defaultCapacity = 40000;
 
-// The input codes typed at the menu, one per entry-file flavour.
-namespace code {
-inline constexpr int fullprofJfou2 = 1;
-inline constexpr int sirpow = 2;
-inline constexpr int expo = 3;
-inline constexpr int fullprofJfou4 = 4;
-}  // namespace code
+// An amplitude of exactly this value in the entry file marks a row removed
+// before it reaches the program.
+inline constexpr float removedInInputMarker = -1.0F;
 
-// FULLPROF files carry a fixed window in degrees 2theta; SIRPOW and EXPO rows
-// carry a peak width that DELTA scales into each pair's window.
-inline bool isFullprof(int inputCode) { return inputCode == code::fullprofJfou2 || inputCode == code::fullprofJfou4; }
-inline bool usesWidthWindow(int inputCode) { return inputCode == code::sirpow || inputCode == code::expo; }
+// What became of a row: kept, or removed, and why.
+enum class RowStatus : std::uint8_t { Kept, RemovedInInput, RemovedByPrevious, RemovedByNext, RemovedByBoth };
 
-// A row is removed exactly when its FOBS holds this value.
-inline constexpr float removedMarker = -1.0F;
+inline bool isKept(RowStatus status) { return status == RowStatus::Kept; }
 
 // a, b, c in the length unit of the wavelength; alpha, beta, gamma in
 // degrees; then the wavelength, in the order the entry file gives them.
@@ -36,31 +32,33 @@ struct CellParameters {
 };
 
 struct ReflectionTable {
-  template <typename T>
-  using Column = std::array<T, MAXREF>;
-
-  Column<std::int32_t> H{}, K{}, L{};
-  Column<float> FOBS{}, SIGF{}, EXTRA{};
-  Column<std::int32_t> FLAG{};
-  Column<float> POS{};
-  Column<std::int32_t> ORDER{};
-  Column<std::int32_t> ISCRATCH{};
-  Column<float> RSCRATCH{};
+  std::vector<std::int32_t> H, K, L;
+  std::vector<float> FOBS;   // amplitude as read (SIRPOW: square root of the intensity read)
+  std::vector<float> SIGF;   // its standard deviation as read
+  std::vector<float> EXTRA;  // peak width (SIRPOW, EXPO) or the JFOU=4 third value
+  std::vector<std::int32_t> FLAG;  // integer code of JFOU=2 lines, 1 once eliminated
+  std::vector<float> SIN2THETA;    // sin^2(theta) from the cell (codes 1, 3, 4), the ordering key
+  std::vector<float> TWOTHETA;     // 2theta in degrees: read (SIRPOW) or from SIN2THETA once ordered
+  std::vector<std::int32_t> ORDER; // file row (from 1) of each row once ordered
+  std::vector<RowStatus> STATUS;
 
   int inputCode = 0;
   CellParameters cell{};
-  int N = 0;    // reflection count of the file, capped at MAXREF
-  float D = 0;  // fixed window in degrees 2theta, or DELTA
-  int n = 0;    // rows filled
+  int capacity = defaultCapacity;  // most rows a run takes
+  int N = 0;        // reflection count of a FULLPROF file, capped at the capacity
+  float D = 0;      // fixed window of a FULLPROF file, degrees 2theta
+  float DELTA = 0;  // factor of the peak width (SIRPOW, EXPO), typed by the user
+  int n = 0;        // rows filled
+
+  // Sets the number of rows: columns are cut, or grow with zeroed rows.
+  void resizeRows(int rows);
+  // Adds one zeroed row at the end and returns its index.
+  int addRow();
 };
 
-// The table is 1.8 MB: allocate it once, zeroed, on the heap.
-inline std::unique_ptr<ReflectionTable> makeReflectionTable() {
-  return std::make_unique<ReflectionTable>();
-}
-
-inline bool isRemoved(const ReflectionTable& table, int index) {
-  return table.FOBS[index] == removedMarker;
+// The window of the run: D for FULLPROF data, DELTA for SIRPOW and EXPO.
+inline float runWindow(const ReflectionTable& table) {
+  return usesWidthWindow(table.inputCode) ? table.DELTA : table.D;
 }
 
 }  // namespace kestran

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "../test_support.hpp"
-#include "reflections/run_error.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 namespace {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,36 +17,35 @@ namespace {
 // Four EXPO rows in 2theta order: the first two closer than DELTA x width,
 // the third alone, the fourth marked removed in the input itself.
 struct SmallRun {
-  std::unique_ptr<ReflectionTable> table = makeReflectionTable();
-  std::vector<float> amplitudes;
+  std::unique_ptr<ReflectionTable> table = std::make_unique<ReflectionTable>();
   SmallRun() {
     ReflectionTable& t = *table;
     t.inputCode = 3;
-    t.D = 2.0F;
-    t.n = 4;
+    t.DELTA = 2.0F;
+    t.resizeRows(4);
     const float pos[] = {10.0F, 10.1F, 20.0F, 30.0F};
     const float width[] = {0.1F, 0.1F, 0.2F, 0.3F};
     const float fobs[] = {100.0F, 50.0F, 80.0F, -1.0F};
     for (int i = 0; i < t.n; ++i) {
       t.H[i] = i + 1;
-      t.POS[i] = pos[i];
+      t.TWOTHETA[i] = pos[i];
       t.EXTRA[i] = width[i];
       t.FOBS[i] = fobs[i];
     }
-    amplitudes.assign(t.FOBS.begin(), t.FOBS.begin() + t.n);
+    t.STATUS[3] = RowStatus::RemovedInInput;
     eliminateNeighbours(t);
   }
 };
 
 TEST(EliminationReport, RowsCheckedByHand) {
   SmallRun run;
-  const std::vector<ReportRow> rows = describeElimination(*run.table, run.amplitudes);
+  const std::vector<ReportRow> rows = describeElimination(*run.table);
   ASSERT_EQ(rows.size(), 4U);
   EXPECT_EQ(rows[0].status, RowStatus::RemovedByNext);
   EXPECT_EQ(rows[1].status, RowStatus::RemovedByPrevious);
   EXPECT_EQ(rows[2].status, RowStatus::Kept);
   EXPECT_EQ(rows[3].status, RowStatus::RemovedInInput);
-  EXPECT_EQ(rows[0].amplitude, 100.0F);  // as read, not the marker
+  EXPECT_EQ(rows[0].amplitude, 100.0F);
   EXPECT_NEAR(rows[0].window, 0.2, 1e-6);
   EXPECT_NEAR(rows[1].distancePrevious, 0.1, 1e-5);
   EXPECT_FALSE(rows[0].hasPrevious);
@@ -62,18 +62,17 @@ TEST(EliminationReport, RowsCheckedByHand) {
 }
 
 TEST(EliminationReport, FixedWindowRowsHaveNoWidth) {
-  auto table = makeReflectionTable();
+  auto table = std::make_unique<ReflectionTable>();
   table->inputCode = 1;
   table->D = 0.5F;
-  table->n = 3;
+  table->resizeRows(3);
   const float pos[] = {5.0F, 5.2F, 5.4F};
   for (int i = 0; i < 3; ++i) {
-    table->POS[i] = pos[i];
+    table->TWOTHETA[i] = pos[i];
     table->FOBS[i] = 10.0F;
   }
-  const std::vector<float> amplitudes(3, 10.0F);
   eliminateNeighbours(*table);
-  const std::vector<ReportRow> rows = describeElimination(*table, amplitudes);
+  const std::vector<ReportRow> rows = describeElimination(*table);
   EXPECT_EQ(rows[1].status, RowStatus::RemovedByBoth);
   EXPECT_FALSE(rows[0].hasWidth);
   EXPECT_EQ(rows[2].window, 0.0);
@@ -127,7 +126,7 @@ bool isWellFormedXml(const std::string& text, std::string& problem) {
 
 TEST(StickPlot, IsWellFormedAndCountsTheRows) {
   SmallRun run;
-  const std::vector<ReportRow> rows = describeElimination(*run.table, run.amplitudes);
+  const std::vector<ReportRow> rows = describeElimination(*run.table);
   std::ostringstream out;
   writeStickPlot(out, "a<b & c", rows);
   const std::string svg = out.str();

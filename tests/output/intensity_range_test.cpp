@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,9 +49,9 @@ std::string warningFor(int rows) {
 
 TEST(IntensityRange, RowsBeyondSinglePrecisionAreCountedOnTheConsole) {
   for (const RangeCase& c : cases) {
-    auto table = makeReflectionTable();
+    auto table = std::make_unique<ReflectionTable>();
     table->inputCode = c.inputCode;
-    table->n = static_cast<int>(c.rows.size());
+    table->resizeRows(static_cast<int>(c.rows.size()));
     for (int i = 0; i < table->n; ++i) {
       table->H[i] = i + 1;
       table->FOBS[i] = c.rows[static_cast<std::size_t>(i)].amplitude;

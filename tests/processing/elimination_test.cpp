@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace kestran {
@@ -22,16 +23,14 @@ struct EliminationCase {
 };
 
 std::unique_ptr<ReflectionTable> makeTable(const EliminationCase& c) {
-  auto table = makeReflectionTable();
+  auto table = std::make_unique<ReflectionTable>();
   table->inputCode = c.inputCode;
-  table->D = c.window;
-  table->n = static_cast<int>(c.positions.size());
-  for (int i = 0; i < MAXREF; ++i) {
+  (usesWidthWindow(c.inputCode) ? table->DELTA : table->D) = c.window;
+  table->resizeRows(static_cast<int>(c.positions.size()));
+  for (std::size_t i = 0; i < c.positions.size(); ++i) {
     table->FOBS[i] = amplitude;
     table->FLAG[i] = readFlag;
-  }
-  for (std::size_t i = 0; i < c.positions.size(); ++i) {
-    table->POS[i] = c.positions[i];
+    table->TWOTHETA[i] = c.positions[i];
     if (!c.widths.empty()) table->EXTRA[i] = c.widths[i];
   }
   return table;
@@ -74,25 +73,52 @@ TEST(EliminateNeighbours, MarksExactlyTheClosePairs) {
     auto table = makeTable(c);
     eliminateNeighbours(*table);
     for (std::size_t i = 0; i < c.marked.size(); ++i) {
-      EXPECT_EQ(isRemoved(*table, static_cast<int>(i)), c.marked[i]) << c.name << ", row " << i + 1;
+      EXPECT_EQ(!isKept(table->STATUS[i]), c.marked[i]) << c.name << ", row " << i + 1;
       EXPECT_EQ(table->FLAG[i], 1) << c.name << ", row " << i + 1;
     }
-    const int n = table->n;
-    EXPECT_EQ(table->FLAG[n], readFlag) << c.name << ": rows beyond n untouched";
-    EXPECT_EQ(table->FOBS[n], amplitude) << c.name << ": rows beyond n untouched";
   }
 }
 
-TEST(EliminateNeighbours, ChangesOnlyAmplitudesAndFlags) {
+// The status says which neighbour removed a row; a row removed in the input
+// keeps that status, and still removes a close neighbour, since the test
+// reads positions only.
+TEST(EliminateNeighbours, StatusNamesTheNeighbour) {
+  const EliminationCase c{"", 1, 0.1F, {1.0F, 1.05F, 1.1F, 5.0F, 5.05F, 9.0F}, {}, {}};
+  auto table = makeTable(c);
+  table->STATUS[4] = RowStatus::RemovedInInput;
+  eliminateNeighbours(*table);
+  const std::vector<RowStatus> expected{RowStatus::RemovedByNext, RowStatus::RemovedByBoth,
+                                        RowStatus::RemovedByPrevious, RowStatus::RemovedByNext,
+                                        RowStatus::RemovedInInput, RowStatus::Kept};
+  EXPECT_EQ(table->STATUS, expected);
+  EXPECT_EQ(countKept(table->STATUS), 1);
+}
+
+// Asked for another window, the elimination answers without touching the
+// table, and the run's own elimination gives the same answer for its window.
+TEST(EliminateNeighbours, AnyWindowOnTheSameTable) {
+  const EliminationCase c{"", 3, 1.0F, {1.0F, 1.5F, 9.0F, 9.2F}, {1.0F, 0.1F, 0.5F, 0.5F}, {}};
+  auto table = makeTable(c);
+  const ReflectionTable before = *table;
+  EXPECT_EQ(countKept(eliminationWith(*table, 0.0F)), 4);
+  EXPECT_EQ(countKept(eliminationWith(*table, 0.3F)), 4);
+  EXPECT_EQ(countKept(eliminationWith(*table, 0.6F)), 0);
+  EXPECT_EQ(table->STATUS, before.STATUS);
+  const std::vector<RowStatus> withRunWindow = eliminationWith(*table, 1.0F);
+  eliminateNeighbours(*table);
+  EXPECT_EQ(table->STATUS, withRunWindow);
+}
+
+TEST(EliminateNeighbours, ChangesOnlyStatusAndFlags) {
   const EliminationCase c{"", 3, 1.0F, {1.0F, 1.5F, 9.0F, 9.2F}, {1.0F, 0.1F, 0.5F, 0.5F}, {}};
   auto table = makeTable(c);
   table->SIGF[1] = 0.75F;
   table->H[2] = 4;
   eliminateNeighbours(*table);
   for (std::size_t i = 0; i < c.positions.size(); ++i) {
-    EXPECT_EQ(table->POS[i], c.positions[i]);
+    EXPECT_EQ(table->TWOTHETA[i], c.positions[i]);
     EXPECT_EQ(table->EXTRA[i], c.widths[i]);
-    EXPECT_TRUE(table->FOBS[i] == amplitude || table->FOBS[i] == removedMarker);
+    EXPECT_EQ(table->FOBS[i], amplitude);
   }
   EXPECT_EQ(table->SIGF[1], 0.75F);
   EXPECT_EQ(table->H[2], 4);

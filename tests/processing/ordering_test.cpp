@@ -175,11 +175,12 @@ TEST(ExchangeSort, FollowsTheExchangeRule) {
 }
 
 std::unique_ptr<ReflectionTable> tableWithPositions(const std::vector<float>& positions) {
-  auto table = makeReflectionTable();
-  table->n = static_cast<int>(positions.size());
+  auto table = std::make_unique<ReflectionTable>();
+  table->resizeRows(static_cast<int>(positions.size()));
   for (std::size_t i = 0; i < positions.size(); ++i) {
     const auto row = static_cast<std::int32_t>(i + 1);
-    table->POS[i] = positions[i];
+    table->SIN2THETA[i] = positions[i];
+    table->STATUS[i] = row % 2 == 0 ? RowStatus::RemovedInInput : RowStatus::Kept;
     table->H[i] = row;
     table->K[i] = 100 + row;
     table->L[i] = -row;
@@ -207,12 +208,11 @@ TEST(OrderReflections, WorkedExamplesGiveTheirOrder) {
 }
 
 TEST(OrderReflections, PrintsTheCountRightAligned) {
-  auto empty = makeReflectionTable();
-  EXPECT_EQ(orderingLine(*empty), "  START ORDERING      0  REFLEXIONS\n");
-  EXPECT_EQ(empty->ORDER[0], 0);
+  ReflectionTable empty;
+  EXPECT_EQ(orderingLine(empty), "  START ORDERING      0  REFLEXIONS\n");
 
-  auto filled = makeReflectionTable();
-  filled->n = 2735;
+  auto filled = std::make_unique<ReflectionTable>();
+  filled->resizeRows(2735);
   EXPECT_EQ(orderingLine(*filled), "  START ORDERING   2735  REFLEXIONS\n");
 }
 
@@ -220,7 +220,7 @@ TEST(OrderReflections, SingleRowIsConverted) {
   auto table = tableWithPositions({0.0059336214F});
   orderingLine(*table);
   EXPECT_EQ(table->ORDER[0], 1);
-  EXPECT_FLOAT_EQ(table->POS[0], 8.835741F);
+  EXPECT_FLOAT_EQ(table->TWOTHETA[0], 8.835741F);
 }
 
 TEST(OrderReflections, DataColumnsFollowAndFlagStays) {
@@ -237,11 +237,12 @@ TEST(OrderReflections, DataColumnsFollowAndFlagStays) {
     EXPECT_EQ(table->FOBS[i], before->FOBS[source]);
     EXPECT_EQ(table->SIGF[i], before->SIGF[source]);
     EXPECT_EQ(table->EXTRA[i], before->EXTRA[source]);
-    EXPECT_EQ(table->POS[i], twoThetaDegrees(before->POS[source]));
+    EXPECT_EQ(table->STATUS[i], before->STATUS[source]);
+    EXPECT_EQ(table->SIN2THETA[i], before->SIN2THETA[source]);
+    EXPECT_EQ(table->TWOTHETA[i], twoThetaDegrees(before->SIN2THETA[source]));
     EXPECT_EQ(table->FLAG[i], before->FLAG[i]);
   }
-  EXPECT_TRUE(std::is_sorted(table->POS.begin(), table->POS.begin() + table->n));
-  EXPECT_EQ(table->H[table->n], 0);  // rows beyond n are left alone
+  EXPECT_TRUE(std::is_sorted(table->TWOTHETA.begin(), table->TWOTHETA.end()));
 }
 
 }  // namespace

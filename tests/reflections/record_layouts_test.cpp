@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "reflections/number_text.hpp"
+#include "text/number_text.hpp"
 
 namespace kestran {
 namespace {
@@ -147,37 +147,37 @@ TEST(IntegerRead, BlanksSignsAndRange) {
 }
 
 TEST(LayoutA, ReadsTheFirstSixFields) {
-  CodedRecord record;
-  ASSERT_TRUE(readLayoutA("   1   0   0  123.45   1.234   1   12.3456   0.0000   3          99.999", record));
+  ShelxValues record;
+  ASSERT_TRUE(readRecord("   1   0   0  123.45   1.234   1   12.3456   0.0000   3          99.999", shelxRecord, record));
   EXPECT_EQ(record.h, 1);
   EXPECT_EQ(record.k, 0);
   EXPECT_EQ(record.l, 0);
   EXPECT_EQ(record.value, 123.45F);
   EXPECT_EQ(record.sigma, 1.234F);
-  EXPECT_EQ(record.code, 1);
+  EXPECT_EQ(record.flag, 1);
 }
 
 TEST(LayoutA, ShortLineReadsMissingFieldsAsZero) {
-  CodedRecord record{9, 9, 9, 9, 9, 9};
-  ASSERT_TRUE(readLayoutA("   2  -1   3  123.45", record));
+  ShelxValues record{9, 9, 9, 9, 9, 9};
+  ASSERT_TRUE(readRecord("   2  -1   3  123.45", shelxRecord, record));
   EXPECT_EQ(record.l, 3);
   EXPECT_EQ(record.value, 123.45F);
   EXPECT_EQ(record.sigma, 0.0F);
-  EXPECT_EQ(record.code, 0);
+  EXPECT_EQ(record.flag, 0);
 }
 
 TEST(LayoutA, RejectsLettersInAnyReadField) {
-  CodedRecord record;
-  EXPECT_FALSE(readLayoutA("   x   0   0  123.45   1.234   1", record));
-  EXPECT_FALSE(readLayoutA("   1   0   0  12a.45   1.234   1", record));
-  EXPECT_FALSE(readLayoutA("   1   0   0  123.45   1.234   Q", record));
+  ShelxValues record;
+  EXPECT_FALSE(readRecord("   x   0   0  123.45   1.234   1", shelxRecord, record));
+  EXPECT_FALSE(readRecord("   1   0   0  12a.45   1.234   1", shelxRecord, record));
+  EXPECT_FALSE(readRecord("   1   0   0  123.45   1.234   Q", shelxRecord, record));
   // Fields the program does not read may hold anything.
-  EXPECT_TRUE(readLayoutA("   1   0   0  123.45   1.234   1 garbage", record));
+  EXPECT_TRUE(readRecord("   1   0   0  123.45   1.234   1 garbage", shelxRecord, record));
 }
 
 TEST(LayoutB, ReadsThreeReals) {
-  TripleRecord record;
-  ASSERT_TRUE(readLayoutB("  -3   2   1  250.5000    2.0000    0.1234", record));
+  Jfou4Values record;
+  ASSERT_TRUE(readRecord("  -3   2   1  250.5000    2.0000    0.1234", jfou4Record, record));
   EXPECT_EQ(record.h, -3);
   EXPECT_EQ(record.value, 250.5F);
   EXPECT_EQ(record.sigma, 2.0F);
@@ -186,11 +186,11 @@ TEST(LayoutB, ReadsThreeReals) {
 
 TEST(LayoutWrite, RecordsEndAfterTheirLastField) {
   std::ostringstream out;
-  writeLayoutA(out, {1, 0, 0, 5000.0F, 50.0F, 1});
-  writeLayoutA(out, {});
-  writeLayoutC(out, {1, 0, 0, 5000.0F, 50.0F, 1});
-  writeLayoutB(out, {-1, 2, -3, 12.5F, 123456.0F, 0.5F});
-  writeLayoutD(out, {1, 1, 1, 25000000.0F, 4.0F, 0.25F});
+  writeRecord(out, shelxRecord, {1, 0, 0, 5000.0F, 50.0F, 1});
+  writeRecord(out, shelxRecord, {});
+  writeRecord(out, wideShelxRecord, {1, 0, 0, 5000.0F, 50.0F, 1});
+  writeRecord(out, jfou4Record, {-1, 2, -3, 12.5F, 123456.0F, 0.5F});
+  writeRecord(out, wideJfou4Record, {1, 1, 1, 25000000.0F, 4.0F, 0.25F});
   EXPECT_EQ(out.str(),
             "   1   0   0 5000.00  50.000   1\n"
             "   0   0   0    0.00   0.000   0\n"
@@ -201,17 +201,17 @@ TEST(LayoutWrite, RecordsEndAfterTheirLastField) {
 
 TEST(LayoutRoundTrip, WrittenRecordsReadBackUnchanged) {
   std::ostringstream out;
-  const CodedRecord written{12, -7, 3, 1234.56F, 12.346F, 1};
-  writeLayoutA(out, written);
+  const ShelxValues written{12, -7, 3, 1234.56F, 12.346F, 1};
+  writeRecord(out, shelxRecord, written);
   std::string line = out.str();
   line.pop_back();
-  CodedRecord read;
-  ASSERT_TRUE(readLayoutA(line, read));
+  ShelxValues read;
+  ASSERT_TRUE(readRecord(line, shelxRecord, read));
   EXPECT_EQ(read.h, written.h);
   EXPECT_EQ(read.k, written.k);
   EXPECT_EQ(read.value, written.value);
   EXPECT_EQ(read.sigma, written.sigma);
-  EXPECT_EQ(read.code, written.code);
+  EXPECT_EQ(read.flag, written.flag);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "reflections/number_text.hpp"
+#include "text/number_text.hpp"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "reflections/run_error.hpp"
+#include "text/run_error.hpp"
 
 #include <utility>
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "reflections/number_text.hpp"
+#include "text/number_text.hpp"
 
 namespace kestran {
 namespace {

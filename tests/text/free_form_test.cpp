@@ -1,4 +1,4 @@
-#include "reflections/free_form.hpp"
+#include "text/free_form.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "reflections/run_error.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 namespace {

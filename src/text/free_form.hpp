@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "reflections/line_reader.hpp"
+#include "text/line_reader.hpp"
 
 namespace kestran {
 
@@ -39,6 +39,8 @@ class ListRead {
  private:
   enum class Next { Value, Null, EndOfInput };
   Next nextValue(std::string_view& text);
+  template <typename T, typename Parse>
+  bool value(T& variable, Parse parse);
   bool skipToValue();
   std::string_view takeToken();
 

@@ -2,7 +2,7 @@
 // fields written from integers against to_chars, short decimals read by one
 // single-precision division against from_chars.
 
-#include "reflections/number_text.hpp"
+#include "text/number_text.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "reflections/free_form.hpp"
+#include "text/free_form.hpp"
 
-#include "reflections/number_text.hpp"
-#include "reflections/run_error.hpp"
+#include "text/blanks.hpp"
+#include "text/number_text.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool endsToken(char c) { return isBlank(c) || c == ',' || c == '/'; }
 
 void skipBlanks(std::string_view& text) {
@@ -100,7 +100,8 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
   return repeatIsNull_ ? Next::Null : Next::Value;
 }
 
-bool ListRead::integer(std::int32_t& variable) {
+template <typename T, typename Parse>
+bool ListRead::value(T& variable, Parse parse) {
   std::string_view text;
   switch (nextValue(text)) {
     case Next::EndOfInput:
@@ -108,7 +109,7 @@ bool ListRead::integer(std::int32_t& variable) {
     case Next::Null:
       return true;
     case Next::Value:
-      if (!parseInteger(text, variable)) {
+      if (!parse(text, variable)) {
         source_.fail(report::listSyntaxError);
       }
       return true;
@@ -116,21 +117,9 @@ bool ListRead::integer(std::int32_t& variable) {
   return true;
 }
 
-bool ListRead::real(float& variable) {
-  std::string_view text;
-  switch (nextValue(text)) {
-    case Next::EndOfInput:
-      return false;
-    case Next::Null:
-      return true;
-    case Next::Value:
-      if (!parseReal(text, variable)) {
-        source_.fail(report::listSyntaxError);
-      }
-      return true;
-  }
-  return true;
-}
+bool ListRead::integer(std::int32_t& variable) { return value(variable, parseInteger); }
+
+bool ListRead::real(float& variable) { return value(variable, parseReal); }
 
 void ListRead::requireInteger(std::int32_t& variable) {
   if (!integer(variable)) {

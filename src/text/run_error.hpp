@@ -18,6 +18,9 @@ inline constexpr std::string_view listSyntaxError = "list-directed I/O syntax er
 inline constexpr std::string_view cannotOverwrite = "cannot overwrite existing file";
 inline constexpr std::string_view cannotCreate = "cannot create file";
 inline constexpr std::string_view writeError = "write error";
+// The cell of the entry file has no real volume (impossible angles, an edge
+// of zero or below): stops the run before any reflection is read.
+inline constexpr std::string_view impossibleCell = "impossible unit cell";
 }  // namespace report
 
 // Units by which the program names its files in reports.

@@ -1,8 +1,8 @@
-#include "reflections/line_reader.hpp"
+#include "text/line_reader.hpp"
 
 #include <utility>
 
-#include "reflections/run_error.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 
