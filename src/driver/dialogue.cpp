@@ -104,15 +104,19 @@ void checkWritten(OutputFile& file) {
   }
 }
 
+void readEntry(ReflectionTable& table, RunFiles& files, std::ostream& console) {
+  LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
+  readEntryFile(table, entry, console);
+}
+
 void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn, std::ostream& console,
                   const GivenAnswers& given) {
-  LineReader entry(files.entry, unit::entry, files.entryName);
   if (table.inputCode == code::sirpow) {
     table.DELTA = askDelta(consoleIn, console, given);
-    readEntryFile(table, entry, console);
+    readEntry(table, files, console);
     return;
   }
-  readEntryFile(table, entry, console);
+  readEntry(table, files, console);
   auto workspace = makeOrderingWorkspace();
   orderReflections(table, *workspace, console);
   if (table.inputCode == code::expo) {
@@ -167,6 +171,7 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOpt
 
   ReflectionTable table;
   table.inputCode = inputCode;
+  table.capacity = options.maxReflections;
   readAndOrder(table, files, consoleIn, console, given);
   eliminateNeighbours(table);
   writeOutputFiles(table, console, files.famp.stream, files.fint.stream, files.intensity.stream);

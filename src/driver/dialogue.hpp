@@ -8,6 +8,8 @@
 #include <ostream>
 #include <string>
 
+#include "reflections/reflection_table.hpp"
+
 namespace kestran {
 
 // Answers given in advance (on the command line); each one given is not
@@ -24,6 +26,7 @@ struct RunOptions {
   GivenAnswers answers;
   std::string reportFile;  // tab-separated elimination report, when not empty
   std::string plotFile;    // SVG stick diagram, when not empty
+  int maxReflections = defaultCapacity;  // the table's capacity, 1 to maxCapacity
 };
 
 // The base name as typed: the whole answer line less its trailing blanks.

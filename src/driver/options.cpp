@@ -12,7 +12,7 @@ namespace kestran {
 namespace {
 
 enum OptionId { optCode = 'c', optDelta = 'd', optNoPause = 'n', optReport = 'r', optPlot = 'p', optHelp = 'h',
-                optVersion = 'V' };
+                optVersion = 'V', optMaxReflections = 'm' };
 
 int parseCode(std::string_view text) {
   std::int32_t code = 0;
@@ -30,6 +30,15 @@ float parseDelta(std::string_view text) {
   return delta;
 }
 
+int parseMaxReflections(std::string_view text) {
+  std::int32_t count = 0;
+  if (!parseInteger(text, count) || count < 1 || count > maxCapacity) {
+    throw UsageError("--max-reflections must be a whole number from 1 to " + std::to_string(maxCapacity) +
+                     ", not '" + std::string(text) + "'");
+  }
+  return count;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(int argc, char* argv[]) {
@@ -37,7 +46,9 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
       {"code", required_argument, nullptr, optCode},     {"delta", required_argument, nullptr, optDelta},
       {"no-pause", no_argument, nullptr, optNoPause},    {"report", required_argument, nullptr, optReport},
       {"plot", required_argument, nullptr, optPlot},     {"help", no_argument, nullptr, optHelp},
-      {"version", no_argument, nullptr, optVersion},     {nullptr, 0, nullptr, 0},
+      {"version", no_argument, nullptr, optVersion},
+      {"max-reflections", required_argument, nullptr, optMaxReflections},
+      {nullptr, 0, nullptr, 0},
   };
   CommandLine line;
   GivenAnswers& given = line.run.answers;
@@ -54,6 +65,7 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
       case optNoPause: given.pause = false; break;
       case optReport: line.run.reportFile = optarg; break;
       case optPlot: line.run.plotFile = optarg; break;
+      case optMaxReflections: line.run.maxReflections = parseMaxReflections(optarg); break;
       case optHelp: line.help = true; break;
       case optVersion: line.version = true; break;
       default:
@@ -79,13 +91,16 @@ void checkDeltaAllowed(const GivenAnswers& given, int inputCode) {
 }
 
 const char* usageText() {
-  return "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
+  return "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE]\n"
+         "               [--max-reflections N] [BASENAME]\n"
          "       kestran --help | --version\n"
          "  --code N       input code: 1 FULLPROF JFOU=2, 4 FULLPROF JFOU=4, 2 SIRPOW, 3 EXPO\n"
          "  --delta X      DELTA for codes 2 and 3 (window = DELTA x peak width)\n"
          "  --no-pause     end without the final pause\n"
          "  --report FILE  write a tab-separated elimination report\n"
          "  --plot FILE    write an SVG stick diagram of the reflections\n"
+         "  --max-reflections N\n"
+         "                 take up to N reflections, 1 to 10000000 (default 40000)\n"
          "  BASENAME       entry file name without extension\n"
          "Answers not given are asked for at the console.\n";
 }

@@ -89,12 +89,12 @@ AmplitudeResult writeAmplitudes(const ReflectionTable& table, float largest, std
   return result;
 }
 
-void writeSummary(std::ostream& console, bool ownSigmas, int written) {
+void writeSummary(std::ostream& console, bool ownSigmas, int written, bool widen) {
   console << '\n';
   if (!ownSigmas) {
     console << "  ESD are now FOBS/100.... !!\n\n";
   }
-  writeCountLine(console, "  Final hkl number = ", written);
+  writeCountLine(console, "  Final hkl number = ", written, {}, widen);
 }
 
 void writeEndRecord(std::ostream& out) { writeRecord(out, shelxRecord, ShelxValues{}); }
@@ -157,10 +157,10 @@ void writeRangeWarning(std::ostream& console, int rows) {
 void writeOutputFiles(const ReflectionTable& table, std::ostream& console, std::ostream& famp, std::ostream& fint,
                       std::ostream& intensity) {
   const bool ownSigmas = keepsOwnSigmas(table);
-  writeCountLine(console, "  Number of HKL = ", table.n);
+  writeCountLine(console, "  Number of HKL = ", table.n, {}, widensCounts(table));
   const float largest = largestAmplitude(table);
   const AmplitudeResult amplitudes = writeAmplitudes(table, largest, famp);
-  writeSummary(console, ownSigmas, amplitudes.written);
+  writeSummary(console, ownSigmas, amplitudes.written, widensCounts(table));
   if (!ownSigmas) {
     writeEndRecord(famp);
   }

@@ -17,8 +17,15 @@ namespace kestran {
 
 namespace {
 
-void writeTruncationLine(std::ostream& console, int capacity) {
-  writeCountLine(console, "  Your data will be truncated at ", capacity, " hkl");
+void writeTruncationLine(std::ostream& console, const ReflectionTable& table) {
+  writeCountLine(console, "  Your data will be truncated at ", table.capacity, " hkl", widensCounts(table));
+}
+
+// Rows to make room for when `wanted` are asked for: no more than the bytes
+// left in the entry file when it tells (each row takes a line, and a line at
+// least one byte), so that memory follows the file, not the count it claims.
+int rowsToHold(int wanted, const LineReader& entry) {
+  return static_cast<int>(std::min(static_cast<std::size_t>(wanted), entry.bytesLeftHint()));
 }
 
 void skipLine(LineReader& entry) {
@@ -113,13 +120,16 @@ void readFullprof(ReflectionTable& table, LineReader& entry, std::ostream& conso
   readCellLine(table.cell, entry);
   readCountLine(table, entry);
   if (table.N > table.capacity) {
-    writeTruncationLine(console, table.capacity);
+    writeTruncationLine(console, table);
     table.N = table.capacity;
   }
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry);
   const auto readRow = table.inputCode == code::fullprofJfou4 ? readJfou4Row : readJfou2Row;
-  table.resizeRows(std::max(table.N, 0));
-  for (int index = 0; index < table.n; ++index) {
+  const int rows = std::max(table.N, 0);
+  // A file with fewer lines than N ends in an end-of-file report at the
+  // first missing line, before the rows run out.
+  table.resizeRows(rowsToHold(rows, entry));
+  for (int index = 0; index < rows; ++index) {
     std::string_view line;
     if (!entry.next(line)) {
       entry.fail(report::endOfFile);
@@ -139,26 +149,34 @@ void reportUnreadRest(const ReflectionTable& table, LineReader& entry, std::ostr
   std::string_view line;
   while (entry.next(line)) {
     if (!isBlankLine(line)) {
-      writeTruncationLine(console, table.capacity);
+      writeTruncationLine(console, table);
       return;
     }
   }
 }
 
 // Reads free-form reflections into new rows until the file ends or the table
-// is full; a reflection cut by the end of the file is dropped.
+// is full; a reflection cut by the end of the file is dropped. The columns
+// grow in doubling steps of zeroed rows and are cut to the rows read.
 template <typename ReadReflection, typename FinishRow>
 void readToEnd(ReflectionTable& table, LineReader& entry, std::ostream& console, ReadReflection readReflection,
                FinishRow finish) {
-  while (table.n < table.capacity) {
-    const int index = table.addRow();
-    if (!readReflection(table, index, entry)) {
-      table.resizeRows(index);
-      return;
+  constexpr int firstRows = 1024;
+  int filled = 0;
+  while (filled < table.capacity) {
+    if (filled == table.n) {
+      table.resizeRows(std::min(table.capacity, std::max(firstRows, 2 * filled)));
     }
-    finish(table, index);
+    if (!readReflection(table, filled, entry)) {
+      break;
+    }
+    finish(table, filled);
+    ++filled;
   }
-  reportUnreadRest(table, entry, console);
+  table.resizeRows(filled);
+  if (filled == table.capacity) {
+    reportUnreadRest(table, entry, console);
+  }
 }
 
 // One free-form read of h, k, l, peak width, amplitude; false when the file

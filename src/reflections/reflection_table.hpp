@@ -11,8 +11,10 @@
 
 namespace kestran {
 
-// The classic capacity of the table; a run may be given another.
+// The classic capacity of the table; a run may be given another, up to
+// maxCapacity (--max-reflections).
 inline constexpr int defaultCapacity = 40000;
+inline constexpr int maxCapacity = 10'000'000;
 
 // An amplitude of exactly this value in the entry file marks a row removed
 // before it reaches the program.
@@ -52,9 +54,16 @@ struct ReflectionTable {
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.
   void resizeRows(int rows);
+  // Makes room for `rows` rows without changing n, so that adding rows up
+  // to that number moves nothing.
+  void reserveRows(int rows);
   // Adds one zeroed row at the end and returns its index.
   int addRow();
 };
+
+// Console counts stand in five columns in the classic table; with a larger
+// capacity a count that needs more columns takes them instead of asterisks.
+inline bool widensCounts(const ReflectionTable& table) { return table.capacity > defaultCapacity; }
 
 // The window of the run: D for FULLPROF data, DELTA for SIRPOW and EXPO.
 inline float runWindow(const ReflectionTable& table) {

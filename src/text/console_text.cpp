@@ -1,12 +1,27 @@
 #include "text/console_text.hpp"
 
+#include <algorithm>
+
 #include "text/number_text.hpp"
 
 namespace kestran {
 
-void writeCountLine(std::ostream& console, std::string_view before, int count, std::string_view after) {
-  constexpr int width = 5;
-  char field[width];
+namespace {
+
+int digitsOf(int count) {
+  int width = count < 0 ? 2 : 1;
+  for (long long rest = count < 0 ? -static_cast<long long>(count) : count; rest >= 10; rest /= 10) {
+    ++width;
+  }
+  return width;
+}
+
+}  // namespace
+
+void writeCountLine(std::ostream& console, std::string_view before, int count, std::string_view after, bool widen) {
+  constexpr int classicWidth = 5;
+  const int width = widen ? std::max(classicWidth, digitsOf(count)) : classicWidth;
+  char field[16];
   formatInteger(field, width, count);
   console << before;
   console.write(field, width);

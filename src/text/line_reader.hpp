@@ -1,8 +1,13 @@
 #pragma once
 // Sequential line source for one unit (the console or the entry file). A line
-// that ends in CR LF is handed out exactly like one that ends in LF. The line
-// buffer is reused, so reading allocates nothing once it has grown.
+// that ends in CR LF is handed out exactly like one that ends in LF.
+//
+// The console is read line by line, so that each answer is taken when it is
+// typed. An entry file is read in large blocks and its lines are handed out
+// in place, without a copy and without a call per line into the stream;
+// memory stays at one block (or the longest line) whatever the file's size.
 
+#include <cstddef>
 #include <istream>
 #include <string>
 #include <string_view>
@@ -11,11 +16,21 @@ namespace kestran {
 
 class LineReader {
  public:
-  LineReader(std::istream& in, int unitNumber, std::string fileName);
+  enum class Reading { ByLine, InBlocks };
+  static constexpr std::size_t defaultBlockSize = std::size_t{1} << 20;
+
+  // `blockSize` is the most read in one call when reading in blocks.
+  LineReader(std::istream& in, int unitNumber, std::string fileName, Reading reading = Reading::ByLine,
+             std::size_t blockSize = defaultBlockSize);
 
   // The next line without its line end; false at the end of the input.
   // The view stays valid until the next call.
   bool next(std::string_view& line);
+
+  // Reading in blocks from a stream that tells its size: the number of bytes
+  // not yet handed out. Otherwise (reading by line, a pipe) nothing is known:
+  // the largest std::size_t.
+  std::size_t bytesLeftHint() const;
 
   // Stops the run with a report of the given kind about this unit.
   [[noreturn]] void fail(std::string_view kind) const;
@@ -24,10 +39,21 @@ class LineReader {
   const std::string& fileName() const { return file_; }
 
  private:
+  bool nextInBlock(std::string_view& line);
+  void readBlock();
+
   std::istream& in_;
   int unit_;
   std::string file_;
-  std::string buffer_;
+  std::string buffer_;           // the line (by line) or the block (in blocks)
+  Reading reading_;
+  std::size_t blockSize_;
+  std::size_t begin_ = 0;        // in blocks: the unread part is buffer_[begin_, end_)
+  std::size_t end_ = 0;
+  std::size_t searched_ = 0;     // bytes after begin_ known to hold no line end
+  bool streamEnded_ = false;
+  std::size_t streamLeft_ = 0;   // bytes the stream still holds, when known
+  bool sizeKnown_ = false;
 };
 
 }  // namespace kestran
