@@ -4,6 +4,7 @@
 
 #include "output/scaling.hpp"
 #include "reflections/record_layouts.hpp"
+#include "text/block_writer.hpp"
 #include "text/console_text.hpp"
 
 namespace kestran {
@@ -13,6 +14,12 @@ namespace {
 // FULLPROF JFOU=4 data carry their own standard deviations through; every
 // other flavour gets one hundredth of the value instead.
 bool keepsOwnSigmas(const ReflectionTable& table) { return table.inputCode == code::fullprofJfou4; }
+
+// One record into the output's buffer.
+template <typename Layout, typename Values>
+void writeRecord(BlockWriter& out, const Layout& layout, const Values& values) {
+  out.commit(formatRecord(out.room(maxRecordLength), layout, values));
+}
 
 bool isWritten(const ReflectionTable& table, int i) { return isKept(table.STATUS[i]); }
 
@@ -68,7 +75,7 @@ struct AmplitudeResult {
 };
 
 // Writes the amplitude file and finds the largest intensity.
-AmplitudeResult writeAmplitudes(const ReflectionTable& table, float largest, std::ostream& famp) {
+AmplitudeResult writeAmplitudes(const ReflectionTable& table, float largest, BlockWriter& famp) {
   AmplitudeResult result;
   for (int i = 0; i < table.n; ++i) {
     if (!isWritten(table, i)) {
@@ -97,7 +104,7 @@ void writeSummary(std::ostream& console, bool ownSigmas, int written, bool widen
   writeCountLine(console, "  Final hkl number = ", written, {}, widen);
 }
 
-void writeEndRecord(std::ostream& out) { writeRecord(out, shelxRecord, ShelxValues{}); }
+void writeEndRecord(BlockWriter& out) { writeRecord(out, shelxRecord, ShelxValues{}); }
 
 // Every value read is finite, so a value written is not only when a square
 // or a scaled value exceeds single precision (an amplitude beyond about
@@ -109,8 +116,8 @@ bool isFinite(const RowValues& values) { return std::isfinite(values.value) && s
 // intensity files. When every intensity is zero there is nothing to scale
 // and the values are written as they are. Returns the number of rows that
 // got a value beyond single precision.
-int writeIntensities(const ReflectionTable& table, float largest, float largestIntensity, std::ostream& fint,
-                     std::ostream& intensityFile) {
+int writeIntensities(const ReflectionTable& table, float largest, float largestIntensity, BlockWriter& fint,
+                     BlockWriter& intensityFile) {
   const bool ownSigmas = keepsOwnSigmas(table);
   const bool rescale = largestIntensity != 0.0F;
   int beyondRange = 0;
@@ -159,15 +166,21 @@ void writeOutputFiles(const ReflectionTable& table, std::ostream& console, std::
   const bool ownSigmas = keepsOwnSigmas(table);
   writeCountLine(console, "  Number of HKL = ", table.n, {}, widensCounts(table));
   const float largest = largestAmplitude(table);
-  const AmplitudeResult amplitudes = writeAmplitudes(table, largest, famp);
+  BlockWriter fampText(famp);
+  const AmplitudeResult amplitudes = writeAmplitudes(table, largest, fampText);
   writeSummary(console, ownSigmas, amplitudes.written, widensCounts(table));
   if (!ownSigmas) {
-    writeEndRecord(famp);
+    writeEndRecord(fampText);
   }
-  const int beyondRange = writeIntensities(table, largest, amplitudes.largestIntensity, fint, intensity);
+  fampText.flush();
+  BlockWriter fintText(fint);
+  BlockWriter intensityText(intensity);
+  const int beyondRange = writeIntensities(table, largest, amplitudes.largestIntensity, fintText, intensityText);
   if (!ownSigmas) {
-    writeEndRecord(fint);
+    writeEndRecord(fintText);
   }
+  fintText.flush();
+  intensityText.flush();
   writeRangeWarning(console, beyondRange);
 }
 

@@ -12,17 +12,31 @@ class FieldReader {
  public:
   FieldReader(std::string_view line, ColumnRange* badField) : line_(line), badField_(badField) {}
 
+  // Each field takes the quick path when the line holds all its columns and
+  // the usual text; every other case goes to the general reader.
   FieldReader& integer(FieldFormat format, std::int32_t& value) {
-    if (ok_) ok_ = readIntegerField(line_, column_, format.width, value);
+    if (ok_ && !(holds(format) && quickIntegerField(fieldStart(), fieldLength(format), value))) {
+      ok_ = readIntegerField(line_, column_, format.width, value);
+    }
     return advance(format);
   }
   FieldReader& real(FieldFormat format, float& value) {
-    if (ok_) ok_ = readFixedPointField(line_, column_, format.width, format.decimals, value);
+    if (ok_ && !(holds(format) && quickFixedPointField(fieldStart(), fieldLength(format), format.decimals, value))) {
+      ok_ = readFixedPointField(line_, column_, format.width, format.decimals, value);
+    }
     return advance(format);
   }
   bool ok() const { return ok_; }
 
  private:
+  bool holds(FieldFormat format) const {
+    return static_cast<std::size_t>(column_ - 1 + format.width) <= line_.size();
+  }
+  const char* fieldStart() const { return line_.data() + (column_ - 1); }
+  static std::size_t fieldLength(FieldFormat format) {
+    return static_cast<std::size_t>(format.width < maxFieldWidth ? format.width : maxFieldWidth);
+  }
+
   FieldReader& advance(FieldFormat format) {
     if (!ok_ && !reported_) {
       reported_ = true;
@@ -39,27 +53,35 @@ class FieldReader {
   bool reported_ = false;
 };
 
-// Builds one record in a fixed buffer and writes it in one call.
+static_assert(3 * wideJfou4Record.index.width + 3 * wideJfou4Record.value.width + 1 <= maxRecordLength);
+static_assert(3 * wideShelxRecord.index.width + 2 * wideShelxRecord.value.width + wideShelxRecord.flag.width + 1 <=
+              maxRecordLength);
+
+// Builds one record at a place given, field after field.
 class RecordBuilder {
  public:
+  explicit RecordBuilder(char* out) : end_(out) {}
+
   RecordBuilder& integer(FieldFormat format, std::int32_t value) {
-    formatInteger(text_ + length_, format.width, value);
-    length_ += format.width;
-    return *this;
+    formatInteger(end_, format.width, value);
+    return advance(format);
   }
   RecordBuilder& real(FieldFormat format, float value) {
-    formatFixedPoint(text_ + length_, format.width, format.decimals, value);
-    length_ += format.width;
-    return *this;
+    formatFixedPoint(end_, format.width, format.decimals, value);
+    return advance(format);
   }
-  void writeLine(std::ostream& out) {
-    text_[length_++] = '\n';
-    out.write(text_, length_);
+  char* endLine() {
+    *end_++ = '\n';
+    return end_;
   }
 
  private:
-  char text_[80];
-  int length_ = 0;
+  RecordBuilder& advance(FieldFormat format) {
+    end_ += format.width;
+    return *this;
+  }
+
+  char* end_;
 };
 
 }  // namespace
@@ -86,26 +108,36 @@ bool readRecord(std::string_view line, const Jfou4Layout& layout, Jfou4Values& v
       .ok();
 }
 
-void writeRecord(std::ostream& out, const ShelxLayout& layout, const ShelxValues& values) {
-  RecordBuilder()
+char* formatRecord(char* out, const ShelxLayout& layout, const ShelxValues& values) {
+  return RecordBuilder(out)
       .integer(layout.index, values.h)
       .integer(layout.index, values.k)
       .integer(layout.index, values.l)
       .real(layout.value, values.value)
       .real(layout.sigma, values.sigma)
       .integer(layout.flag, values.flag)
-      .writeLine(out);
+      .endLine();
 }
 
-void writeRecord(std::ostream& out, const Jfou4Layout& layout, const Jfou4Values& values) {
-  RecordBuilder()
+char* formatRecord(char* out, const Jfou4Layout& layout, const Jfou4Values& values) {
+  return RecordBuilder(out)
       .integer(layout.index, values.h)
       .integer(layout.index, values.k)
       .integer(layout.index, values.l)
       .real(layout.value, values.value)
       .real(layout.sigma, values.sigma)
       .real(layout.extra, values.extra)
-      .writeLine(out);
+      .endLine();
+}
+
+void writeRecord(std::ostream& out, const ShelxLayout& layout, const ShelxValues& values) {
+  char text[maxRecordLength];
+  out.write(text, formatRecord(text, layout, values) - text);
+}
+
+void writeRecord(std::ostream& out, const Jfou4Layout& layout, const Jfou4Values& values) {
+  char text[maxRecordLength];
+  out.write(text, formatRecord(text, layout, values) - text);
 }
 
 }  // namespace kestran

@@ -10,6 +10,7 @@
 //   wideJfou4Record  3I4, 3F14.3: the wide intensity file of code 4.
 // A written record ends after its last field and with a line end.
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <string_view>
@@ -53,5 +54,11 @@ bool readRecord(std::string_view line, const Jfou4Layout& layout, Jfou4Values& v
 
 void writeRecord(std::ostream& out, const ShelxLayout& layout, const ShelxValues& values);
 void writeRecord(std::ostream& out, const Jfou4Layout& layout, const Jfou4Values& values);
+
+// The same record built at `out` (room for maxRecordLength characters),
+// line end included; returns the end of what was written.
+inline constexpr std::size_t maxRecordLength = 80;
+char* formatRecord(char* out, const ShelxLayout& layout, const ShelxValues& values);
+char* formatRecord(char* out, const Jfou4Layout& layout, const Jfou4Values& values);
 
 }  // namespace kestran

@@ -8,30 +8,32 @@ namespace kestran {
 
 namespace {
 
-// Widest field of any layout; a field is copied here without its blanks.
-constexpr int maxFieldWidth = 16;
 
-// The field's characters with blanks removed; a line that ends before the
-// field's last column counts as padded with blanks.
-std::string_view fieldWithoutBlanks(std::string_view line, int column, int width, char* buffer) {
-  const std::size_t start = static_cast<std::size_t>(column - 1);
+// The field's characters as they stand: the line ends before the field's
+// last column count as blanks, so they are simply not there.
+std::string_view fieldColumns(std::string_view line, int column, int width) {
+  const auto start = static_cast<std::size_t>(column - 1);
+  if (start >= line.size()) {
+    return {};
+  }
+  return line.substr(start, static_cast<std::size_t>(std::min(width, maxFieldWidth)));
+}
+
+// The field's characters with blanks removed.
+std::string_view withoutBlanks(std::string_view field, char* buffer) {
   int length = 0;
-  if (start < line.size()) {
-    const std::string_view field = line.substr(start, static_cast<std::size_t>(std::min(width, maxFieldWidth)));
-    for (const char c : field) {
-      if (c != ' ') {
-        buffer[length++] = c;
-      }
+  for (const char c : field) {
+    if (c != ' ') {
+      buffer[length++] = c;
     }
   }
   return {buffer, static_cast<std::size_t>(length)};
 }
 
-}  // namespace
-
-bool readIntegerField(std::string_view line, int column, int width, std::int32_t& value) {
+// The general readers: every rule of number_text on the field's text.
+bool parseIntegerField(std::string_view field, std::int32_t& value) {
   char buffer[maxFieldWidth];
-  const std::string_view text = fieldWithoutBlanks(line, column, width, buffer);
+  const std::string_view text = withoutBlanks(field, buffer);
   if (text.empty()) {
     value = 0;
     return true;
@@ -39,10 +41,22 @@ bool readIntegerField(std::string_view line, int column, int width, std::int32_t
   return parseInteger(text, value);
 }
 
-bool readFixedPointField(std::string_view line, int column, int width, int decimals, float& value) {
+bool parseFixedPointField(std::string_view field, int decimals, float& value) {
   char buffer[maxFieldWidth];
-  const std::string_view text = fieldWithoutBlanks(line, column, width, buffer);
-  return parseFixedPoint(text, decimals, value);
+  return parseFixedPoint(withoutBlanks(field, buffer), decimals, value);
+}
+
+}  // namespace
+
+bool readIntegerField(std::string_view line, int column, int width, std::int32_t& value) {
+  const std::string_view field = fieldColumns(line, column, width);
+  return quickIntegerField(field.data(), field.size(), value) || parseIntegerField(field, value);
+}
+
+bool readFixedPointField(std::string_view line, int column, int width, int decimals, float& value) {
+  const std::string_view field = fieldColumns(line, column, width);
+  return quickFixedPointField(field.data(), field.size(), decimals, value) ||
+         parseFixedPointField(field, decimals, value);
 }
 
 std::string_view fieldText(std::string_view line, ColumnRange columns) {

@@ -3,8 +3,12 @@
 // columns with every blank ignored, so a line that ends before the field's
 // last column reads as if padded with blanks; an all-blank field is zero.
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string_view>
+
+#include "text/number_text.hpp"
 
 namespace kestran {
 
@@ -23,6 +27,94 @@ struct ColumnRange {
 // False when the field's characters cannot form its number. `column` counts from 1.
 bool readIntegerField(std::string_view line, int column, int width, std::int32_t& value);
 bool readFixedPointField(std::string_view line, int column, int width, int decimals, float& value);
+
+// Widest field read: the columns after it are not part of the field.
+inline constexpr int maxFieldWidth = 16;
+
+// Quick paths of the two readers, inline so that a record reader pays no
+// call per field. They take the field's `length` (at most maxFieldWidth)
+// characters at `field` in
+// one pass when they hold the usual text: blanks anywhere, an optional sign
+// before every digit, at least one digit and, for a real, at most one point.
+// Anything else (an exponent, a sign after a digit, a lone sign or point, a
+// character that is no part of a number, a real that is not short) returns
+// false and is left to the general reader, which gives the same value
+// wherever both apply.
+// A field's digits fit 64 bits.
+static_assert(maxFieldWidth <= 18);
+
+struct QuickField {
+  std::uint64_t mantissa = 0;
+  int fractionDigits = 0;
+  bool negative = false;
+  bool point = false;
+};
+
+inline bool scanQuickField(const char* p, std::size_t length, bool allowPoint, QuickField& scan) {
+  const char* const end = p + length;
+  while (p != end && *p == ' ') {
+    ++p;
+  }
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
+  }
+  // Locals, not the struct's members: a char read may alias them.
+  std::uint64_t mantissa = 0;
+  const char* digitsFrom = p;
+  const char* pointAt = nullptr;
+  long skipped = 0;  // blanks after the sign
+  long skippedBeforePoint = 0;
+  for (; p != end; ++p) {
+    const auto digit = static_cast<unsigned>(*p - '0');
+    if (digit < 10) {
+      mantissa = mantissa * 10 + digit;
+    } else if (*p == ' ') {
+      ++skipped;
+    } else if (*p == '.' && allowPoint && pointAt == nullptr) {
+      pointAt = p;
+      skippedBeforePoint = skipped;
+    } else {
+      return false;
+    }
+  }
+  const long characters = static_cast<long>(end - digitsFrom) - skipped - (pointAt != nullptr ? 1 : 0);
+  if (characters <= 0) {
+    return false;
+  }
+  scan.mantissa = mantissa;
+  scan.negative = negative;
+  scan.point = pointAt != nullptr;
+  if (scan.point) {
+    scan.fractionDigits = static_cast<int>((end - pointAt - 1) - (skipped - skippedBeforePoint));
+  }
+  return true;
+}
+
+inline bool quickIntegerField(const char* field, std::size_t length, std::int32_t& value) {
+  QuickField scan;
+  if (!scanQuickField(field, length, false, scan) ||
+      scan.mantissa > std::uint64_t{std::numeric_limits<std::int32_t>::max()} + (scan.negative ? 1 : 0)) {
+    return false;
+  }
+  value = static_cast<std::int32_t>(scan.negative ? -static_cast<std::int64_t>(scan.mantissa)
+                                                  : static_cast<std::int64_t>(scan.mantissa));
+  return true;
+}
+
+inline bool quickFixedPointField(const char* field, std::size_t length, int decimals, float& value) {
+  QuickField scan;
+  if (!scanQuickField(field, length, true, scan) || scan.mantissa > std::uint64_t{quickMantissaLimit}) {
+    return false;
+  }
+  const int scale = scan.point ? scan.fractionDigits : decimals;
+  if (scale < 0 || scale > quickScaleLimit) {
+    return false;
+  }
+  value = quickDecimalValue(static_cast<std::int64_t>(scan.mantissa), scale, scan.negative);
+  return true;
+}
 
 // The field's characters as they stand in the line (blanks included, cut
 // where the line ends): the text an error report quotes.

@@ -57,9 +57,11 @@ bool LineReader::next(std::string_view& line) {
 // the last line end is none.
 bool LineReader::nextInBlock(std::string_view& line) {
   for (;;) {
-    const char* start = buffer_.data() + begin_;
+    const char* start = block_.get() + begin_;
     const std::size_t unread = end_ - begin_;
-    const auto* lineEnd = static_cast<const char*>(std::memchr(start + searched_, '\n', unread - searched_));
+    const auto* lineEnd = unread > searched_
+                              ? static_cast<const char*>(std::memchr(start + searched_, '\n', unread - searched_))
+                              : nullptr;
     if (lineEnd != nullptr) {
       const auto length = static_cast<std::size_t>(lineEnd - start);
       line = withoutCarriageReturn({start, length});
@@ -85,19 +87,26 @@ bool LineReader::nextInBlock(std::string_view& line) {
 // from the stream; a line longer than the block doubles it.
 void LineReader::readBlock() {
   const std::size_t unread = end_ - begin_;
-  if (begin_ > 0 && unread > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, unread);
-  }
-  begin_ = 0;
-  end_ = unread;
-  std::size_t size = std::max(buffer_.size(), sizeKnown_ ? std::min(blockSize_, streamLeft_ + 1) : blockSize_);
+  std::size_t size =
+      std::max(blockCapacity_, sizeKnown_ ? std::min(blockSize_, streamLeft_ + 1) : blockSize_);
   if (unread == size) {
     size *= 2;
   }
-  buffer_.resize(size);
+  if (size != blockCapacity_) {
+    auto larger = std::make_unique_for_overwrite<char[]>(size);
+    if (unread > 0) {
+      std::memcpy(larger.get(), block_.get() + begin_, unread);
+    }
+    block_ = std::move(larger);
+    blockCapacity_ = size;
+  } else if (begin_ > 0 && unread > 0) {
+    std::memmove(block_.get(), block_.get() + begin_, unread);
+  }
+  begin_ = 0;
+  end_ = unread;
   std::streambuf* source = in_.rdbuf();
   const std::streamsize got =
-      source == nullptr ? 0 : source->sgetn(buffer_.data() + end_, static_cast<std::streamsize>(size - end_));
+      source == nullptr ? 0 : source->sgetn(block_.get() + end_, static_cast<std::streamsize>(size - end_));
   if (got <= 0) {
     streamEnded_ = true;
     return;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -45,7 +46,9 @@ class LineReader {
   std::istream& in_;
   int unit_;
   std::string file_;
-  std::string buffer_;           // the line (by line) or the block (in blocks)
+  std::string buffer_;           // the line (by line)
+  std::unique_ptr<char[]> block_;  // the block (in blocks), not zeroed
+  std::size_t blockCapacity_ = 0;
   Reading reading_;
   std::size_t blockSize_;
   std::size_t begin_ = 0;        // in blocks: the unread part is buffer_[begin_, end_)

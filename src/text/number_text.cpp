@@ -106,7 +106,8 @@ bool convertCanonical(const char* buffer, std::size_t length, float& value) {
 
 // Powers of ten that single precision holds exactly, with 10^i at index i.
 constexpr float exactPowersOfTen[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
-constexpr std::int64_t exactMantissaLimit = std::int64_t{1} << 24;
+constexpr std::int64_t exactMantissaLimit = quickMantissaLimit;
+static_assert(std::size(exactPowersOfTen) == quickScaleLimit + 1);
 
 // The common short number without an exponent, at most 2^24 as an integer
 // and at most 10 fraction digits: the integer and the power of ten are both
@@ -132,8 +133,7 @@ bool convertShortDecimal(const RealParts& parts, int impliedDecimals, float& val
       }
     }
   }
-  const float magnitude = static_cast<float>(mantissa) / exactPowersOfTen[scale];
-  value = parts.negative ? -magnitude : magnitude;
+  value = quickDecimalValue(mantissa, static_cast<int>(scale), parts.negative);
   return true;
 }
 
@@ -194,6 +194,11 @@ bool buildCanonical(const RealParts& parts, int impliedDecimals, char* buffer, s
 }
 
 }  // namespace
+
+float quickDecimalValue(std::int64_t mantissa, int scale, bool negative) {
+  const float magnitude = static_cast<float>(mantissa) / exactPowersOfTen[scale];
+  return negative ? -magnitude : magnitude;
+}
 
 bool parseInteger(std::string_view text, std::int32_t& value) {
   std::size_t pos = 0;

@@ -25,6 +25,14 @@ bool parseReal(std::string_view text, float& value);
 // a point, reads as 0.0.
 bool parseFixedPoint(std::string_view text, int decimals, float& value);
 
+// The quick exact path of both real readers: a decimal integer `mantissa` of
+// at most 2^24 scaled by 10^-scale, scale at most quickScaleLimit. Both are
+// exact in single precision, so their one quotient is the correctly rounded
+// value of the decimal text.
+inline constexpr std::int64_t quickMantissaLimit = std::int64_t{1} << 24;
+inline constexpr int quickScaleLimit = 10;
+float quickDecimalValue(std::int64_t mantissa, int scale, bool negative);
+
 // Writers: the value right-justified in exactly `width` characters at `out`,
 // or `width` asterisks when it does not fit.
 void formatInteger(char* out, int width, std::int32_t value);
