@@ -1,5 +1,7 @@
 #include "reflections/record_layouts.hpp"
 
+#include <type_traits>
+
 #include "text/number_text.hpp"
 
 namespace kestran {
@@ -14,13 +16,13 @@ class FieldReader {
 
   // Each field takes the quick path when the line holds all its columns and
   // the usual text; every other case goes to the general reader.
-  FieldReader& integer(FieldFormat format, std::int32_t& value) {
+  FieldReader& field(FieldFormat format, std::int32_t& value) {
     if (ok_ && !(holds(format) && quickIntegerField(fieldStart(), fieldLength(format), value))) {
       ok_ = readIntegerField(line_, column_, format.width, value);
     }
     return advance(format);
   }
-  FieldReader& real(FieldFormat format, float& value) {
+  FieldReader& field(FieldFormat format, float& value) {
     if (ok_ && !(holds(format) && quickFixedPointField(fieldStart(), fieldLength(format), format.decimals, value))) {
       ok_ = readFixedPointField(line_, column_, format.width, format.decimals, value);
     }
@@ -53,22 +55,20 @@ class FieldReader {
   bool reported_ = false;
 };
 
-static_assert(3 * wideJfou4Record.index.width + 3 * wideJfou4Record.value.width + 1 <= maxRecordLength);
-static_assert(3 * wideShelxRecord.index.width + 2 * wideShelxRecord.value.width + wideShelxRecord.flag.width + 1 <=
-              maxRecordLength);
-
 // Builds one record at a place given, field after field.
 class RecordBuilder {
  public:
   explicit RecordBuilder(char* out) : end_(out) {}
 
-  RecordBuilder& integer(FieldFormat format, std::int32_t value) {
+  RecordBuilder& field(FieldFormat format, std::int32_t value) {
     formatInteger(end_, format.width, value);
-    return advance(format);
+    end_ += format.width;
+    return *this;
   }
-  RecordBuilder& real(FieldFormat format, float value) {
+  RecordBuilder& field(FieldFormat format, float value) {
     formatFixedPoint(end_, format.width, format.decimals, value);
-    return advance(format);
+    end_ += format.width;
+    return *this;
   }
   char* endLine() {
     *end_++ = '\n';
@@ -76,68 +76,55 @@ class RecordBuilder {
   }
 
  private:
-  RecordBuilder& advance(FieldFormat format) {
-    end_ += format.width;
-    return *this;
-  }
-
   char* end_;
 };
 
+template <typename Values>
+constexpr std::size_t recordLength(const RecordLayout<Values>& layout) {
+  return static_cast<std::size_t>(3 * layout.index.width + layout.value.width + layout.sigma.width +
+                                  layout.last.width + 1);
+}
+static_assert(recordLength(wideShelxRecord) <= maxRecordLength && recordLength(wideJfou4Record) <= maxRecordLength);
+
+std::int32_t& lastValue(ShelxValues& values) { return values.flag; }
+std::int32_t lastValue(const ShelxValues& values) { return values.flag; }
+float& lastValue(Jfou4Values& values) { return values.extra; }
+float lastValue(const Jfou4Values& values) { return values.extra; }
+
+// Hands every field of the record, in column order, to the reader or builder.
+template <typename Fields, typename Values>
+Fields& eachField(Fields&& fields, const RecordLayout<std::remove_const_t<Values>>& layout, Values& values) {
+  return fields.field(layout.index, values.h)
+      .field(layout.index, values.k)
+      .field(layout.index, values.l)
+      .field(layout.value, values.value)
+      .field(layout.sigma, values.sigma)
+      .field(layout.last, lastValue(values));
+}
+
 }  // namespace
 
-bool readRecord(std::string_view line, const ShelxLayout& layout, ShelxValues& values, ColumnRange* badField) {
-  return FieldReader(line, badField)
-      .integer(layout.index, values.h)
-      .integer(layout.index, values.k)
-      .integer(layout.index, values.l)
-      .real(layout.value, values.value)
-      .real(layout.sigma, values.sigma)
-      .integer(layout.flag, values.flag)
-      .ok();
+template <typename Values>
+bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values, ColumnRange* badField) {
+  return eachField(FieldReader(line, badField), layout, values).ok();
 }
 
-bool readRecord(std::string_view line, const Jfou4Layout& layout, Jfou4Values& values, ColumnRange* badField) {
-  return FieldReader(line, badField)
-      .integer(layout.index, values.h)
-      .integer(layout.index, values.k)
-      .integer(layout.index, values.l)
-      .real(layout.value, values.value)
-      .real(layout.sigma, values.sigma)
-      .real(layout.extra, values.extra)
-      .ok();
+template <typename Values>
+char* formatRecord(char* out, const RecordLayout<Values>& layout, const Values& values) {
+  return eachField(RecordBuilder(out), layout, values).endLine();
 }
 
-char* formatRecord(char* out, const ShelxLayout& layout, const ShelxValues& values) {
-  return RecordBuilder(out)
-      .integer(layout.index, values.h)
-      .integer(layout.index, values.k)
-      .integer(layout.index, values.l)
-      .real(layout.value, values.value)
-      .real(layout.sigma, values.sigma)
-      .integer(layout.flag, values.flag)
-      .endLine();
-}
-
-char* formatRecord(char* out, const Jfou4Layout& layout, const Jfou4Values& values) {
-  return RecordBuilder(out)
-      .integer(layout.index, values.h)
-      .integer(layout.index, values.k)
-      .integer(layout.index, values.l)
-      .real(layout.value, values.value)
-      .real(layout.sigma, values.sigma)
-      .real(layout.extra, values.extra)
-      .endLine();
-}
-
-void writeRecord(std::ostream& out, const ShelxLayout& layout, const ShelxValues& values) {
+template <typename Values>
+void writeRecord(std::ostream& out, const RecordLayout<Values>& layout, const Values& values) {
   char text[maxRecordLength];
   out.write(text, formatRecord(text, layout, values) - text);
 }
 
-void writeRecord(std::ostream& out, const Jfou4Layout& layout, const Jfou4Values& values) {
-  char text[maxRecordLength];
-  out.write(text, formatRecord(text, layout, values) - text);
-}
+template bool readRecord(std::string_view, const RecordLayout<ShelxValues>&, ShelxValues&, ColumnRange*);
+template bool readRecord(std::string_view, const RecordLayout<Jfou4Values>&, Jfou4Values&, ColumnRange*);
+template void writeRecord(std::ostream&, const RecordLayout<ShelxValues>&, const ShelxValues&);
+template void writeRecord(std::ostream&, const RecordLayout<Jfou4Values>&, const Jfou4Values&);
+template char* formatRecord(char*, const RecordLayout<ShelxValues>&, const ShelxValues&);
+template char* formatRecord(char*, const RecordLayout<Jfou4Values>&, const Jfou4Values&);
 
 }  // namespace kestran
