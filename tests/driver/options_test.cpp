@@ -46,11 +46,20 @@ TEST(CommandLine, UnusableLinesAreRefused) {
       {"--code", "5"},      {"--code", "0"},     {"--code", "two"},  {"--code", "1.0"},
       {"--delta", "wide"},  {"--bogus"},         {"--code"},         {"a", "b"},
       {"--code", "1", "--delta", "0.5"},         {"--code", "4", "--delta", "0.5"},
+      {"--max-reflections", "0"}, {"--max-reflections", "-5"}, {"--max-reflections", "10000001"},
+      {"--max-reflections", "1e6"}, {"--max-reflections", "many"}, {"--max-reflections"},
   };
   for (const auto& words : refused) {
     EXPECT_THROW(parse(words), UsageError) << words[0];
   }
   EXPECT_NO_THROW(parse({"--code", "2", "--delta", "0.5"}));
+}
+
+TEST(CommandLine, MaxReflectionsSetsTheCapacity) {
+  EXPECT_EQ(parse({}).run.maxReflections, 40000);
+  EXPECT_EQ(parse({"--max-reflections", "1"}).run.maxReflections, 1);
+  EXPECT_EQ(parse({"--max-reflections=10000000"}).run.maxReflections, 10000000);
+  EXPECT_EQ(parse({"--max-reflections", "123456", "x"}).run.maxReflections, 123456);
 }
 
 }  // namespace

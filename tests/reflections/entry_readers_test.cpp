@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -32,13 +33,16 @@ struct ReadResult {
 
 // Reads `text` as the entry file of `code` into a fresh table whose DELTA
 // holds `presetDelta` (the dialogue may have stored it before the read).
-ReadResult readText(int code, const std::string& text, float presetDelta = 0) {
+ReadResult readText(int code, const std::string& text, float presetDelta = 0, int capacity = defaultCapacity) {
   ReadResult result;
   result.table = std::make_unique<ReflectionTable>();
   result.table->inputCode = code;
   result.table->DELTA = presetDelta;
+  result.table->capacity = capacity;
   std::istringstream in(text);
-  LineReader entry(in, unit::entry, entryName);
+  // As the program reads an entry file: in blocks (small ones here, so that
+  // lines cross the blocks' ends).
+  LineReader entry(in, unit::entry, entryName, LineReader::Reading::InBlocks, 100);
   std::ostringstream console;
   result.n = readEntryFile(*result.table, entry, console);
   result.console = console.str();
@@ -350,6 +354,75 @@ INSTANTIATE_TEST_SUITE_P(
                       OverflowCase{"sirpowOneMore", sirpow, "1 1 1 1 1.0 20.0 0.1 4.0 2.0\n", true},
                       OverflowCase{"sirpowPartOfOneMore", sirpow, "\n1 1\n", true}),
     [](const ::testing::TestParamInfo<OverflowCase>& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------- a capacity of the run's
+
+struct CapacityCase {
+  const char* name;
+  int code;
+  int capacity;
+  int rowsInFile;
+  const char* truncation;  // the console line, empty when nothing is cut
+};
+
+void PrintTo(const CapacityCase& c, std::ostream* out) { *out << c.name; }
+
+class EntryReaderCapacity : public ::testing::TestWithParam<CapacityCase> {};
+
+std::string entryWithRows(int code, int rows) {
+  switch (code) {
+    case expo:
+      return std::string("header\n") + cubicCellLine + expoReflections(rows);
+    case sirpow:
+      return "a\nb\n" + sirpowReflections(rows);
+    case fullprof4: {
+      std::string text = std::string(cubicCellLine) + std::to_string(rows) + " 0.1\n";
+      for (int i = 0; i < rows; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%4d%4d%4d%10.4f%10.4f%10.4f\n", i % 5, i % 3, i % 7, i % 1000 + 0.25, 0.5,
+                      0.125);
+        text += line;
+      }
+      return text;
+    }
+    default:
+      return fullprofFile(std::to_string(rows) + " 0.1\n", rows);
+  }
+}
+
+// The table takes the run's capacity: rows beyond it are cut, the
+// truncation line names it, and the rows kept are the file's first ones.
+TEST_P(EntryReaderCapacity, CutsAtTheCapacityAndSaysSo) {
+  const CapacityCase& c = GetParam();
+  const ReadResult cut = readText(c.code, entryWithRows(c.code, c.rowsInFile), 0, c.capacity);
+  const int kept = std::min(c.capacity, c.rowsInFile);
+  ASSERT_EQ(cut.n, kept);
+  EXPECT_EQ(cut.console, c.truncation);
+  const ReadResult whole = readText(c.code, entryWithRows(c.code, kept), 0, kept);
+  ASSERT_EQ(whole.n, kept);
+  EXPECT_EQ(whole.console, "");
+  for (int i = 0; i < kept; ++i) {
+    ASSERT_EQ(cut.table->H[i], whole.table->H[i]) << i;
+    ASSERT_EQ(cut.table->L[i], whole.table->L[i]) << i;
+    ASSERT_EQ(cut.table->FOBS[i], whole.table->FOBS[i]) << i;
+    ASSERT_EQ(cut.table->TWOTHETA[i], whole.table->TWOTHETA[i]) << i;
+    ASSERT_EQ(cut.table->SIN2THETA[i], whole.table->SIN2THETA[i]) << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Capacities, EntryReaderCapacity,
+    ::testing::Values(
+        CapacityCase{"fullprof2Three", fullprof2, 3, 5, "  Your data will be truncated at     3 hkl\n"},
+        CapacityCase{"fullprof4Three", fullprof4, 3, 5, "  Your data will be truncated at     3 hkl\n"},
+        CapacityCase{"expoThree", expo, 3, 5, "  Your data will be truncated at     3 hkl\n"},
+        CapacityCase{"sirpowThree", sirpow, 3, 5, "  Your data will be truncated at     3 hkl\n"},
+        CapacityCase{"expoOneIsEnough", expo, 1, 1, ""},
+        CapacityCase{"sirpowAboveTheFile", sirpow, 7, 5, ""},
+        CapacityCase{"fullprof2AboveClassic", fullprof2, 45000, 45001, "  Your data will be truncated at 45000 hkl\n"},
+        CapacityCase{"expoAboveClassic", expo, 50000, 50000, ""},
+        CapacityCase{"sirpowWideCount", sirpow, 100000, 100001, "  Your data will be truncated at 100000 hkl\n"}),
+    [](const ::testing::TestParamInfo<CapacityCase>& info) { return std::string(info.param.name); });
 
 TEST(EntryReaderExpo, RestOfTheLastReflectionLineIsNotLeftData) {
   std::string body = expoReflections(defaultCapacity);
