@@ -1,7 +1,12 @@
 #!/usr/bin/env python3
 """Prints the benchmark table of bench/run and times whole kestran runs.
 
-Usage: report.py BENCH_JSON KESTRAN INPUT_DIR [RUNS]
+Usage: report.py BENCH_JSON KESTRAN INPUT_DIR [RUNS [FLOOR]]
+
+With FLOOR (the kestran_floor program) each standard case also runs side by
+side with the floor program, which reads the same entry file and writes
+three files of the sizes kestran wrote, alternating the two; and when
+valgrind is there, the instructions of one run of each case are counted.
 
 BENCH_JSON is the --benchmark_out file of kestran_bench. Benchmark times are
 CPU time per iteration (the machine may be shared; wall time is in the JSON).
@@ -128,6 +133,62 @@ def peak_rss_mib(kestran, work, answers):
         return int(f.read().split()[-1]) / 1024  # KiB
 
 
+def output_sizes(work, entry):
+    stem = entry.rsplit(".", 1)[0]
+    return [(os.path.join(work, stem + suffix), os.path.getsize(os.path.join(work, stem + suffix)))
+            for suffix in ("F.hkl", "I.hkl", ".int")]
+
+
+def time_floor(floor, work, entry, sizes):
+    arguments = [floor, os.path.join(work, entry)]
+    for path, size in sizes:
+        arguments += [path + ".floor", str(size)]
+    start = time.perf_counter()
+    child = subprocess.Popen(arguments, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(child.pid, 0)
+    wall = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit("the floor program failed")
+    return wall, usage.ru_utime + usage.ru_stime
+
+
+def instructions(kestran, work, answers):
+    """Instructions of one whole run counted by callgrind, or None without valgrind."""
+    if shutil.which("valgrind") is None:
+        return None
+    out = os.path.join(work, "callgrind.out")
+    result = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=" + out, kestran], cwd=work,
+                            input=answers.encode(), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=True)
+    for line in result.stderr.decode().splitlines():
+        if "Collected :" in line:
+            return int(line.split()[-1])
+    return None
+
+
+def floor_rows(kestran, floor, inputs, runs):
+    """Kestran against the floor program, alternating runs, and the instruction counts."""
+    work = tempfile.mkdtemp(prefix="kestran-floor-")
+    try:
+        for name in os.listdir(inputs):
+            shutil.copy(os.path.join(inputs, name), work)
+        for label, entry, answers in PROCESS_CASES:
+            time_run(kestran, work, answers)
+            sizes = output_sizes(work, entry)
+            time_floor(floor, work, entry, sizes)
+            ours, base = [], []
+            for _ in range(max(runs, 10)):
+                ours.append(time_run(kestran, work, answers)[0])
+                base.append(time_floor(floor, work, entry, sizes)[0])
+            ours_median, base_median = statistics.median(ours), statistics.median(base)
+            counted = instructions(kestran, work, answers)
+            note = f"floor {base_median * 1e3:5.2f} ms, ratio {ours_median / base_median:4.2f}x"
+            if counted is not None:
+                note += f", {counted / 1e6:5.1f} M instr"
+            row(f"vs floor {label}", fmt_time(ours_median), note)
+    finally:
+        shutil.rmtree(work)
+
+
 def process_rows(kestran, inputs, runs):
     work = tempfile.mkdtemp(prefix="kestran-bench-")
     try:
@@ -147,10 +208,11 @@ def process_rows(kestran, inputs, runs):
 
 
 def main():
-    if len(sys.argv) not in (4, 5):
+    if len(sys.argv) not in (4, 5, 6):
         sys.exit(__doc__)
     bench_json, kestran, inputs = sys.argv[1:4]
-    runs = int(sys.argv[4]) if len(sys.argv) == 5 else 10
+    runs = int(sys.argv[4]) if len(sys.argv) >= 5 else 10
+    floor = sys.argv[5] if len(sys.argv) == 6 else None
     results = load(bench_json)
     print(f"{os.cpu_count()} cores, load average {os.getloadavg()[0]:.2f} at the end of the benchmarks; "
           f"benchmark times are CPU time per call; process times are the median wall time of {runs} runs "
@@ -162,6 +224,9 @@ def main():
     rule()
     process_rows(os.path.abspath(kestran), inputs, runs)
     rule()
+    if floor is not None:
+        floor_rows(os.path.abspath(kestran), os.path.abspath(floor), inputs, runs)
+        rule()
 
 
 if __name__ == "__main__":

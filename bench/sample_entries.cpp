@@ -12,9 +12,21 @@ namespace kestran::bench {
 
 namespace {
 
-constexpr double cellA = 21.234, cellB = 15.678, cellC = 27.891, cellBeta = 103.45;
+constexpr double baseA = 21.234, baseB = 15.678, baseC = 27.891, cellBeta = 103.45;
 constexpr double wavelength = 0.70932;
-constexpr double smallestD = 0.55;  // enough reflections for maxSampleCount
+constexpr double smallestD = 0.55;  // the base cell has about 50000 reflections above it
+
+// The cell of a file of `count` reflections: the base cell, or for more
+// reflections than it holds one whose edges are longer by a common factor
+// (the reflections above a fixed d grow with the volume).
+struct Cell {
+  double a, b, c;
+};
+
+Cell cellFor(int count) {
+  const double scale = count <= baseSampleCount ? 1.0 : std::cbrt(static_cast<double>(count) / baseSampleCount);
+  return {baseA * scale, baseB * scale, baseC * scale};
+}
 
 double radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
 double degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
@@ -26,7 +38,8 @@ struct Reflection {
 };
 
 // 1/d^2 of a monoclinic cell, b unique.
-double inverseDSquared(int h, int k, int l) {
+double inverseDSquared(const Cell& cell, int h, int k, int l) {
+  const double cellA = cell.a, cellB = cell.b, cellC = cell.c;
   const double sinBeta = std::sin(radians(cellBeta));
   const double cosBeta = std::cos(radians(cellBeta));
   return (h * h / (cellA * cellA) + l * l / (cellC * cellC) - 2.0 * h * l * cosBeta / (cellA * cellC)) /
@@ -36,7 +49,8 @@ double inverseDSquared(int h, int k, int l) {
 
 // The unique reflections of 2/m (k >= 0, l >= 0, and h >= 0 when l = 0) with
 // d above smallestD, the `count` lowest in angle, in order of angle.
-std::vector<Reflection> lowestReflections(int count) {
+std::vector<Reflection> lowestReflections(const Cell& cell, int count) {
+  const double cellA = cell.a, cellB = cell.b, cellC = cell.c;
   const int hMax = static_cast<int>(cellA / smallestD) + 1;
   const int kMax = static_cast<int>(cellB / smallestD) + 1;
   const int lMax = static_cast<int>(cellC / smallestD) + 1;
@@ -45,7 +59,7 @@ std::vector<Reflection> lowestReflections(int count) {
     for (int k = 0; k <= kMax; ++k) {
       for (int l = 0; l <= lMax; ++l) {
         if ((h == 0 && k == 0 && l == 0) || (l == 0 && h < 0)) continue;
-        const double q = inverseDSquared(h, k, l);
+        const double q = inverseDSquared(cell, h, k, l);
         if (q * smallestD * smallestD > 1.0) continue;
         const double twoTheta = 2.0 * degrees(std::asin(wavelength * std::sqrt(q) / 2.0));
         found.push_back({twoTheta, h, k, l, 0.0});
@@ -80,10 +94,12 @@ void append(std::string& text, const char* format, auto... values) {
 }  // namespace
 
 std::string sampleEntry(int inputCode, int count, double window) {
-  std::vector<Reflection> rows = lowestReflections(count);
+  const Cell cell = cellFor(count);
+  std::vector<Reflection> rows = lowestReflections(cell, count);
   std::string text;
+  text.reserve(rows.size() * 80 + 200);
   const auto cellLine = [&] {
-    append(text, "%.4f %.4f %.4f %.2f %.2f %.2f %.5f\n", cellA, cellB, cellC, 90.0, cellBeta, 90.0, wavelength);
+    append(text, "%.4f %.4f %.4f %.2f %.2f %.2f %.5f\n", cell.a, cell.b, cell.c, 90.0, cellBeta, 90.0, wavelength);
   };
   if (inputCode == 2) {
     text += "SIRPOW pattern decomposition, benchmark cell\n";

@@ -8,11 +8,13 @@
 
 namespace kestran::bench {
 
-// Most reflections one entry file can hold (the reflections of the cell).
-inline constexpr int maxSampleCount = 50000;
+// Reflections the base cell gives (a file of more uses a larger cell).
+inline constexpr int baseSampleCount = 45000;
 
 // The entry file of InputCode `inputCode` (1, 4, 2 or 3) with the `count`
-// lowest-angle reflections of the cell. FULLPROF files list them grouped by
+// lowest-angle reflections of the cell: the base cell up to baseSampleCount
+// reflections (so files of up to 40000 are as they always were), a larger
+// one with the same angles' range above. FULLPROF files list them grouped by
 // index, as a Le Bail listing does; SIRPOW files in order of angle.
 // FULLPROF files carry `window` (degrees 2theta) on their count line.
 std::string sampleEntry(int inputCode, int count, double window = 0.02);

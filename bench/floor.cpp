@@ -1,0 +1,38 @@
+// The floor of a run: what any program must do to read an entry file and
+// write three output files, and nothing else. Reads FILE whole in one call,
+// counts its lines (so that the bytes are looked at, as a reader must), and
+// writes each OUTPUT with SIZE bytes of text in one call.
+//   kestran_floor FILE OUTPUT1 SIZE1 OUTPUT2 SIZE2 OUTPUT3 SIZE3
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+int main(int argc, char** argv) {
+  if (argc != 8) {
+    std::fprintf(stderr, "usage: %s FILE OUTPUT1 SIZE1 OUTPUT2 SIZE2 OUTPUT3 SIZE3\n", argv[0]);
+    return 2;
+  }
+  std::FILE* in = std::fopen(argv[1], "rb");
+  if (in == nullptr || std::fseek(in, 0, SEEK_END) != 0) return 1;
+  const long size = std::ftell(in);
+  std::rewind(in);
+  std::vector<char> text(static_cast<std::size_t>(size) + 1);
+  if (std::fread(text.data(), 1, static_cast<std::size_t>(size), in) != static_cast<std::size_t>(size)) return 1;
+  std::fclose(in);
+  long lines = 0;
+  for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', text.data() + size - p)));
+       ++p) {
+    ++lines;
+  }
+  for (int i = 2; i < 8; i += 2) {
+    const auto bytes = static_cast<std::size_t>(std::atol(argv[i + 1]));
+    std::vector<char> out(bytes, ' ');
+    for (std::size_t at = 79; at < bytes; at += 80) out[at] = '\n';
+    std::FILE* file = std::fopen(argv[i], "wb");
+    if (file == nullptr || std::fwrite(out.data(), 1, bytes, file) != bytes || std::fclose(file) != 0) return 1;
+  }
+  std::printf("%ld lines\n", lines);
+  return 0;
+}
