@@ -6,7 +6,7 @@
 
 namespace kestran {
 
-inline bool isBlank(char c) { return c == ' ' || c == '\t'; }
+constexpr bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 inline bool isBlankLine(std::string_view line) {
   for (const char c : line) {

@@ -1,5 +1,7 @@
 #include "text/free_form.hpp"
 
+#include <array>
+
 #include "text/blanks.hpp"
 #include "text/number_text.hpp"
 #include "text/run_error.hpp"
@@ -8,7 +10,7 @@ namespace kestran {
 
 namespace {
 
-bool endsToken(char c) { return isBlank(c) || c == ',' || c == '/'; }
+constexpr bool endsToken(char c) { return isBlank(c) || c == ',' || c == '/'; }
 
 void skipBlanks(std::string_view& text) {
   std::size_t pos = 0;
@@ -40,11 +42,28 @@ bool ListRead::skipToValue() {
   }
 }
 
-std::string_view ListRead::takeToken() {
-  std::size_t length = 0;
-  while (length < rest_.size() && !endsToken(rest_[length])) {
-    ++length;
+std::string_view ListRead::takeToken(bool& hasStar) {
+  const char* const start = rest_.data();
+  const char* const end = start + rest_.size();
+  // One look-up per character: what ends a token, and the repeat star.
+  static constexpr auto kinds = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+      table[static_cast<std::size_t>(c)] = endsToken(static_cast<char>(c)) ? 1 : (c == '*' ? 2 : 0);
+    }
+    return table;
+  }();
+  const char* p = start;
+  unsigned seen = 0;
+  for (; p != end; ++p) {
+    const unsigned kind = kinds[static_cast<unsigned char>(*p)];
+    if (kind == 1) {
+      break;
+    }
+    seen |= kind;
   }
+  hasStar = seen != 0;
+  const auto length = static_cast<std::size_t>(p - start);
   const std::string_view token = rest_.substr(0, length);
   rest_.remove_prefix(length);
   return token;
@@ -82,13 +101,14 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
     stopped_ = true;
     return Next::Null;
   }
-  const std::string_view token = takeToken();
+  bool hasStar = false;
+  const std::string_view token = takeToken(hasStar);
   afterValue_ = true;
-  const std::size_t star = token.find('*');
-  if (star == std::string_view::npos) {
+  if (!hasStar) {
     text = token;
     return Next::Value;
   }
+  const std::size_t star = token.find('*');
   std::int32_t count = 0;
   if (!parseInteger(token.substr(0, star), count) || count < 1 || token[0] == '+' || token[0] == '-') {
     source_.fail(report::listSyntaxError);

@@ -42,7 +42,7 @@ class ListRead {
   template <typename T, typename Parse>
   bool value(T& variable, Parse parse);
   bool skipToValue();
-  std::string_view takeToken();
+  std::string_view takeToken(bool& hasStar);
 
   LineReader& source_;
   std::string_view rest_;          // unread part of the current line

@@ -228,7 +228,51 @@ bool parseInteger(std::string_view text, std::int32_t& value) {
   return true;
 }
 
+namespace {
+
+// The common free-form real in one pass: an optional sign, digits and at
+// most one point, no exponent, at most 2^24 as an integer and at most
+// quickScaleLimit decimals; exactly the texts that splitReal and
+// convertShortDecimal take, with their value. False for anything else.
+bool quickReal(std::string_view text, float& value) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  bool negative = false;
+  if (p != end && isSign(*p)) {
+    negative = *p == '-';
+    ++p;
+  }
+  std::int64_t mantissa = 0;
+  const char* digitsFrom = p;
+  const char* pointAt = nullptr;
+  for (; p != end; ++p) {
+    const auto digit = static_cast<unsigned>(*p - '0');
+    if (digit < 10) {
+      mantissa = mantissa * 10 + digit;
+      if (mantissa > quickMantissaLimit) {
+        return false;
+      }
+    } else if (*p == '.' && pointAt == nullptr) {
+      pointAt = p;
+    } else {
+      return false;
+    }
+  }
+  const long digits = (end - digitsFrom) - (pointAt != nullptr ? 1 : 0);
+  const long scale = pointAt != nullptr ? end - pointAt - 1 : 0;
+  if (digits == 0 || scale > quickScaleLimit) {
+    return false;
+  }
+  value = quickDecimalValue(mantissa, static_cast<int>(scale), negative);
+  return true;
+}
+
+}  // namespace
+
 bool parseReal(std::string_view text, float& value) {
+  if (quickReal(text, value)) {
+    return true;
+  }
   RealParts parts;
   if (!splitReal(text, parts) || (parts.integerDigits.empty() && parts.fractionDigits.empty())) {
     return false;
