@@ -92,7 +92,9 @@ int checkLines(const std::string& text, std::size_t width) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static constexpr float deltas[] = {1.5F, 0.0F, -1.0F, 1.0e30F, 3.4e38F};
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-  LineReader entry(in, unit::entry, entryName);
+  // In blocks, as the program reads an entry file; small blocks of a size
+  // that varies with the input, so that lines cross the blocks' ends.
+  LineReader entry(in, unit::entry, entryName, LineReader::Reading::InBlocks, 1 + size % 97);
   ReflectionTable table;
   table.inputCode = inputCode;
   std::ostringstream console;

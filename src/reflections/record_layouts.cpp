@@ -102,11 +102,46 @@ Fields& eachField(Fields&& fields, const RecordLayout<std::remove_const_t<Values
       .field(layout.last, lastValue(values));
 }
 
+// The whole record through the quick paths alone, when the line holds all
+// its columns: false as soon as one field is not of the usual text, having
+// set only the fields before it, which the general reading sets alike.
+template <typename Values>
+bool quickRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values) {
+  const auto index = static_cast<std::size_t>(layout.index.width);
+  const auto value = static_cast<std::size_t>(layout.value.width);
+  const auto sigma = static_cast<std::size_t>(layout.sigma.width);
+  const auto last = static_cast<std::size_t>(layout.last.width);
+  if (line.size() < 3 * index + value + sigma + last) {
+    return false;
+  }
+  const char* p = line.data();
+  const auto quick = [](const char* field, std::size_t width, FieldFormat format, auto& target) {
+    if constexpr (std::is_same_v<std::remove_reference_t<decltype(target)>, float>) {
+      return quickFixedPointField(field, width, format.decimals, target);
+    } else {
+      return quickIntegerField(field, width, target);
+    }
+  };
+  return quick(p, index, layout.index, values.h) && quick(p + index, index, layout.index, values.k) &&
+         quick(p + 2 * index, index, layout.index, values.l) &&
+         quick(p + 3 * index, value, layout.value, values.value) &&
+         quick(p + 3 * index + value, sigma, layout.sigma, values.sigma) &&
+         quick(p + 3 * index + value + sigma, last, layout.last, lastValue(values));
+}
+
+template <typename Values>
+constexpr bool fitsQuickFields(const RecordLayout<Values>& layout) {
+  return layout.index.width <= maxFieldWidth && layout.value.width <= maxFieldWidth &&
+         layout.sigma.width <= maxFieldWidth && layout.last.width <= maxFieldWidth;
+}
+static_assert(fitsQuickFields(shelxRecord) && fitsQuickFields(wideShelxRecord) && fitsQuickFields(jfou4Record) &&
+              fitsQuickFields(wideJfou4Record));
+
 }  // namespace
 
 template <typename Values>
 bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values, ColumnRange* badField) {
-  return eachField(FieldReader(line, badField), layout, values).ok();
+  return quickRecord(line, layout, values) || eachField(FieldReader(line, badField), layout, values).ok();
 }
 
 template <typename Values>
