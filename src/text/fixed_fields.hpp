@@ -3,8 +3,10 @@
 // columns with every blank ignored, so a line that ends before the field's
 // last column reads as if padded with blanks; an all-blank field is zero.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -50,11 +52,30 @@ struct QuickField {
   bool point = false;
 };
 
-inline bool scanQuickField(const char* p, std::size_t length, bool allowPoint, QuickField& scan) {
-  const char* const end = p + length;
+// The first character at or after p that is not a blank, or end; four
+// characters are looked at in one step (fields are right-justified, so most
+// begin with blanks).
+inline const char* skipLeadingBlanks(const char* p, const char* end) {
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 4) {
+      std::uint32_t four = 0;
+      std::memcpy(&four, p, 4);
+      four ^= 0x20202020U;  // a blank becomes a zero byte
+      if (four != 0) {
+        return p + (std::countr_zero(four) >> 3);  // the first byte in memory is the lowest
+      }
+      p += 4;
+    }
+  }
   while (p != end && *p == ' ') {
     ++p;
   }
+  return p;
+}
+
+inline bool scanQuickField(const char* p, std::size_t length, bool allowPoint, QuickField& scan) {
+  const char* const end = p + length;
+  p = skipLeadingBlanks(p, end);
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) {
     negative = *p == '-';
