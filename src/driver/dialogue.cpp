@@ -5,6 +5,7 @@
 
 #include "driver/file_preparation.hpp"
 #include "driver/options.hpp"
+#include "driver/window_scan_run.hpp"
 #include "output/elimination_report.hpp"
 #include "output/normalisation.hpp"
 #include "output/stick_plot.hpp"
@@ -141,7 +142,11 @@ void writeReportAndPlot(const RunOptions& options, std::string_view baseName, co
     writeExtraFile(options.reportFile, unit::report, [&](std::ostream& out) { writeEliminationReport(out, rows); });
   }
   if (!options.plotFile.empty()) {
-    writeExtraFile(options.plotFile, unit::plot, [&](std::ostream& out) { writeStickPlot(out, baseName, rows); });
+    const PlotSettings settings{baseName, table.inputCode, runWindow(table), options.logPlot};
+    const ShellLayout layout = layShells(table, options.shellCount);
+    const ShellCounts counts = countByShell(layout, table.STATUS);
+    writeExtraFile(options.plotFile, unit::plot,
+                   [&](std::ostream& out) { writeStickPlot(out, settings, rows, layout, counts); });
   }
 }
 
@@ -161,6 +166,11 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOpt
   checkDeltaAllowed(given, inputCode);
   showChosenData(console, inputCode);
   const std::string baseName = askBaseName(consoleIn, console, given);
+  if (options.scan) {
+    runWindowScan(baseName, inputCode, options, console);
+    finalPause(consoleIn, console, given);
+    return;
+  }
 
   RunFiles files;
   prepareFiles(baseName, inputCode, console, files);
@@ -174,6 +184,9 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOpt
   checkWritten(files.fint);
   checkWritten(files.intensity);
   writeReportAndPlot(options, baseName, table);
+  if (options.stats) {
+    writeRunShells(table, options.shellCount, console);
+  }
   finalPause(consoleIn, console, given);
 }
 
