@@ -12,15 +12,18 @@ namespace kestran {
 
 namespace {
 
-constexpr double plotWidth = 960, plotHeight = 620;
+constexpr double plotWidth = 960, plotHeight = 600;
 constexpr double left = 80, right = 30;
-constexpr double stickTop = 80, stickBase = 410;    // upper panel
-constexpr double shellTop = 470, shellBase = 540;   // lower panel
+constexpr double legendLine = 68;
+constexpr double stickTop = 95, stickBase = 420;    // upper panel
+constexpr double shellTop = 480, shellBase = 550;   // lower panel
+constexpr double labelRoom = 8;                     // pixels a group's count needs on each side
 constexpr double strongest = 5000;                  // the top of the intensity axis
 constexpr double sameAngleStep = 2.5;               // pixels between sticks at one angle
-constexpr double lowestLogDecade = -3;              // the log axis reaches at most 0.001
+constexpr double lowestLogDecade = -3;              // the log axis reaches down to 0.001 at most
 constexpr const char* keptColour = "#1f5fa8";
 constexpr const char* removedColour = "#d1495b";
+constexpr const char* shellColour = "#9cc0e6";  // light enough to read the percentages on
 constexpr const char* textStyle = "font-family=\"sans-serif\" fill=\"#222\"";
 
 std::string fixed(double value, int decimals) {
@@ -155,14 +158,21 @@ SameAngle sameAngleGroups(const std::vector<ReportRow>& rows) {
   return same;
 }
 
-void writeTitle(std::ostream& out, const PlotSettings& settings, const std::vector<ReportRow>& rows) {
+std::size_t rowsSharingAnAngle(const SameAngle& same) {
+  std::size_t rows = 0;
+  for (const auto& [first, last] : same.groups) rows += last - first;
+  return rows;
+}
+
+void writeTitle(std::ostream& out, const PlotSettings& settings, const std::vector<ReportRow>& rows,
+                const SameAngle& same) {
   const auto kept = std::count_if(rows.begin(), rows.end(), isKeptRow);
-  out << "<text x=\"" << plotWidth / 2 << "\" y=\"28\" " << textStyle
+  out << "<text x=\"" << plotWidth / 2 << "\" y=\"24\" " << textStyle
       << " font-size=\"16\" text-anchor=\"middle\">" << escapeXml(settings.baseName) << ": "
       << flavourName(settings.inputCode) << ", " << windowText(settings.inputCode, settings.window) << "</text>\n"
-      << "<text x=\"" << plotWidth / 2 << "\" y=\"50\" " << textStyle << " font-size=\"13\" text-anchor=\"middle\">"
+      << "<text x=\"" << plotWidth / 2 << "\" y=\"44\" " << textStyle << " font-size=\"13\" text-anchor=\"middle\">"
       << rows.size() << " reflections, " << kept << " kept, " << rows.size() - static_cast<std::size_t>(kept)
-      << " removed</text>\n";
+      << " removed; " << rowsSharingAnAngle(same) << " at an angle shared with another</text>\n";
 }
 
 void writeTwoThetaAxis(std::ostream& out, const XAxis& axis) {
@@ -233,19 +243,26 @@ void writeStick(std::ostream& out, const ReportRow& row, double x, const YAxis& 
 void writeGroupCounts(std::ostream& out, const std::vector<ReportRow>& rows, const SameAngle& same,
                       const XAxis& xAxis, const YAxis& yAxis) {
   out << "<g " << textStyle << " font-size=\"10\" text-anchor=\"middle\">\n";
+  const auto angleAt = [&](std::size_t position) { return double{rows[same.order[position]].twoTheta}; };
   for (const auto& [first, last] : same.groups) {
+    // Among dense sticks a count would hide them; the title gives the total.
+    const double x = xAxis.at(angleAt(first));
+    if ((first > 0 && x - xAxis.at(angleAt(first - 1)) < labelRoom) ||
+        (last < same.order.size() && xAxis.at(angleAt(last)) - x < labelRoom)) {
+      continue;
+    }
     double tallest = 0;
     for (std::size_t member = first; member < last; ++member) {
       tallest = std::max(tallest, yAxis.fraction(intensityOf(rows[same.order[member]])));
     }
-    out << "<text class=\"same-angle\" x=\"" << fixed(xAxis.at(rows[same.order[first]].twoTheta), 2) << "\" y=\""
+    out << "<text class=\"same-angle\" x=\"" << fixed(x, 2) << "\" y=\""
         << fixed(yAxis.y(tallest) - (tallest >= 1 ? 12 : 3), 2) << "\">×" << last - first << "</text>\n";
   }
   out << "</g>\n";
 }
 
-void writeSticks(std::ostream& out, const std::vector<ReportRow>& rows, const XAxis& xAxis, const YAxis& yAxis) {
-  const SameAngle same = sameAngleGroups(rows);
+void writeSticks(std::ostream& out, const std::vector<ReportRow>& rows, const SameAngle& same, const XAxis& xAxis,
+                 const YAxis& yAxis) {
   // Removed sticks first, so that the kept ones stand in front of them.
   for (const bool keptPass : {false, true}) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -257,22 +274,23 @@ void writeSticks(std::ostream& out, const std::vector<ReportRow>& rows, const XA
   writeGroupCounts(out, rows, same, xAxis, yAxis);
 }
 
+// One line between the title and the sticks, where it hides none of them.
 void writeLegend(std::ostream& out) {
-  const double x = plotWidth - right - 200;
-  const double y = stickTop;
-  out << "<g " << textStyle << " font-size=\"12\">\n"
-      << "<rect x=\"" << x << "\" y=\"" << y << "\" width=\"190\" height=\"78\" fill=\"white\" stroke=\"#888\"/>\n"
-      << "<line x1=\"" << x + 10 << "\" y1=\"" << y + 15 << "\" x2=\"" << x + 30 << "\" y2=\"" << y + 15
-      << "\" stroke=\"" << keptColour << "\" stroke-width=\"3\"/>\n"
-      << "<text x=\"" << x + 38 << "\" y=\"" << y + 19 << "\">kept</text>\n"
-      << "<line x1=\"" << x + 10 << "\" y1=\"" << y + 32 << "\" x2=\"" << x + 30 << "\" y2=\"" << y + 32
-      << "\" stroke=\"" << removedColour << "\" stroke-width=\"3\"/>\n"
-      << "<text x=\"" << x + 38 << "\" y=\"" << y + 36 << "\">removed</text>\n"
-      << "<path d=\"M" << x + 16 << ' ' << y + 53 << " L" << x + 24 << ' ' << y + 53 << " L" << x + 20 << ' ' << y + 46
+  const double y = legendLine;
+  const auto key = [&](double x, const char* colour) {
+    out << "<line x1=\"" << x << "\" y1=\"" << y - 4 << "\" x2=\"" << x + 20 << "\" y2=\"" << y - 4 << "\" stroke=\""
+        << colour << "\" stroke-width=\"3\"/>\n";
+  };
+  out << "<g " << textStyle << " font-size=\"12\">\n";
+  key(left, keptColour);
+  out << "<text x=\"" << left + 26 << "\" y=\"" << y << "\">kept</text>\n";
+  key(left + 80, removedColour);
+  out << "<text x=\"" << left + 106 << "\" y=\"" << y << "\">removed</text>\n"
+      << "<path d=\"M" << left + 196 << ' ' << y << " L" << left + 204 << ' ' << y << " L" << left + 200 << ' ' << y - 7
       << " Z\" fill=\"" << removedColour << "\"/>\n"
-      << "<text x=\"" << x + 38 << "\" y=\"" << y + 53 << "\">clipped at the top</text>\n"
-      << "<text x=\"" << x + 20 << "\" y=\"" << y + 70 << "\" font-size=\"10\" text-anchor=\"middle\">×2</text>\n"
-      << "<text x=\"" << x + 38 << "\" y=\"" << y + 70 << "\">reflections at one angle</text>\n</g>\n";
+      << "<text x=\"" << left + 212 << "\" y=\"" << y << "\">cut at the top: stronger than every kept one</text>\n"
+      << "<text x=\"" << left + 510 << "\" y=\"" << y << "\" font-size=\"10\" text-anchor=\"middle\">×2</text>\n"
+      << "<text x=\"" << left + 524 << "\" y=\"" << y << "\">reflections at one angle, side by side</text>\n</g>\n";
 }
 
 std::string shortRange(const ShellLayout& layout, int shell) {
@@ -290,12 +308,12 @@ void writeShellBar(std::ostream& out, const ShellLayout& layout, const ShellCoun
   out << "<rect x=\"" << fixed(x1, 2) << "\" y=\"" << shellTop << "\" width=\"" << fixed(width, 2) << "\" height=\""
       << shellBase - shellTop << "\" fill=\"#eee\"/>\n"
       << "<rect class=\"shell\" x=\"" << fixed(x1, 2) << "\" y=\"" << fixed(shellBase - height, 2) << "\" width=\""
-      << fixed(width, 2) << "\" height=\"" << fixed(height, 2) << "\" fill=\"" << keptColour << "\"><title>"
+      << fixed(width, 2) << "\" height=\"" << fixed(height, 2) << "\" fill=\"" << shellColour << "\"><title>"
       << shellRange(layout, shell) << ": " << counts.kept[shell] << " of " << counts.rows[shell]
       << " kept</title></rect>\n"
       << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellTop + 13 << "\" " << textStyle
       << " font-size=\"11\" text-anchor=\"middle\">"
-      << (std::isnan(percent) ? std::string("–") : fixed(percent, 0) + "%") << "</text>\n"
+      << (std::isnan(percent) ? std::string("–") : fixed(percent, percent < 10 ? 1 : 0) + "%") << "</text>\n"
       << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellBase + 13 + 11 * (shell % 2) << "\" "
       << textStyle << " font-size=\"10\" text-anchor=\"middle\">" << shortRange(layout, shell) << "</text>\n";
 }
@@ -325,10 +343,11 @@ void writeStickPlot(std::ostream& out, const PlotSettings& settings, const std::
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << plotWidth << "\" height=\"" << plotHeight
       << "\" viewBox=\"0 0 " << plotWidth << ' ' << plotHeight << "\">\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-  writeTitle(out, settings, rows);
+  const SameAngle same = sameAngleGroups(rows);
+  writeTitle(out, settings, rows, same);
   writeTwoThetaAxis(out, xAxis);
   writeIntensityAxis(out, yAxis);
-  writeSticks(out, rows, xAxis, yAxis);
+  writeSticks(out, rows, same, xAxis, yAxis);
   writeLegend(out);
   writeShellPanel(out, layout, counts, xAxis);
   out << "</svg>\n";

@@ -11,10 +11,10 @@ namespace {
 
 // Windows of FULLPROF files are in degrees 2theta; a Le Bail listing's D
 // usually lies between a fraction of a peak width and a few widths.
-const std::vector<float> fixedWindowSeries = {0.0F, 0.005F, 0.01F, 0.02F, 0.03F, 0.05F, 0.1F};
+const std::vector<float> fixedWindowSeries = {0.0F, 0.001F, 0.002F, 0.005F, 0.01F, 0.02F, 0.03F, 0.05F, 0.1F};
 // DELTA multiplies each peak's width: below 1 keeps overlapping peaks, above
 // 2 removes well-separated ones.
-const std::vector<float> widthFactorSeries = {0.0F, 0.25F, 0.5F, 0.75F, 1.0F, 1.5F, 2.0F, 3.0F};
+const std::vector<float> widthFactorSeries = {0.0F, 0.1F, 0.25F, 0.5F, 0.75F, 1.0F, 1.5F, 2.0F, 3.0F};
 
 }  // namespace
 
