@@ -119,8 +119,8 @@ void readFreeForm(benchmark::State& state, int inputCode, int integers, int real
 
 [[maybe_unused]] const bool registered = [] {
   using benchmark::RegisterBenchmark;
-  using kestran::ShelxLayout;
-  using kestran::Jfou4Layout;
+  using ShelxLayout = kestran::RecordLayout<ShelxValues>;
+  using Jfou4Layout = kestran::RecordLayout<Jfou4Values>;
   RegisterBenchmark("records/read/shelx", readLayout<ShelxValues, ShelxLayout>, kestran::shelxRecord, 1);
   RegisterBenchmark("records/read/jfou4", readLayout<Jfou4Values, Jfou4Layout>, kestran::jfou4Record, 4);
   RegisterBenchmark("records/write/shelx", writeLayout<ShelxValues, ShelxLayout>, kestran::shelxRecord);

@@ -78,34 +78,37 @@ void reportUnrealAngles(const ReflectionTable& table, std::ostream& console) {
   }
 }
 
-// The indices, amplitude and standard deviation that both records carry.
+void storeLastValue(ReflectionTable& table, int index, const ShelxValues& values) {
+  table.FLAG[index] = values.flag;
+}
+void storeLastValue(ReflectionTable& table, int index, const Jfou4Values& values) {
+  table.EXTRA[index] = values.extra;
+}
+
+// One FULLPROF line into row `index`: the indices, amplitude and standard
+// deviation, then the JFOU=2 flag or the JFOU=4 third value.
 template <typename Values>
-void storeIndicesAndAmplitude(ReflectionTable& table, int index, const Values& values) {
+bool readFixedColumnRow(ReflectionTable& table, int index, std::string_view line,
+                        const RecordLayout<Values>& layout) {
+  Values values;
+  if (!readRecord(line, layout, values)) {
+    return false;
+  }
   table.H[index] = values.h;
   table.K[index] = values.k;
   table.L[index] = values.l;
   table.FOBS[index] = values.value;
   table.SIGF[index] = values.sigma;
+  storeLastValue(table, index, values);
+  return true;
 }
 
 bool readJfou2Row(ReflectionTable& table, int index, std::string_view line) {
-  ShelxValues values;
-  if (!readRecord(line, shelxRecord, values)) {
-    return false;
-  }
-  storeIndicesAndAmplitude(table, index, values);
-  table.FLAG[index] = values.flag;
-  return true;
+  return readFixedColumnRow(table, index, line, shelxRecord);
 }
 
 bool readJfou4Row(ReflectionTable& table, int index, std::string_view line) {
-  Jfou4Values values;
-  if (!readRecord(line, jfou4Record, values)) {
-    return false;
-  }
-  storeIndicesAndAmplitude(table, index, values);
-  table.EXTRA[index] = values.extra;
-  return true;
+  return readFixedColumnRow(table, index, line, jfou4Record);
 }
 
 // Cell line, count line, then exactly N fixed-column lines (none for N <= 0).

@@ -1,5 +1,7 @@
 #include "reflections/record_layouts.hpp"
 
+#include <type_traits>
+
 #include "text/number_text.hpp"
 
 namespace kestran {
@@ -12,11 +14,11 @@ class FieldReader {
  public:
   FieldReader(std::string_view line, ColumnRange* badField) : line_(line), badField_(badField) {}
 
-  FieldReader& integer(FieldFormat format, std::int32_t& value) {
+  FieldReader& field(FieldFormat format, std::int32_t& value) {
     if (ok_) ok_ = readIntegerField(line_, column_, format.width, value);
     return advance(format);
   }
-  FieldReader& real(FieldFormat format, float& value) {
+  FieldReader& field(FieldFormat format, float& value) {
     if (ok_) ok_ = readFixedPointField(line_, column_, format.width, format.decimals, value);
     return advance(format);
   }
@@ -42,12 +44,12 @@ class FieldReader {
 // Builds one record in a fixed buffer and writes it in one call.
 class RecordBuilder {
  public:
-  RecordBuilder& integer(FieldFormat format, std::int32_t value) {
+  RecordBuilder& field(FieldFormat format, std::int32_t value) {
     formatInteger(text_ + length_, format.width, value);
     length_ += format.width;
     return *this;
   }
-  RecordBuilder& real(FieldFormat format, float value) {
+  RecordBuilder& field(FieldFormat format, float value) {
     formatFixedPoint(text_ + length_, format.width, format.decimals, value);
     length_ += format.width;
     return *this;
@@ -62,50 +64,37 @@ class RecordBuilder {
   int length_ = 0;
 };
 
+std::int32_t& lastValue(ShelxValues& values) { return values.flag; }
+std::int32_t lastValue(const ShelxValues& values) { return values.flag; }
+float& lastValue(Jfou4Values& values) { return values.extra; }
+float lastValue(const Jfou4Values& values) { return values.extra; }
+
+// Hands every field of the record, in column order, to the reader or builder.
+template <typename Fields, typename Values>
+Fields& eachField(Fields&& fields, const RecordLayout<std::remove_const_t<Values>>& layout, Values& values) {
+  return fields.field(layout.index, values.h)
+      .field(layout.index, values.k)
+      .field(layout.index, values.l)
+      .field(layout.value, values.value)
+      .field(layout.sigma, values.sigma)
+      .field(layout.last, lastValue(values));
+}
+
 }  // namespace
 
-bool readRecord(std::string_view line, const ShelxLayout& layout, ShelxValues& values, ColumnRange* badField) {
-  return FieldReader(line, badField)
-      .integer(layout.index, values.h)
-      .integer(layout.index, values.k)
-      .integer(layout.index, values.l)
-      .real(layout.value, values.value)
-      .real(layout.sigma, values.sigma)
-      .integer(layout.flag, values.flag)
-      .ok();
+template <typename Values>
+bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values, ColumnRange* badField) {
+  return eachField(FieldReader(line, badField), layout, values).ok();
 }
 
-bool readRecord(std::string_view line, const Jfou4Layout& layout, Jfou4Values& values, ColumnRange* badField) {
-  return FieldReader(line, badField)
-      .integer(layout.index, values.h)
-      .integer(layout.index, values.k)
-      .integer(layout.index, values.l)
-      .real(layout.value, values.value)
-      .real(layout.sigma, values.sigma)
-      .real(layout.extra, values.extra)
-      .ok();
+template <typename Values>
+void writeRecord(std::ostream& out, const RecordLayout<Values>& layout, const Values& values) {
+  eachField(RecordBuilder(), layout, values).writeLine(out);
 }
 
-void writeRecord(std::ostream& out, const ShelxLayout& layout, const ShelxValues& values) {
-  RecordBuilder()
-      .integer(layout.index, values.h)
-      .integer(layout.index, values.k)
-      .integer(layout.index, values.l)
-      .real(layout.value, values.value)
-      .real(layout.sigma, values.sigma)
-      .integer(layout.flag, values.flag)
-      .writeLine(out);
-}
-
-void writeRecord(std::ostream& out, const Jfou4Layout& layout, const Jfou4Values& values) {
-  RecordBuilder()
-      .integer(layout.index, values.h)
-      .integer(layout.index, values.k)
-      .integer(layout.index, values.l)
-      .real(layout.value, values.value)
-      .real(layout.sigma, values.sigma)
-      .real(layout.extra, values.extra)
-      .writeLine(out);
-}
+template bool readRecord(std::string_view, const RecordLayout<ShelxValues>&, ShelxValues&, ColumnRange*);
+template bool readRecord(std::string_view, const RecordLayout<Jfou4Values>&, Jfou4Values&, ColumnRange*);
+template void writeRecord(std::ostream&, const RecordLayout<ShelxValues>&, const ShelxValues&);
+template void writeRecord(std::ostream&, const RecordLayout<Jfou4Values>&, const Jfou4Values&);
 
 }  // namespace kestran

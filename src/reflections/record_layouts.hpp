@@ -31,27 +31,25 @@ struct Jfou4Values {
   float value = 0, sigma = 0, extra = 0;
 };
 
-// Three index fields, then the fields of the values in the order above.
-struct ShelxLayout {
-  FieldFormat index, value, sigma, flag;
-};
-struct Jfou4Layout {
-  FieldFormat index, value, sigma, extra;
+// The field formats of one record: three index fields, then the value, its
+// standard deviation and the last field (flag or third value).
+template <typename Values>
+struct RecordLayout {
+  FieldFormat index, value, sigma, last;
 };
 
-inline constexpr ShelxLayout shelxRecord{{4, 0}, {8, 2}, {8, 3}, {4, 0}};
-inline constexpr ShelxLayout wideShelxRecord{{4, 0}, {12, 2}, {12, 2}, {4, 0}};
-inline constexpr Jfou4Layout jfou4Record{{4, 0}, {10, 4}, {10, 4}, {10, 4}};
-inline constexpr Jfou4Layout wideJfou4Record{{4, 0}, {14, 3}, {14, 3}, {14, 3}};
+inline constexpr RecordLayout<ShelxValues> shelxRecord{{4, 0}, {8, 2}, {8, 3}, {4, 0}};
+inline constexpr RecordLayout<ShelxValues> wideShelxRecord{{4, 0}, {12, 2}, {12, 2}, {4, 0}};
+inline constexpr RecordLayout<Jfou4Values> jfou4Record{{4, 0}, {10, 4}, {10, 4}, {10, 4}};
+inline constexpr RecordLayout<Jfou4Values> wideJfou4Record{{4, 0}, {14, 3}, {14, 3}, {14, 3}};
 
-// Readers: false on the first field that is not a number; its columns then
-// go to `badField` when one is given.
-bool readRecord(std::string_view line, const ShelxLayout& layout, ShelxValues& values,
-                ColumnRange* badField = nullptr);
-bool readRecord(std::string_view line, const Jfou4Layout& layout, Jfou4Values& values,
+// Reads one record (ShelxValues or Jfou4Values): false on the first field
+// that is not a number; its columns then go to `badField` when one is given.
+template <typename Values>
+bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values,
                 ColumnRange* badField = nullptr);
 
-void writeRecord(std::ostream& out, const ShelxLayout& layout, const ShelxValues& values);
-void writeRecord(std::ostream& out, const Jfou4Layout& layout, const Jfou4Values& values);
+template <typename Values>
+void writeRecord(std::ostream& out, const RecordLayout<Values>& layout, const Values& values);
 
 }  // namespace kestran
