@@ -47,8 +47,8 @@ int sum(const std::vector<int>& values, int start) {
 }
 
 void writeScanHeader(std::ostream& out, const ScanHeading& heading, int shellCount) {
-  out << formatted("  %c %9s %6s %7s %7s |", ' ', usesWidthWindow(heading.inputCode) ? "DELTA" : "D", "kept",
-                   "removed", "% kept");
+  out << formatted("  %c %9s %6s %7s %7s |", ' ', usesWidthWindow(heading.inputCode) ? "DELTA" : "D", "kept", "removed",
+                   "% kept");
   for (int shell = 1; shell <= shellCount; ++shell) {
     out << formatted(" %6d", shell);
   }
@@ -69,11 +69,16 @@ void writeScanRow(std::ostream& out, const ScanRow& row, const std::optional<flo
 
 std::string_view flavourName(int inputCode) {
   switch (inputCode) {
-    case code::fullprofJfou2: return "FULLPROF JFOU=2";
-    case code::fullprofJfou4: return "FULLPROF JFOU=4";
-    case code::sirpow: return "SIRPOW";
-    case code::expo: return "EXPO";
-    default: return "unknown flavour";
+    case code::fullprofJfou2:
+      return "FULLPROF JFOU=2";
+    case code::fullprofJfou4:
+      return "FULLPROF JFOU=4";
+    case code::sirpow:
+      return "SIRPOW";
+    case code::expo:
+      return "EXPO";
+    default:
+      return "unknown flavour";
   }
 }
 

@@ -15,12 +15,12 @@ namespace {
 constexpr double plotWidth = 960, plotHeight = 600;
 constexpr double left = 80, right = 30;
 constexpr double legendLine = 68;
-constexpr double stickTop = 95, stickBase = 420;    // upper panel
-constexpr double shellTop = 480, shellBase = 550;   // lower panel
-constexpr double labelRoom = 8;                     // pixels a group's count needs on each side
-constexpr double strongest = 5000;                  // the top of the intensity axis
-constexpr double sameAngleStep = 2.5;               // pixels between sticks at one angle
-constexpr double lowestLogDecade = -3;              // the log axis reaches down to 0.001 at most
+constexpr double stickTop = 95, stickBase = 420;   // upper panel
+constexpr double shellTop = 480, shellBase = 550;  // lower panel
+constexpr double labelRoom = 8;                    // pixels a group's count needs on each side
+constexpr double strongest = 5000;                 // the top of the intensity axis
+constexpr double sameAngleStep = 2.5;              // pixels between sticks at one angle
+constexpr double lowestLogDecade = -3;             // the log axis reaches down to 0.001 at most
 constexpr const char* keptColour = "#1f5fa8";
 constexpr const char* removedColour = "#d1495b";
 constexpr const char* shellColour = "#9cc0e6";  // light enough to read the percentages on
@@ -36,10 +36,18 @@ std::string escapeXml(std::string_view text) {
   std::string escaped;
   for (const char c : text) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
       default:
         // Control characters are not allowed in XML text.
         escaped += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
@@ -71,8 +79,10 @@ XAxis twoThetaAxis(const std::vector<ReportRow>& rows) {
   }
   const double span = high - low;
   double step = std::pow(10, std::floor(std::log10(span / 5)));
-  if (span / step > 20) step *= 5;
-  else if (span / step > 10) step *= 2;
+  if (span / step > 20)
+    step *= 5;
+  else if (span / step > 10)
+    step *= 2;
   return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
 }
 
@@ -167,9 +177,9 @@ std::size_t rowsSharingAnAngle(const SameAngle& same) {
 void writeTitle(std::ostream& out, const PlotSettings& settings, const std::vector<ReportRow>& rows,
                 const SameAngle& same) {
   const auto kept = std::count_if(rows.begin(), rows.end(), isKeptRow);
-  out << "<text x=\"" << plotWidth / 2 << "\" y=\"24\" " << textStyle
-      << " font-size=\"16\" text-anchor=\"middle\">" << escapeXml(settings.baseName) << ": "
-      << flavourName(settings.inputCode) << ", " << windowText(settings.inputCode, settings.window) << "</text>\n"
+  out << "<text x=\"" << plotWidth / 2 << "\" y=\"24\" " << textStyle << " font-size=\"16\" text-anchor=\"middle\">"
+      << escapeXml(settings.baseName) << ": " << flavourName(settings.inputCode) << ", "
+      << windowText(settings.inputCode, settings.window) << "</text>\n"
       << "<text x=\"" << plotWidth / 2 << "\" y=\"44\" " << textStyle << " font-size=\"13\" text-anchor=\"middle\">"
       << rows.size() << " reflections, " << kept << " kept, " << rows.size() - static_cast<std::size_t>(kept)
       << " removed; " << rowsSharingAnAngle(same) << " at an angle shared with another</text>\n";
@@ -177,11 +187,11 @@ void writeTitle(std::ostream& out, const PlotSettings& settings, const std::vect
 
 void writeTwoThetaAxis(std::ostream& out, const XAxis& axis) {
   out << "<g stroke=\"#222\" stroke-width=\"1\">\n"
-      << "<line x1=\"" << left << "\" y1=\"" << stickBase << "\" x2=\"" << plotWidth - right << "\" y2=\""
-      << stickBase << "\"/>\n";
+      << "<line x1=\"" << left << "\" y1=\"" << stickBase << "\" x2=\"" << plotWidth - right << "\" y2=\"" << stickBase
+      << "\"/>\n";
   for (double tick = axis.low; tick <= axis.high + axis.step / 2; tick += axis.step) {
-    out << "<line x1=\"" << fixed(axis.at(tick), 1) << "\" y1=\"" << stickBase << "\" x2=\""
-        << fixed(axis.at(tick), 1) << "\" y2=\"" << stickBase + 6 << "\"/>\n";
+    out << "<line x1=\"" << fixed(axis.at(tick), 1) << "\" y1=\"" << stickBase << "\" x2=\"" << fixed(axis.at(tick), 1)
+        << "\" y2=\"" << stickBase + 6 << "\"/>\n";
   }
   out << "</g>\n<g " << textStyle << " font-size=\"12\">\n";
   const int decimals = axis.step < 1 ? 1 : 0;
@@ -196,8 +206,8 @@ void writeTwoThetaAxis(std::ostream& out, const XAxis& axis) {
 void writeIntensityTick(std::ostream& out, const YAxis& axis, double fraction, const std::string& label) {
   const double y = axis.y(fraction);
   out << "<line x1=\"" << left - 6 << "\" y1=\"" << fixed(y, 1) << "\" x2=\"" << left << "\" y2=\"" << fixed(y, 1)
-      << "\" stroke=\"#222\"/>\n<text x=\"" << left - 10 << "\" y=\"" << fixed(y + 4, 1)
-      << "\" text-anchor=\"end\">" << label << "</text>\n";
+      << "\" stroke=\"#222\"/>\n<text x=\"" << left - 10 << "\" y=\"" << fixed(y + 4, 1) << "\" text-anchor=\"end\">"
+      << label << "</text>\n";
 }
 
 void writeIntensityAxis(std::ostream& out, const YAxis& axis) {
@@ -240,8 +250,8 @@ void writeStick(std::ostream& out, const ReportRow& row, double x, const YAxis& 
 }
 
 // The count of a group at one angle, above its tallest stick.
-void writeGroupCounts(std::ostream& out, const std::vector<ReportRow>& rows, const SameAngle& same,
-                      const XAxis& xAxis, const YAxis& yAxis) {
+void writeGroupCounts(std::ostream& out, const std::vector<ReportRow>& rows, const SameAngle& same, const XAxis& xAxis,
+                      const YAxis& yAxis) {
   out << "<g " << textStyle << " font-size=\"10\" text-anchor=\"middle\">\n";
   const auto angleAt = [&](std::size_t position) { return double{rows[same.order[position]].twoTheta}; };
   for (const auto& [first, last] : same.groups) {
@@ -314,8 +324,8 @@ void writeShellBar(std::ostream& out, const ShellLayout& layout, const ShellCoun
       << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellTop + 13 << "\" " << textStyle
       << " font-size=\"11\" text-anchor=\"middle\">"
       << (std::isnan(percent) ? std::string("–") : fixed(percent, percent < 10 ? 1 : 0) + "%") << "</text>\n"
-      << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellBase + 13 + 11 * (shell % 2) << "\" "
-      << textStyle << " font-size=\"10\" text-anchor=\"middle\">" << shortRange(layout, shell) << "</text>\n";
+      << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellBase + 13 + 11 * (shell % 2) << "\" " << textStyle
+      << " font-size=\"10\" text-anchor=\"middle\">" << shortRange(layout, shell) << "</text>\n";
 }
 
 void writeShellPanel(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const XAxis& axis) {

@@ -15,7 +15,7 @@ namespace kestran {
 struct ScanRow {
   float window = 0;  // D or DELTA, as the table's code uses it
   int kept = 0;
-  int removed = 0;   // every other row, those removed in the input included
+  int removed = 0;  // every other row, those removed in the input included
   ShellCounts shells;
 };
 

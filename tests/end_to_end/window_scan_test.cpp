@@ -3,7 +3,6 @@
 // touching a file a run would not.
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -92,8 +91,8 @@ int keptByRealRun(const Flavour& flavour, const std::string& window) {
     setFileWindow(entry, window);
   }
   const ProcessResult run = runKestran(
-      dir.path().string(), "", options(flavour, usesDelta(flavour) ? std::vector<std::string>{"--delta", window}
-                                                                   : std::vector<std::string>{}));
+      dir.path().string(), "",
+      options(flavour, usesDelta(flavour) ? std::vector<std::string>{"--delta", window} : std::vector<std::string>{}));
   EXPECT_EQ(run.status, 0) << flavour.entry << ' ' << window << run.errors;
   return finalHklNumber(run.console);
 }
@@ -124,8 +123,8 @@ std::map<std::string, std::string> snapshot(const fs::path& directory) {
     struct stat status {};
     ::lstat(entry.path().c_str(), &status);
     entries[entry.path().filename().string()] = readFile(entry.path().string()) + "|" +
-                                                 std::to_string(status.st_mtim.tv_sec) + "." +
-                                                 std::to_string(status.st_mtim.tv_nsec);
+                                                std::to_string(status.st_mtim.tv_sec) + "." +
+                                                std::to_string(status.st_mtim.tv_nsec);
   }
   return entries;
 }
@@ -165,8 +164,10 @@ TEST(WindowScanRuns, StatsAddLinesOnlyAndTheFilesStayTheSame) {
     const ProcessResult stats = runKestran(statsDir.path().string(), "", options(flavour, withStats));
     ASSERT_EQ(stats.status, 0) << flavour.entry << stats.errors;
     std::map<std::string, std::string> plainFiles, statsFiles;
-    for (const auto& [name, contents] : snapshot(plainDir.path())) plainFiles[name] = contents.substr(0, contents.rfind('|'));
-    for (const auto& [name, contents] : snapshot(statsDir.path())) statsFiles[name] = contents.substr(0, contents.rfind('|'));
+    for (const auto& [name, contents] : snapshot(plainDir.path()))
+      plainFiles[name] = contents.substr(0, contents.rfind('|'));
+    for (const auto& [name, contents] : snapshot(statsDir.path()))
+      statsFiles[name] = contents.substr(0, contents.rfind('|'));
     EXPECT_EQ(statsFiles, plainFiles) << flavour.entry;
     ASSERT_EQ(stats.console.rfind(plain.console, 0), 0U) << flavour.entry;
     const std::string extra = stats.console.substr(plain.console.size());

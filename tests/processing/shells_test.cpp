@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 #include "processing/window_scan.hpp"
@@ -58,7 +58,6 @@ TEST(Shells, EdgesInDSpacingWorkedByHand) {
   EXPECT_EQ(layout.shellOfRow, (std::vector<int>{0, 0, 1, noShell, 2}));
   EXPECT_NEAR(dSpacing(*table, 2), 2.5, 1e-5);
   EXPECT_TRUE(std::isnan(dSpacing(*table, 3)));
-  
 }
 
 // SIRPOW: 2theta 10 to 40 in three bands of 10 degrees; a row on an inner
@@ -70,8 +69,8 @@ TEST(Shells, TwoThetaBandsForSirpowAndCountsOfKeptRows) {
   EXPECT_EQ(layout.edges, (std::vector<double>{10, 20, 30, 40}));
   EXPECT_EQ(layout.shellOfRow, (std::vector<int>{0, 1, 1, noShell, 2, 0}));
   EXPECT_TRUE(std::isnan(dSpacing(*table, 0)));
-  const std::vector<RowStatus> status = {RowStatus::Kept,          RowStatus::RemovedByNext, RowStatus::Kept,
-                                         RowStatus::Kept,          RowStatus::RemovedInInput, RowStatus::Kept};
+  const std::vector<RowStatus> status = {RowStatus::Kept, RowStatus::RemovedByNext,  RowStatus::Kept,
+                                         RowStatus::Kept, RowStatus::RemovedInInput, RowStatus::Kept};
   const ShellCounts counts = countByShell(layout, status);
   EXPECT_EQ(counts.rows, (std::vector<int>{2, 2, 1}));
   EXPECT_EQ(counts.kept, (std::vector<int>{2, 1, 0}));
