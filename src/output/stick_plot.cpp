@@ -108,7 +108,8 @@ double referenceIntensity(const std::vector<ReportRow>& rows) {
 struct YAxis {
   bool log = false;
   double reference = 0;
-  double lowDecade = 0;  // log axis: the power of ten at its foot
+  bool referenceKept = true;  // the reference is a kept reflection's
+  double lowDecade = 0;       // log axis: the power of ten at its foot
 
   double scaled(double intensity) const { return reference > 0 ? strongest * intensity / reference : 0; }
   bool clips(double intensity) const { return !(scaled(intensity) <= strongest); }
@@ -128,6 +129,9 @@ YAxis intensityAxis(const std::vector<ReportRow>& rows, bool logScale) {
   YAxis axis;
   axis.log = logScale;
   axis.reference = referenceIntensity(rows);
+  axis.referenceKept = std::any_of(rows.begin(), rows.end(), [&](const ReportRow& row) {
+    return isKeptRow(row) && intensityOf(row) == axis.reference;
+  });
   double weakest = strongest;
   for (const ReportRow& row : rows) {
     const double value = axis.scaled(intensityOf(row));
@@ -227,7 +231,8 @@ void writeIntensityAxis(std::ostream& out, const YAxis& axis) {
   }
   const double middle = (stickTop + stickBase) / 2;
   out << "<text x=\"18\" y=\"" << middle << "\" text-anchor=\"middle\" transform=\"rotate(-90 18 " << middle
-      << ")\">intensity" << (axis.log ? ", log scale" : "") << " (strongest kept = 5000)</text>\n</g>\n";
+      << ")\">intensity" << (axis.log ? ", log scale" : "")
+      << (axis.referenceKept ? " (strongest kept = 5000)" : " (strongest = 5000)") << "</text>\n</g>\n";
 }
 
 // A small triangle at the top of a stick that the axis cuts.
