@@ -6,6 +6,7 @@
 
 #include "driver/file_preparation.hpp"
 #include "driver/options.hpp"
+#include "driver/window_scan_run.hpp"
 #include "output/elimination_report.hpp"
 #include "output/normalisation.hpp"
 #include "output/stick_plot.hpp"
@@ -118,11 +119,7 @@ void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn
     return;
   }
   readEntry(table, files, console);
-  // The ordering's working storage still has the classic size: a larger
-  // list stops here rather than overrun it.
-  if (table.n > static_cast<int>(std::tuple_size_v<decltype(OrderingWorkspace::keys)>)) {
-    throw RunError("ordering more than 40000 reflections is not available yet: codes 1, 3 and 4 take at most 40000");
-  }
+  checkOrderingFits(table);
   auto workspace = makeOrderingWorkspace();
   orderReflections(table, *workspace, console);
   if (table.inputCode == code::expo) {
@@ -151,11 +148,23 @@ void writeReportAndPlot(const RunOptions& options, std::string_view baseName, co
     writeExtraFile(options.reportFile, unit::report, [&](std::ostream& out) { writeEliminationReport(out, rows); });
   }
   if (!options.plotFile.empty()) {
-    writeExtraFile(options.plotFile, unit::plot, [&](std::ostream& out) { writeStickPlot(out, baseName, rows); });
+    const PlotSettings settings{baseName, table.inputCode, runWindow(table), options.logPlot};
+    const ShellLayout layout = layShells(table, options.shellCount);
+    const ShellCounts counts = countByShell(layout, table.STATUS);
+    writeExtraFile(options.plotFile, unit::plot,
+                   [&](std::ostream& out) { writeStickPlot(out, settings, rows, layout, counts); });
   }
 }
 
 }  // namespace
+
+void checkOrderingFits(const ReflectionTable& table) {
+  // The ordering's working storage still has the classic size: a larger
+  // list stops here rather than overrun it.
+  if (table.n > static_cast<int>(std::tuple_size_v<decltype(OrderingWorkspace::keys)>)) {
+    throw RunError("ordering more than 40000 reflections is not available yet: codes 1, 3 and 4 take at most 40000");
+  }
+}
 
 std::string measureBaseName(std::string_view answer) {
   const std::size_t end = answer.find_last_not_of(' ');
@@ -171,6 +180,11 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOpt
   checkDeltaAllowed(given, inputCode);
   showChosenData(console, inputCode);
   const std::string baseName = askBaseName(consoleIn, console, given);
+  if (options.scan) {
+    runWindowScan(baseName, inputCode, options, console);
+    finalPause(consoleIn, console, given);
+    return;
+  }
 
   RunFiles files;
   prepareFiles(baseName, inputCode, console, files);
@@ -185,6 +199,9 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOpt
   checkWritten(files.fint);
   checkWritten(files.intensity);
   writeReportAndPlot(options, baseName, table);
+  if (options.stats) {
+    writeRunShells(table, options.shellCount, console);
+  }
   finalPause(consoleIn, console, given);
 }
 

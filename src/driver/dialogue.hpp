@@ -7,7 +7,9 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "processing/shells.hpp"
 #include "reflections/reflection_table.hpp"
 
 namespace kestran {
@@ -26,8 +28,16 @@ struct RunOptions {
   GivenAnswers answers;
   std::string reportFile;  // tab-separated elimination report, when not empty
   std::string plotFile;    // SVG stick diagram, when not empty
+  bool logPlot = false;     // intensities of the plot on a log axis
+  bool scan = false;        // a dry run: the window scan instead of the files
+  std::vector<float> scanWindows;  // the windows of the scan; empty: the default series
+  bool stats = false;       // the resolution shells of the run, after its last line
+  int shellCount = defaultShellCount;
   int maxReflections = defaultCapacity;  // the table's capacity, 1 to maxCapacity
 };
+
+// Stops the run when the table holds more rows than the ordering can take.
+void checkOrderingFits(const ReflectionTable& table);
 
 // The base name as typed: the whole answer line less its trailing blanks.
 std::string measureBaseName(std::string_view answer);

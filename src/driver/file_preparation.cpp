@@ -24,6 +24,8 @@ bool exists(const std::string& fileName) {
   return ::lstat(fileName.c_str(), &status) == 0;
 }
 
+}  // namespace
+
 void openEntryFile(std::ifstream& entry, const std::string& fileName) {
   if (!canNameAFile(fileName)) {
     throw RunError(report::fileNotFound, unit::entry, fileName);
@@ -41,6 +43,8 @@ void openEntryFile(std::ifstream& entry, const std::string& fileName) {
     throw RunError(report::cannotOpen, unit::entry, fileName);
   }
 }
+
+namespace {
 
 void prepareOutputFile(std::string_view baseName, std::string_view suffix, int unitNumber,
                        std::ostream& console, OutputFile& file) {

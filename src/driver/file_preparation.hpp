@@ -24,6 +24,10 @@ std::string buildName(std::string_view baseName, std::string_view suffix);
 // the name is padded with blanks to 24 characters (longer names stand whole).
 std::string warningLine(std::string_view fileName);
 
+// Opens the entry file alone, for reading; stops the run when it is missing,
+// a directory or unreadable.
+void openEntryFile(std::ifstream& entry, const std::string& fileName);
+
 // Deletes an existing output file; a file that cannot be deleted (a
 // directory, say) stops the run.
 void replaceOutputFile(const std::string& fileName, int unitNumber);
