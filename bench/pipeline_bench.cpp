@@ -35,7 +35,7 @@ void pipeline(benchmark::State& state, int inputCode, bool keepAll) {
 
     auto table = std::make_unique<kestran::ReflectionTable>();
     table->inputCode = inputCode;
-    kestran::LineReader entry(entryText, 21, "bench");
+    kestran::LineReader entry(entryText, 21, "bench", kestran::LineReader::Reading::InBlocks);  // as a run reads
     if (inputCode == codeSirpow) table->DELTA = delta;
     if (kestran::readEntryFile(*table, entry, console) != count) {
       state.SkipWithError("the entry file did not read whole");

@@ -197,13 +197,16 @@ def floor_rows(kestran, floor, inputs, runs):
             time_floor(floor, work, entry, sizes)
             ours, base = [], []
             for _ in range(max(runs, 10)):
-                ours.append(time_run(kestran, work, answers)[0])
-                base.append(time_floor(floor, work, entry, sizes)[0])
-            ours_median, base_median = statistics.median(ours), statistics.median(base)
+                ours.append(time_run(kestran, work, answers))
+                base.append(time_floor(floor, work, entry, sizes))
+            ours_median, base_median = (statistics.median(s[0] for s in ours),
+                                        statistics.median(s[0] for s in base))
+            ours_cpu, base_cpu = statistics.median(s[1] for s in ours), statistics.median(s[1] for s in base)
             counted = instructions(kestran, work, answers)
-            note = f"floor {base_median * 1e3:5.2f} ms, ratio {ours_median / base_median:4.2f}x"
+            note = (f"floor {base_median * 1e3:5.2f} ms, ratio {ours_median / base_median:4.2f}x; "
+                    f"cpu {ours_cpu * 1e3:4.1f}/{base_cpu * 1e3:4.1f} ms")
             if counted is not None:
-                note += f", {counted / 1e6:5.1f} M instr"
+                note += f"; {counted / 1e6:5.1f} M instr"
             row(f"vs floor {label}", fmt_time(ours_median), note)
     finally:
         shutil.rmtree(work)
