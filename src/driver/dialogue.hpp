@@ -24,6 +24,9 @@ struct RunOptions {
   GivenAnswers answers;
   std::string reportFile;  // tab-separated elimination report, when not empty
   std::string plotFile;    // SVG stick diagram, when not empty
+  // Standard input is a terminal: an answer that is not a number is asked
+  // again instead of stopping the run.
+  bool consoleIsTerminal = false;
 };
 
 // The base name as typed: the whole answer line less its trailing blanks.

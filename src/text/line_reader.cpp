@@ -18,9 +18,19 @@ bool LineReader::next(std::string_view& line) {
     text.remove_suffix(1);
   }
   line = text;
+  last_ = text;
+  ++lines_;
   return true;
 }
 
 void LineReader::fail(std::string_view kind) const { throw RunError(kind, unit_, file_); }
+
+void LineReader::failOnLine(std::string_view kind, std::string_view detail) const {
+  failAt(kind, lines_, detail);
+}
+
+void LineReader::failAt(std::string_view kind, long lineNumber, std::string_view detail) const {
+  throw RunError(kind, unit_, file_, atLine(lineNumber) + std::string(detail));
+}
 
 }  // namespace kestran
