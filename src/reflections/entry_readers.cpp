@@ -43,6 +43,10 @@ void skipHeaderLines(LineReader& entry, int count) {
   }
 }
 
+std::string countOf(int count, std::string_view thing) {
+  return std::to_string(count) + " " + std::string(thing) + (count == 1 ? "" : "s");
+}
+
 void readCellLine(CellParameters& cell, LineReader& entry) {
   ListRead read(entry);
   long found = 0;
@@ -176,7 +180,7 @@ void readFullprof(ReflectionTable& table, LineReader& entry, std::ostream& conso
   for (int index = 0; index < table.n; ++index) {
     std::string_view line;
     if (!entry.next(line)) {
-      failAtEnd(entry, "the count line announces " + std::to_string(table.n) + " reflections", index);
+      failAtEnd(entry, "the count line announces " + countOf(table.n, "reflection"), index);
     }
     ColumnRange badField{};
     if (!readRow(table, index, line, &badField)) {

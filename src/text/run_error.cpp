@@ -34,9 +34,9 @@ RunError::RunError(std::string_view kind) : RunError(std::string(kind), kind, no
 
 std::string quoted(std::string_view text) {
   constexpr std::size_t longest = 40;
-  const std::size_t first = text.find_first_not_of(" \t");
+  const std::size_t first = text.find_first_not_of(' ');
   text = first == std::string_view::npos ? std::string_view{} : text.substr(first);
-  text = text.substr(0, text.find_last_not_of(" \t") + 1);
+  text = text.substr(0, text.find_last_not_of(' ') + 1);
   std::string out = "\"";
   for (std::size_t i = 0; i < text.size() && i < longest; ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);

@@ -67,7 +67,7 @@ class RunError : public std::runtime_error {
 };
 
 // Text from a file or the console as a report quotes it: in double quotes,
-// blanks at both ends dropped, every byte that is not printable ASCII (and
+// spaces at both ends dropped (a tab stays, as \x09), every byte that is not printable ASCII (and
 // the quote and backslash) written as \xHH or \" \\, and cut after 40
 // characters with "..." so that a report stays one short line.
 std::string quoted(std::string_view text);
