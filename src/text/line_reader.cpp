@@ -7,7 +7,11 @@
 namespace kestran {
 
 LineReader::LineReader(std::istream& in, int unitNumber, std::string fileName)
-    : in_(in), unit_(unitNumber), file_(std::move(fileName)) {}
+    : in_(in), unit_(unitNumber), file_(std::move(fileName)) {
+  // An exception inside a read (memory running out for a long line) would
+  // otherwise only set badbit and pass for the end of the input.
+  in_.exceptions(in_.exceptions() | std::ios::badbit);
+}
 
 bool LineReader::next(std::string_view& line) {
   if (!std::getline(in_, buffer_)) {

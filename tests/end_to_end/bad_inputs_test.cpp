@@ -94,6 +94,11 @@ Placing madeFile(std::string name, std::function<std::string()> make) {
   return [name, make](const fs::path& directory) { writeFile((directory / name).string(), make()); };
 }
 
+fs::path writtenEmpty(const fs::path& path) {
+  writeFile(path.string(), "");
+  return path;
+}
+
 Placing directoryHolding(std::string name, std::string inside) {
   return [name, inside](const fs::path& directory) {
     fs::create_directories(directory / name);
@@ -130,6 +135,7 @@ struct BadInput {
   Placing tenthOfIt = nullptr;
   double maxSeconds = 0;
   long maxGrowthMegabytes = 0;
+  long memoryLimitMegabytes = 0;  // the program's address space, when above 0
 };
 
 // -------------------------------------------------------- entry files
@@ -182,6 +188,12 @@ Placing shortLinesFile(std::string name, std::string head, long lines, std::stri
       out.write(chunk.data(), 2 * now);
     }
   };
+}
+
+// A file of `megabytes` NUL bytes that takes no room on the disk: one line
+// longer than a small memory can hold.
+Placing sparseFile(std::string name, long megabytes) {
+  return [name, megabytes](const fs::path& directory) { fs::resize_file(writtenEmpty(directory / name), megabytes << 20); };
 }
 
 // Digits 1 to 9 over and over: the free-form reads take one value per line.
@@ -414,6 +426,10 @@ std::vector<BadInput> catalogue() {
        {}, "", false},
       {"code_outside_menu", "7\nabc\n0\n", {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
        {"invalid input code 7: give 1, 2, 3 or 4", 0, ""}, "ooo"},
+
+      // Memory runs out while the new files are open.
+      {"header_line_beyond_the_memory", "3\nabc\n", {sparseFile(hkl, 64)}, {"out of memory", 0, ""}, "ooo", {},
+       "abc", true, nullptr, 0, 0, 32},
   };
 }
 
@@ -512,6 +528,18 @@ TEST(BadInputCatalogue, EveryReadFaultHasItsPlace) {
 
 class BadInputs : public ::testing::TestWithParam<BadInput> {};
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool underSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool underSanitizer = true;
+#else
+constexpr bool underSanitizer = false;
+#endif
+#else
+constexpr bool underSanitizer = false;
+#endif
+
 bool stops(const BadInput& c) { return !c.report.kind.empty(); }
 
 // Fills `work` for the case: what the case places, then old output files
@@ -534,6 +562,9 @@ void prepare(const BadInput& c, const fs::path& work, const std::vector<Placing>
 
 TEST_P(BadInputs, OneClearReportAndNoOtherFileTouched) {
   const BadInput& c = GetParam();
+  if (c.memoryLimitMegabytes > 0 && underSanitizer) {
+    GTEST_SKIP() << "a sanitizer needs more address space than the limit";
+  }
   TempDir scratch;
   writeFile(scratch.file("answers"), expandMegabytes(c.answers));
   long tenthKilobytes = 0;
@@ -548,7 +579,8 @@ TEST_P(BadInputs, OneClearReportAndNoOtherFileTouched) {
   const std::string outputs[3] = {c.baseName + "F.hkl", c.baseName + "I.hkl", c.baseName + ".int"};
   const auto before = snapshot(work);
 
-  const ProcessResult run = runKestran(work.string(), (scratch.path() / "answers").string());
+  const ProcessResult run =
+      runKestran(work.string(), (scratch.path() / "answers").string(), {}, c.memoryLimitMegabytes);
 
   EXPECT_EQ(run.signal, 0) << "killed by a signal";
   EXPECT_EQ(run.status, c.report.kind.empty() ? 0 : 1);
