@@ -27,8 +27,7 @@ bool sameFile(const std::string& one, const std::string& other) {
 void refuseFor(const char* option, const std::string& extraFile, const std::vector<std::string>& taken) {
   for (const std::string& name : taken) {
     if (sameFile(extraFile, name)) {
-      throw UsageError(std::string(option) + " " + extraFile + " would overwrite " + name +
-                       ", a file of this run");
+      throw UsageError(std::string(option) + " " + extraFile + " would overwrite " + name + ", a file of this run");
     }
   }
 }

@@ -199,7 +199,7 @@ std::string measureBaseName(std::string_view answer) {
 void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOptions& options) {
   const GivenAnswers& given = options.answers;
   LineReader consoleIn(consoleInput, unit::console, "stdin");
-  if (given.inputCode && given.baseName) {
+  if (given.inputCode && given.baseName) {  // all known: refused before the menu
     refuseClobberingRunFiles(options, measureBaseName(*given.baseName), *given.inputCode);
   }
   showMenu(console);

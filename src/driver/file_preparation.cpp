@@ -56,8 +56,8 @@ std::string directoryPart(const std::string& fileName) {
 // so that it fits wherever the final name fits. Returns the errno of the
 // failure, 0 on success.
 int createTemporary(OutputFile& file) {
-  const std::string stem = directoryPart(file.name) + ".kestran-" + std::to_string(::getpid()) + "-" +
-                           std::to_string(file.unitNumber) + "-";
+  const std::string stem =
+      directoryPart(file.name) + ".kestran-" + std::to_string(::getpid()) + "-" + std::to_string(file.unitNumber) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate = stem + std::to_string(attempt);
     const SignalsHeld held;

@@ -3,7 +3,6 @@
 // a prompt leaves the directory exactly as it was.
 
 #include <gtest/gtest.h>
-
 #include <signal.h>
 
 #include <filesystem>
@@ -66,7 +65,7 @@ TEST(TerminalDialogue, AnswerThatIsNotANumberIsAskedAgain) {
   TerminalRun run(work.string());
   ASSERT_TRUE(run.started());
   const std::pair<std::string, std::string> dialogue[] = {
-      {codePrompt, "a"},           {hint("a") + codePrompt, "3"}, {namePrompt, "abc"},
+      {codePrompt, "a"},     {hint("a") + codePrompt, "3"},       {namePrompt, "abc"},
       {deltaPrompt, "1.5o"}, {hint("1.5o") + deltaPrompt, "1.0"}, {pausePrompt, "0"}};
   for (const auto& [prompt, answer] : dialogue) {
     ASSERT_TRUE(run.waitFor(prompt)) << "no prompt " << prompt << " in:\n" << run.transcript();
