@@ -6,7 +6,8 @@ Usage: report.py BENCH_JSON KESTRAN INPUT_DIR [RUNS]
 BENCH_JSON is the --benchmark_out file of kestran_bench. Benchmark times are
 CPU time per iteration (the machine may be shared; wall time is in the JSON).
 Each whole run pipes the answers into KESTRAN in a scratch copy of INPUT_DIR
-and is timed from process start to exit; its peak resident memory is measured
+and is timed from process start to exit (so are scans of ten windows, set
+against the plain run of the same file); its peak resident memory is measured
 by GNU time (/usr/bin/time) on three further runs.
 """
 import json
@@ -31,6 +32,19 @@ PROCESS_CASES = [
     ("FULLPROF JFOU=4, window 0", "fullprof4-window0.dat", "4\nfullprof4-window0\n0\n"),
     ("SIRPOW, DELTA 0", "sirpow.hkl", "2\nsirpow\n0\n0\n"),
     ("EXPO, DELTA 0", "expo.hkl", "3\nexpo\n0\n0\n"),
+]
+
+# (label, arguments, label of the plain run of the same file): a scan of ten
+# windows reads and orders once, then makes ten O(n) passes.
+SCAN_CASES = [
+    ("scan JFOU=2, 10 windows", ["--scan=0,0.001,0.002,0.005,0.01,0.02,0.03,0.05,0.1,0.2",
+                                          "--code", "1", "--no-pause", "fullprof2"], "FULLPROF JFOU=2 (1)"),
+    ("scan JFOU=4, 10 windows", ["--scan=0,0.001,0.002,0.005,0.01,0.02,0.03,0.05,0.1,0.2",
+                                          "--code", "4", "--no-pause", "fullprof4"], "FULLPROF JFOU=4 (4)"),
+    ("scan SIRPOW, 10 windows", ["--scan=0,0.1,0.25,0.5,0.75,1,1.5,2,3,4", "--code", "2", "--no-pause", "sirpow"],
+     "SIRPOW (2), DELTA 1"),
+    ("scan EXPO, 10 windows", ["--scan=0,0.1,0.25,0.5,0.75,1,1.5,2,3,4", "--code", "3", "--no-pause", "expo"],
+     "EXPO (3), DELTA 1"),
 ]
 
 
@@ -103,11 +117,11 @@ def benchmark_rows(results):
             f"{b['items_per_second'] / 1e6:5.2f} M refl/s, kept {int(b['kept'])}")
 
 
-def time_run(kestran, work, answers):
+def time_run(kestran, work, answers, arguments=()):
     """Wall and CPU seconds of one run, timed from just before the process
     starts until the kernel reports it finished."""
     start = time.perf_counter()
-    child = subprocess.Popen([kestran], cwd=work, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
+    child = subprocess.Popen([kestran, *arguments], cwd=work, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
     child.stdin.write(answers.encode())
     child.stdin.close()
     _, status, usage = os.wait4(child.pid, 0)
@@ -128,20 +142,30 @@ def peak_rss_mib(kestran, work, answers):
         return int(f.read().split()[-1]) / 1024  # KiB
 
 
+def median_times(kestran, work, answers, runs, arguments=()):
+    time_run(kestran, work, answers, arguments)  # warm the page cache
+    samples = [time_run(kestran, work, answers, arguments) for _ in range(runs)]
+    return statistics.median(s[0] for s in samples), statistics.median(s[1] for s in samples)
+
+
 def process_rows(kestran, inputs, runs):
     work = tempfile.mkdtemp(prefix="kestran-bench-")
+    plain = {}
     try:
         for name in os.listdir(inputs):
             shutil.copy(os.path.join(inputs, name), work)
         for label, entry, answers in PROCESS_CASES:
-            time_run(kestran, work, answers)  # warm the page cache
-            samples = [time_run(kestran, work, answers) for _ in range(runs)]
-            wall = statistics.median(s[0] for s in samples)
-            cpu = statistics.median(s[1] for s in samples)
+            wall, cpu = plain[label] = median_times(kestran, work, answers, runs)
             rss = max(peak_rss_mib(kestran, work, answers) for _ in range(3))
             kept = sum(1 for _ in open(os.path.join(work, entry.rsplit(".", 1)[0] + ".int")))
             row(f"process {label}", fmt_time(wall),
                 f"cpu {cpu * 1e3:5.1f} ms, max RSS {rss:4.1f} MiB, kept {kept}")
+        rule()
+        for label, arguments, plain_label in SCAN_CASES:
+            wall, cpu = median_times(kestran, work, "", runs, arguments)
+            plain_wall, plain_cpu = plain[plain_label]
+            row(f"process {label}", fmt_time(wall),
+                f"cpu {cpu * 1e3:5.1f} ms; / plain run: wall {wall / plain_wall:.2f}x, cpu {cpu / plain_cpu:.2f}x")
     finally:
         shutil.rmtree(work)
 

@@ -8,6 +8,7 @@
 #include "driver/clobber_check.hpp"
 #include "driver/file_preparation.hpp"
 #include "driver/options.hpp"
+#include "driver/window_scan_run.hpp"
 #include "output/elimination_report.hpp"
 #include "output/normalisation.hpp"
 #include "output/stick_plot.hpp"
@@ -169,7 +170,10 @@ void writeReportAndPlot(const RunOptions& options, std::string_view baseName, co
     finishWriting(extra.report);
   }
   if (!options.plotFile.empty()) {
-    writeStickPlot(extra.plot.stream, baseName, rows);
+    const PlotSettings settings{baseName, table.inputCode, runWindow(table), options.logPlot};
+    const ShellLayout layout = layShells(table, options.shellCount);
+    const ShellCounts counts = countByShell(layout, table.STATUS);
+    writeStickPlot(extra.plot.stream, settings, rows, layout, counts);
     finishWriting(extra.plot);
   }
 }
@@ -208,6 +212,11 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOpt
   checkDeltaAllowed(given, inputCode);
   showChosenData(console, inputCode);
   const std::string baseName = askBaseName(consoleIn, console, given);
+  if (options.scan) {
+    runWindowScan(baseName, inputCode, options, console);
+    finalPause(consoleIn, console, given);
+    return;
+  }
 
   refuseClobberingRunFiles(options, baseName, inputCode);
 
@@ -225,6 +234,9 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOpt
   finishWriting(files.fint);
   finishWriting(files.intensity);
   writeReportAndPlot(options, baseName, table, extra);
+  if (options.stats) {
+    writeRunShells(table, options.shellCount, console);
+  }
   commitRun(files, extra);
   finalPause(consoleIn, console, given);
 }

@@ -7,6 +7,9 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include "processing/shells.hpp"
 
 namespace kestran {
 
@@ -27,6 +30,11 @@ struct RunOptions {
   // Standard input is a terminal: an answer that is not a number is asked
   // again instead of stopping the run.
   bool consoleIsTerminal = false;
+  bool logPlot = false;     // intensities of the plot on a log axis
+  bool scan = false;        // a dry run: the window scan instead of the files
+  std::vector<float> scanWindows;  // the windows of the scan; empty: the default series
+  bool stats = false;       // the resolution shells of the run, after its last line
+  int shellCount = defaultShellCount;
 };
 
 // The base name as typed: the whole answer line less its trailing blanks.

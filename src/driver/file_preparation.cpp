@@ -26,14 +26,16 @@ std::string missingEntryHint(std::string_view baseName, int inputCode) {
   return baseName.ends_with(entrySuffix(inputCode)) ? " (give the name without its extension)" : "";
 }
 
-void openEntryFile(std::ifstream& entry, const std::string& fileName, std::string_view hint) {
+}  // namespace
+
+void openEntryFile(std::ifstream& entry, const std::string& fileName, std::string_view notFoundHint) {
   if (!canNameAFile(fileName)) {
     throw RunError(report::fileNotFound, unit::entry, fileName);
   }
   struct stat status {};
   if (::stat(fileName.c_str(), &status) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) {
-      throw RunError(report::fileNotFound, unit::entry, fileName, hint);
+      throw RunError(report::fileNotFound, unit::entry, fileName, notFoundHint);
     }
     throw RunError(report::cannotOpen, unit::entry, fileName);
   }
@@ -45,6 +47,8 @@ void openEntryFile(std::ifstream& entry, const std::string& fileName, std::strin
     throw RunError(report::cannotOpen, unit::entry, fileName);
   }
 }
+
+namespace {
 
 std::string directoryPart(const std::string& fileName) {
   const std::size_t slash = fileName.rfind('/');

@@ -28,6 +28,10 @@ std::string buildName(std::string_view baseName, std::string_view suffix);
 // the name is padded with blanks to 24 characters (longer names stand whole).
 std::string warningLine(std::string_view fileName);
 
+// Opens the entry file alone, for reading; stops the run when it is missing,
+// a directory or unreadable. `notFoundHint` follows the report of a missing file.
+void openEntryFile(std::ifstream& entry, const std::string& fileName, std::string_view notFoundHint = {});
+
 // A file the run writes: its stream, unit and name. Until it is committed
 // the stream writes to a new file of a temporary name in the same
 // directory, which is removed when the object goes (or a signal comes).

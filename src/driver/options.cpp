@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <string_view>
+#include <vector>
 
 #include "text/number_text.hpp"
 #include "reflections/input_code.hpp"
@@ -12,7 +13,9 @@ namespace kestran {
 namespace {
 
 enum OptionId { optCode = 'c', optDelta = 'd', optNoPause = 'n', optReport = 'r', optPlot = 'p', optHelp = 'h',
-                optVersion = 'V' };
+                optVersion = 'V', optScan = 's', optStats = 't', optShells = 'S', optPlotScale = 'g' };
+
+constexpr int mostShells = 100;
 
 int parseCode(std::string_view text) {
   std::int32_t code = 0;
@@ -30,6 +33,51 @@ float parseDelta(std::string_view text) {
   return delta;
 }
 
+// The windows of --scan=LIST, separated by commas; no LIST gives none, and
+// the scan takes its default series.
+std::vector<float> parseWindowList(const char* list) {
+  std::vector<float> windows;
+  if (list == nullptr) {
+    return windows;
+  }
+  std::string_view rest = list;
+  for (;;) {
+    const std::size_t comma = rest.find(',');
+    const std::string_view item = rest.substr(0, comma);
+    float window = 0;
+    if (!parseReal(item, window)) {
+      throw UsageError("--scan takes numbers separated by commas, not '" + std::string(item) + "'");
+    }
+    windows.push_back(window);
+    if (comma == std::string_view::npos) {
+      return windows;
+    }
+    rest.remove_prefix(comma + 1);
+  }
+}
+
+int parseShellCount(std::string_view text) {
+  std::int32_t count = 0;
+  if (!parseInteger(text, count) || count < 1 || count > mostShells) {
+    throw UsageError("--shells must be a whole number from 1 to 100, not '" + std::string(text) + "'");
+  }
+  return count;
+}
+
+bool parseLogScale(std::string_view text) {
+  if (text != "log" && text != "linear") {
+    throw UsageError("--plot-scale must be linear or log, not '" + std::string(text) + "'");
+  }
+  return text == "log";
+}
+
+// A scan writes no file, so it takes no report or plot.
+void checkScanAlone(const RunOptions& run) {
+  if (run.scan && (!run.reportFile.empty() || !run.plotFile.empty())) {
+    throw UsageError("--scan writes no file: --report and --plot cannot go with it");
+  }
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(int argc, char* argv[]) {
@@ -37,7 +85,9 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
       {"code", required_argument, nullptr, optCode},     {"delta", required_argument, nullptr, optDelta},
       {"no-pause", no_argument, nullptr, optNoPause},    {"report", required_argument, nullptr, optReport},
       {"plot", required_argument, nullptr, optPlot},     {"help", no_argument, nullptr, optHelp},
-      {"version", no_argument, nullptr, optVersion},     {nullptr, 0, nullptr, 0},
+      {"version", no_argument, nullptr, optVersion},     {"scan", optional_argument, nullptr, optScan},
+      {"stats", no_argument, nullptr, optStats},         {"shells", required_argument, nullptr, optShells},
+      {"plot-scale", required_argument, nullptr, optPlotScale}, {nullptr, 0, nullptr, 0},
   };
   CommandLine line;
   GivenAnswers& given = line.run.answers;
@@ -56,6 +106,13 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
       case optPlot: line.run.plotFile = optarg; break;
       case optHelp: line.help = true; break;
       case optVersion: line.version = true; break;
+      case optScan:
+        line.run.scan = true;
+        line.run.scanWindows = parseWindowList(optarg);
+        break;
+      case optStats: line.run.stats = true; break;
+      case optShells: line.run.shellCount = parseShellCount(optarg); break;
+      case optPlotScale: line.run.logPlot = parseLogScale(optarg); break;
       default:
         throw UsageError(std::string("unknown option or missing value: ") + argv[optind - 1]);
     }
@@ -69,6 +126,7 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
   if (given.inputCode) {
     checkDeltaAllowed(given, *given.inputCode);
   }
+  checkScanAlone(line.run);
   return line;
 }
 
@@ -80,12 +138,19 @@ void checkDeltaAllowed(const GivenAnswers& given, int inputCode) {
 
 const char* usageText() {
   return "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
+         "               [--plot-scale linear|log] [--stats] [--shells N]\n"
+         "       kestran --scan[=LIST] [--code N] [--delta X] [--shells N] [--no-pause] [BASENAME]\n"
          "       kestran --help | --version\n"
          "  --code N       input code: 1 FULLPROF JFOU=2, 4 FULLPROF JFOU=4, 2 SIRPOW, 3 EXPO\n"
          "  --delta X      DELTA for codes 2 and 3 (window = DELTA x peak width)\n"
          "  --no-pause     end without the final pause\n"
          "  --report FILE  write a tab-separated elimination report\n"
          "  --plot FILE    write an SVG stick diagram of the reflections\n"
+         "  --plot-scale S intensity axis of the plot: linear (default) or log\n"
+         "  --stats        after the run, the kept fraction per resolution shell\n"
+         "  --shells N     number of resolution shells (default 6)\n"
+         "  --scan[=LIST]  dry run: kept reflections per window (D for codes 1 and 4,\n"
+         "                 DELTA for 2 and 3), e.g. --scan=0,0.01,0.02; no file is written\n"
          "  BASENAME       entry file name without extension\n"
          "Answers not given are asked for at the console.\n";
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The command line: answers given in advance and the optional report and plot.
 //   kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]
+//   kestran --scan[=LIST] ...   (see usageText)
 
 #include <stdexcept>
 #include <string>

@@ -1,8 +1,10 @@
 #include "output/elimination_report.hpp"
 
+#include <cmath>
 #include <cstdio>
 
 #include "processing/elimination.hpp"
+#include "processing/shells.hpp"
 
 namespace kestran {
 
@@ -38,6 +40,8 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
       row.distanceNext = pairDistance(table, i);
     }
     row.status = table.STATUS[i];
+    row.dSpacing = dSpacing(table, i);
+    row.hasDSpacing = std::isfinite(row.dSpacing);
   }
   return rows;
 }
@@ -59,13 +63,14 @@ const char* statusText(RowStatus status) {
 }
 
 void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows) {
-  out << "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\n";
+  out << "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n";
   for (const ReportRow& row : rows) {
     out << row.h << '\t' << row.k << '\t' << row.l << '\t' << number(row.twoTheta) << '\t'
         << number(row.amplitude) << '\t' << (row.hasWidth ? number(row.width) : "") << '\t'
         << (row.hasNext ? number(row.window) : "") << '\t'
         << (row.hasPrevious ? number(row.distancePrevious) : "") << '\t'
-        << (row.hasNext ? number(row.distanceNext) : "") << '\t' << statusText(row.status) << '\n';
+        << (row.hasNext ? number(row.distanceNext) : "") << '\t' << statusText(row.status) << '\t'
+        << (row.hasDSpacing ? number(row.dSpacing) : "") << '\n';
   }
 }
 

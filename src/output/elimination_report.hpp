@@ -20,6 +20,8 @@ struct ReportRow {
   double window = 0;           // window of the pair with the next row
   double distancePrevious = 0, distanceNext = 0;
   RowStatus status = RowStatus::Kept;
+  bool hasDSpacing = false;    // a finite d from the wavelength (not SIRPOW)
+  double dSpacing = 0;
 };
 
 std::vector<ReportRow> describeElimination(const ReflectionTable& table);

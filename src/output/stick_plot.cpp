@@ -4,19 +4,27 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
+
+#include "output/shell_table.hpp"
 
 namespace kestran {
 
 namespace {
 
-constexpr double plotWidth = 960, plotHeight = 480;
-constexpr double left = 70, right = 30, top = 60, bottom = 60;
+constexpr double plotWidth = 960, plotHeight = 600;
+constexpr double left = 80, right = 30;
+constexpr double legendLine = 68;
+constexpr double stickTop = 95, stickBase = 420;   // upper panel
+constexpr double shellTop = 480, shellBase = 550;  // lower panel
+constexpr double labelRoom = 8;                    // pixels a group's count needs on each side
+constexpr double strongest = 5000;                 // the top of the intensity axis
+constexpr double sameAngleStep = 2.5;              // pixels between sticks at one angle
+constexpr double lowestLogDecade = -3;             // the log axis reaches down to 0.001 at most
 constexpr const char* keptColour = "#1f5fa8";
 constexpr const char* removedColour = "#d1495b";
-
-struct Axis {
-  double low, high, step;
-};
+constexpr const char* shellColour = "#9cc0e6";  // light enough to read the percentages on
+constexpr const char* textStyle = "font-family=\"sans-serif\" fill=\"#222\"";
 
 std::string fixed(double value, int decimals) {
   char text[64];
@@ -28,10 +36,18 @@ std::string escapeXml(std::string_view text) {
   std::string escaped;
   for (const char c : text) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
       default:
         // Control characters are not allowed in XML text.
         escaped += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
@@ -40,8 +56,14 @@ std::string escapeXml(std::string_view text) {
   return escaped;
 }
 
-// A 2theta axis with a round tick step and about five to ten ticks.
-Axis twoThetaAxis(const std::vector<ReportRow>& rows) {
+// The 2theta axis: a round tick step, about five to ten ticks, and the map
+// from 2theta to the page.
+struct XAxis {
+  double low, high, step;
+  double at(double twoTheta) const { return left + (twoTheta - low) * (plotWidth - left - right) / (high - low); }
+};
+
+XAxis twoThetaAxis(const std::vector<ReportRow>& rows) {
   double low = 0, high = 0;
   bool any = false;
   for (const ReportRow& row : rows) {
@@ -57,8 +79,10 @@ Axis twoThetaAxis(const std::vector<ReportRow>& rows) {
   }
   const double span = high - low;
   double step = std::pow(10, std::floor(std::log10(span / 5)));
-  if (span / step > 20) step *= 5;
-  else if (span / step > 10) step *= 2;
+  if (span / step > 20)
+    step *= 5;
+  else if (span / step > 10)
+    step *= 2;
   return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
 }
 
@@ -66,96 +90,281 @@ double intensityOf(const ReportRow& row) { return double{row.amplitude} * row.am
 
 bool isKeptRow(const ReportRow& row) { return isKept(row.status); }
 
-double largestKeptIntensity(const std::vector<ReportRow>& rows) {
-  double largest = 0;
+// The intensity that reaches the top of the axis: the strongest kept one, or
+// the strongest of all when no kept reflection has an intensity.
+double referenceIntensity(const std::vector<ReportRow>& rows) {
+  double kept = 0, any = 0;
   for (const ReportRow& row : rows) {
-    if (isKeptRow(row) && std::isfinite(intensityOf(row))) {
-      largest = std::max(largest, intensityOf(row));
+    const double intensity = intensityOf(row);
+    if (std::isfinite(intensity)) {
+      any = std::max(any, intensity);
+      kept = isKeptRow(row) ? std::max(kept, intensity) : kept;
     }
   }
-  return largest;
+  return kept > 0 ? kept : any;
 }
 
-void writeAxes(std::ostream& out, const Axis& axis, double x0, double xScale) {
-  const double y0 = plotHeight - bottom;
+// The intensity axis, in units where the reference intensity is 5000.
+struct YAxis {
+  bool log = false;
+  double reference = 0;
+  bool referenceKept = true;  // the reference is a kept reflection's
+  double lowDecade = 0;       // log axis: the power of ten at its foot
+
+  double scaled(double intensity) const { return reference > 0 ? strongest * intensity / reference : 0; }
+  bool clips(double intensity) const { return !(scaled(intensity) <= strongest); }
+  // Height as a fraction of the panel, 0 to 1.
+  double fraction(double intensity) const {
+    if (clips(intensity)) return 1;
+    if (!log) return std::max(scaled(intensity), 0.0) / strongest;
+    const double value = scaled(intensity);
+    if (!(value > 0)) return 0;
+    const double top = std::log10(strongest);
+    return std::clamp((std::log10(value) - lowDecade) / (top - lowDecade), 0.0, 1.0);
+  }
+  double y(double fraction) const { return stickBase - (stickBase - stickTop) * fraction; }
+};
+
+YAxis intensityAxis(const std::vector<ReportRow>& rows, bool logScale) {
+  YAxis axis;
+  axis.log = logScale;
+  axis.reference = referenceIntensity(rows);
+  axis.referenceKept = std::any_of(rows.begin(), rows.end(), [&](const ReportRow& row) {
+    return isKeptRow(row) && intensityOf(row) == axis.reference;
+  });
+  double weakest = strongest;
+  for (const ReportRow& row : rows) {
+    const double value = axis.scaled(intensityOf(row));
+    if (value > 0) weakest = std::min(weakest, value);
+  }
+  // A decade below the weakest, so that it stands clear of the foot.
+  axis.lowDecade = std::clamp(std::floor(std::log10(weakest)) - 1, lowestLogDecade, 2.0);
+  return axis;
+}
+
+// Sideways offset of each stick: reflections at exactly the same angle stand
+// side by side, centred on it. `order` holds the rows with an angle by angle, and each group
+// of two or more at one angle is a range [first, last) of it.
+struct SameAngle {
+  std::vector<double> offset;
+  std::vector<std::size_t> order;
+  std::vector<std::pair<std::size_t, std::size_t>> groups;
+};
+
+SameAngle sameAngleGroups(const std::vector<ReportRow>& rows) {
+  SameAngle same{std::vector<double>(rows.size(), 0.0), {}, {}};
+  std::vector<std::size_t>& order = same.order;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (std::isfinite(rows[i].twoTheta)) order.push_back(i);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return rows[a].twoTheta < rows[b].twoTheta; });
+  for (std::size_t first = 0; first < order.size();) {
+    std::size_t last = first + 1;
+    while (last < order.size() && rows[order[last]].twoTheta == rows[order[first]].twoTheta) ++last;
+    const double centre = static_cast<double>(last - first - 1) / 2;
+    for (std::size_t member = first; member < last; ++member) {
+      same.offset[order[member]] = (static_cast<double>(member - first) - centre) * sameAngleStep;
+    }
+    if (last - first > 1) same.groups.emplace_back(first, last);
+    first = last;
+  }
+  return same;
+}
+
+std::size_t rowsSharingAnAngle(const SameAngle& same) {
+  std::size_t rows = 0;
+  for (const auto& [first, last] : same.groups) rows += last - first;
+  return rows;
+}
+
+void writeTitle(std::ostream& out, const PlotSettings& settings, const std::vector<ReportRow>& rows,
+                const SameAngle& same) {
+  const auto kept = std::count_if(rows.begin(), rows.end(), isKeptRow);
+  out << "<text x=\"" << plotWidth / 2 << "\" y=\"24\" " << textStyle << " font-size=\"16\" text-anchor=\"middle\">"
+      << escapeXml(settings.baseName) << ": " << flavourName(settings.inputCode) << ", "
+      << windowText(settings.inputCode, settings.window) << "</text>\n"
+      << "<text x=\"" << plotWidth / 2 << "\" y=\"44\" " << textStyle << " font-size=\"13\" text-anchor=\"middle\">"
+      << rows.size() << " reflections, " << kept << " kept, " << rows.size() - static_cast<std::size_t>(kept)
+      << " removed; " << rowsSharingAnAngle(same) << " at an angle shared with another</text>\n";
+}
+
+void writeTwoThetaAxis(std::ostream& out, const XAxis& axis) {
   out << "<g stroke=\"#222\" stroke-width=\"1\">\n"
-      << "<line x1=\"" << left << "\" y1=\"" << y0 << "\" x2=\"" << plotWidth - right << "\" y2=\"" << y0 << "\"/>\n"
-      << "<line x1=\"" << left << "\" y1=\"" << top << "\" x2=\"" << left << "\" y2=\"" << y0 << "\"/>\n";
+      << "<line x1=\"" << left << "\" y1=\"" << stickBase << "\" x2=\"" << plotWidth - right << "\" y2=\"" << stickBase
+      << "\"/>\n";
   for (double tick = axis.low; tick <= axis.high + axis.step / 2; tick += axis.step) {
-    const double x = x0 + (tick - axis.low) * xScale;
-    out << "<line x1=\"" << fixed(x, 1) << "\" y1=\"" << y0 << "\" x2=\"" << fixed(x, 1) << "\" y2=\"" << y0 + 6
-        << "\"/>\n";
+    out << "<line x1=\"" << fixed(axis.at(tick), 1) << "\" y1=\"" << stickBase << "\" x2=\"" << fixed(axis.at(tick), 1)
+        << "\" y2=\"" << stickBase + 6 << "\"/>\n";
   }
-  for (int percent = 0; percent <= 100; percent += 25) {
-    const double y = y0 - (y0 - top) * percent / 100.0;
-    out << "<line x1=\"" << left - 6 << "\" y1=\"" << fixed(y, 1) << "\" x2=\"" << left << "\" y2=\"" << fixed(y, 1)
-        << "\"/>\n";
-  }
-  out << "</g>\n<g font-family=\"sans-serif\" font-size=\"12\" fill=\"#222\">\n";
+  out << "</g>\n<g " << textStyle << " font-size=\"12\">\n";
   const int decimals = axis.step < 1 ? 1 : 0;
   for (double tick = axis.low; tick <= axis.high + axis.step / 2; tick += axis.step) {
-    const double x = x0 + (tick - axis.low) * xScale;
-    out << "<text x=\"" << fixed(x, 1) << "\" y=\"" << y0 + 20 << "\" text-anchor=\"middle\">"
+    out << "<text x=\"" << fixed(axis.at(tick), 1) << "\" y=\"" << stickBase + 20 << "\" text-anchor=\"middle\">"
         << fixed(tick, decimals) << "</text>\n";
   }
-  for (int percent = 0; percent <= 100; percent += 25) {
-    const double y = y0 - (y0 - top) * percent / 100.0;
-    out << "<text x=\"" << left - 10 << "\" y=\"" << fixed(y + 4, 1) << "\" text-anchor=\"end\">" << percent * 50
-        << "</text>\n";
-  }
-  out << "<text x=\"" << (left + plotWidth - right) / 2 << "\" y=\"" << plotHeight - 15
-      << "\" text-anchor=\"middle\">2θ (degrees)</text>\n"
-      << "<text x=\"18\" y=\"" << (top + y0) / 2 << "\" text-anchor=\"middle\" transform=\"rotate(-90 18 "
-      << (top + y0) / 2 << ")\">intensity (strongest = 5000)</text>\n</g>\n";
+  out << "<text x=\"" << (left + plotWidth - right) / 2 << "\" y=\"" << stickBase + 40
+      << "\" text-anchor=\"middle\">2θ (degrees)</text>\n</g>\n";
 }
 
-void writeBars(std::ostream& out, const std::vector<ReportRow>& rows, const Axis& axis, double x0, double xScale) {
-  const double y0 = plotHeight - bottom;
-  const double largest = largestKeptIntensity(rows);
-  for (const ReportRow& row : rows) {
-    if (!std::isfinite(row.twoTheta)) {
+void writeIntensityTick(std::ostream& out, const YAxis& axis, double fraction, const std::string& label) {
+  const double y = axis.y(fraction);
+  out << "<line x1=\"" << left - 6 << "\" y1=\"" << fixed(y, 1) << "\" x2=\"" << left << "\" y2=\"" << fixed(y, 1)
+      << "\" stroke=\"#222\"/>\n<text x=\"" << left - 10 << "\" y=\"" << fixed(y + 4, 1) << "\" text-anchor=\"end\">"
+      << label << "</text>\n";
+}
+
+void writeIntensityAxis(std::ostream& out, const YAxis& axis) {
+  out << "<line x1=\"" << left << "\" y1=\"" << stickTop << "\" x2=\"" << left << "\" y2=\"" << stickBase
+      << "\" stroke=\"#222\"/>\n<g " << textStyle << " font-size=\"12\">\n";
+  if (axis.log) {
+    for (double decade = axis.lowDecade; decade < std::log10(strongest); ++decade) {
+      const double value = std::pow(10, decade);
+      writeIntensityTick(out, axis, axis.fraction(value * axis.reference / strongest),
+                         decade < 0 ? fixed(value, static_cast<int>(-decade)) : fixed(value, 0));
+    }
+    writeIntensityTick(out, axis, 1, "5000");
+  } else {
+    for (int percent = 0; percent <= 100; percent += 25) {
+      writeIntensityTick(out, axis, percent / 100.0, std::to_string(percent * 50));
+    }
+  }
+  const double middle = (stickTop + stickBase) / 2;
+  out << "<text x=\"18\" y=\"" << middle << "\" text-anchor=\"middle\" transform=\"rotate(-90 18 " << middle
+      << ")\">intensity" << (axis.log ? ", log scale" : "")
+      << (axis.referenceKept ? " (strongest kept = 5000)" : " (strongest = 5000)") << "</text>\n</g>\n";
+}
+
+// A small triangle at the top of a stick that the axis cuts.
+void writeClipMark(std::ostream& out, double x) {
+  out << "<path class=\"clipped\" d=\"M" << fixed(x - 4, 2) << ' ' << stickTop - 2 << " L" << fixed(x + 4, 2) << ' '
+      << stickTop - 2 << " L" << fixed(x, 2) << ' ' << stickTop - 9 << " Z\" fill=\"" << removedColour
+      << "\"><title>clipped: stronger than the strongest kept reflection</title></path>\n";
+}
+
+void writeStick(std::ostream& out, const ReportRow& row, double x, const YAxis& axis) {
+  const double intensity = intensityOf(row);
+  const bool kept = isKeptRow(row);
+  out << "<line class=\"" << (kept ? "kept" : "removed") << "\" x1=\"" << fixed(x, 2) << "\" y1=\"" << stickBase
+      << "\" x2=\"" << fixed(x, 2) << "\" y2=\"" << fixed(axis.y(axis.fraction(intensity)), 2) << "\" stroke=\""
+      << (kept ? keptColour : removedColour) << "\" stroke-width=\"1.5\"><title>" << row.h << ' ' << row.k << ' '
+      << row.l << " at " << fixed(row.twoTheta, 3) << ": " << statusText(row.status) << "</title></line>\n";
+  if (axis.clips(intensity)) {
+    writeClipMark(out, x);
+  }
+}
+
+// The count of a group at one angle, above its tallest stick.
+void writeGroupCounts(std::ostream& out, const std::vector<ReportRow>& rows, const SameAngle& same, const XAxis& xAxis,
+                      const YAxis& yAxis) {
+  out << "<g " << textStyle << " font-size=\"10\" text-anchor=\"middle\">\n";
+  const auto angleAt = [&](std::size_t position) { return double{rows[same.order[position]].twoTheta}; };
+  for (const auto& [first, last] : same.groups) {
+    // Among dense sticks a count would hide them; the title gives the total.
+    const double x = xAxis.at(angleAt(first));
+    if ((first > 0 && x - xAxis.at(angleAt(first - 1)) < labelRoom) ||
+        (last < same.order.size() && xAxis.at(angleAt(last)) - x < labelRoom)) {
       continue;
     }
-    double fraction = largest > 0 ? intensityOf(row) / largest : 0;
-    fraction = std::isfinite(fraction) ? std::clamp(fraction, 0.0, 1.0) : 1.0;
-    const double x = x0 + (row.twoTheta - axis.low) * xScale;
-    const double y = y0 - (y0 - top) * fraction;
-    out << "<line class=\"" << (isKeptRow(row) ? "kept" : "removed") << "\" x1=\"" << fixed(x, 2) << "\" y1=\"" << y0
-        << "\" x2=\"" << fixed(x, 2) << "\" y2=\"" << fixed(y, 2) << "\" stroke=\""
-        << (isKeptRow(row) ? keptColour : removedColour) << "\" stroke-width=\"1.5\"><title>" << row.h << ' ' << row.k
-        << ' ' << row.l << " at " << fixed(row.twoTheta, 3) << ": " << statusText(row.status) << "</title></line>\n";
+    double tallest = 0;
+    for (std::size_t member = first; member < last; ++member) {
+      tallest = std::max(tallest, yAxis.fraction(intensityOf(rows[same.order[member]])));
+    }
+    out << "<text class=\"same-angle\" x=\"" << fixed(x, 2) << "\" y=\""
+        << fixed(yAxis.y(tallest) - (tallest >= 1 ? 12 : 3), 2) << "\">×" << last - first << "</text>\n";
   }
+  out << "</g>\n";
 }
 
+void writeSticks(std::ostream& out, const std::vector<ReportRow>& rows, const SameAngle& same, const XAxis& xAxis,
+                 const YAxis& yAxis) {
+  // Removed sticks first, so that the kept ones stand in front of them.
+  for (const bool keptPass : {false, true}) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (std::isfinite(rows[i].twoTheta) && isKeptRow(rows[i]) == keptPass) {
+        writeStick(out, rows[i], xAxis.at(rows[i].twoTheta) + same.offset[i], yAxis);
+      }
+    }
+  }
+  writeGroupCounts(out, rows, same, xAxis, yAxis);
+}
+
+// One line between the title and the sticks, where it hides none of them.
 void writeLegend(std::ostream& out) {
-  const double x = plotWidth - right - 170;
-  out << "<g font-family=\"sans-serif\" font-size=\"12\">\n"
-      << "<rect x=\"" << x << "\" y=\"" << top << "\" width=\"160\" height=\"44\" fill=\"white\" stroke=\"#888\"/>\n"
-      << "<line x1=\"" << x + 10 << "\" y1=\"" << top + 15 << "\" x2=\"" << x + 30 << "\" y2=\"" << top + 15
-      << "\" stroke=\"" << keptColour << "\" stroke-width=\"3\"/>\n"
-      << "<text x=\"" << x + 38 << "\" y=\"" << top + 19 << "\">kept</text>\n"
-      << "<line x1=\"" << x + 10 << "\" y1=\"" << top + 32 << "\" x2=\"" << x + 30 << "\" y2=\"" << top + 32
-      << "\" stroke=\"" << removedColour << "\" stroke-width=\"3\"/>\n"
-      << "<text x=\"" << x + 38 << "\" y=\"" << top + 36 << "\">removed</text>\n</g>\n";
+  const double y = legendLine;
+  const auto key = [&](double x, const char* colour) {
+    out << "<line x1=\"" << x << "\" y1=\"" << y - 4 << "\" x2=\"" << x + 20 << "\" y2=\"" << y - 4 << "\" stroke=\""
+        << colour << "\" stroke-width=\"3\"/>\n";
+  };
+  out << "<g " << textStyle << " font-size=\"12\">\n";
+  key(left, keptColour);
+  out << "<text x=\"" << left + 26 << "\" y=\"" << y << "\">kept</text>\n";
+  key(left + 80, removedColour);
+  out << "<text x=\"" << left + 106 << "\" y=\"" << y << "\">removed</text>\n"
+      << "<path d=\"M" << left + 196 << ' ' << y << " L" << left + 204 << ' ' << y << " L" << left + 200 << ' ' << y - 7
+      << " Z\" fill=\"" << removedColour << "\"/>\n"
+      << "<text x=\"" << left + 212 << "\" y=\"" << y << "\">cut at the top: stronger than every kept one</text>\n"
+      << "<text x=\"" << left + 510 << "\" y=\"" << y << "\" font-size=\"10\" text-anchor=\"middle\">×2</text>\n"
+      << "<text x=\"" << left + 524 << "\" y=\"" << y << "\">reflections at one angle, side by side</text>\n</g>\n";
+}
+
+std::string shortRange(const ShellLayout& layout, int shell) {
+  const int decimals = layout.axis == ShellAxis::DSpacing ? 2 : 1;
+  return fixed(edgeValue(layout, shell), decimals) + "–" + fixed(edgeValue(layout, shell + 1), decimals);
+}
+
+void writeShellBar(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const XAxis& axis,
+                   int shell) {
+  const double x1 = axis.at(edgeTwoTheta(layout, shell));
+  const double x2 = axis.at(edgeTwoTheta(layout, shell + 1));
+  const double width = std::max(x2 - x1 - 1, 1.0);
+  const double percent = percentKept(counts.kept[shell], counts.rows[shell]);
+  const double height = (shellBase - shellTop) * (std::isnan(percent) ? 0 : percent / 100);
+  out << "<rect x=\"" << fixed(x1, 2) << "\" y=\"" << shellTop << "\" width=\"" << fixed(width, 2) << "\" height=\""
+      << shellBase - shellTop << "\" fill=\"#eee\"/>\n"
+      << "<rect class=\"shell\" x=\"" << fixed(x1, 2) << "\" y=\"" << fixed(shellBase - height, 2) << "\" width=\""
+      << fixed(width, 2) << "\" height=\"" << fixed(height, 2) << "\" fill=\"" << shellColour << "\"><title>"
+      << shellRange(layout, shell) << ": " << counts.kept[shell] << " of " << counts.rows[shell]
+      << " kept</title></rect>\n"
+      << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellTop + 13 << "\" " << textStyle
+      << " font-size=\"11\" text-anchor=\"middle\">"
+      << (std::isnan(percent) ? std::string("–") : fixed(percent, percent < 10 ? 1 : 0) + "%") << "</text>\n"
+      << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellBase + 13 + 11 * (shell % 2) << "\" " << textStyle
+      << " font-size=\"10\" text-anchor=\"middle\">" << shortRange(layout, shell) << "</text>\n";
+}
+
+void writeShellPanel(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const XAxis& axis) {
+  const bool bands = layout.axis == ShellAxis::TwoTheta;
+  const double middle = (shellTop + shellBase) / 2;
+  out << "<g " << textStyle << " font-size=\"11\">\n"
+      << "<text x=\"" << left - 10 << "\" y=\"" << shellTop + 8 << "\" text-anchor=\"end\">100%</text>\n"
+      << "<text x=\"" << left - 10 << "\" y=\"" << shellBase << "\" text-anchor=\"end\">0%</text>\n"
+      << "<text x=\"18\" y=\"" << middle << "\" font-size=\"10\" text-anchor=\"middle\" transform=\"rotate(-90 18 "
+      << middle << ")\">kept</text>\n"
+      << "<text x=\"" << left << "\" y=\"" << shellTop - 8 << "\">fraction kept per "
+      << (bands ? "2θ band (degrees)" : "resolution shell (d in Å, equal volumes of 1/d³)") << "</text>\n</g>\n";
+  for (int shell = 0; shell < layout.shellCount(); ++shell) {
+    writeShellBar(out, layout, counts, axis, shell);
+  }
 }
 
 }  // namespace
 
-void writeStickPlot(std::ostream& out, std::string_view baseName, const std::vector<ReportRow>& rows) {
-  const auto kept = std::count_if(rows.begin(), rows.end(), isKeptRow);
-  const Axis axis = twoThetaAxis(rows);
-  const double x0 = left;
-  const double xScale = (plotWidth - left - right) / (axis.high - axis.low);
+void writeStickPlot(std::ostream& out, const PlotSettings& settings, const std::vector<ReportRow>& rows,
+                    const ShellLayout& layout, const ShellCounts& counts) {
+  const XAxis xAxis = twoThetaAxis(rows);
+  const YAxis yAxis = intensityAxis(rows, settings.logScale);
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << plotWidth << "\" height=\"" << plotHeight
       << "\" viewBox=\"0 0 " << plotWidth << ' ' << plotHeight << "\">\n"
-      << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-      << "<text x=\"" << plotWidth / 2 << "\" y=\"30\" font-family=\"sans-serif\" font-size=\"16\" "
-      << "text-anchor=\"middle\">" << escapeXml(baseName) << ": " << rows.size() << " reflections, " << kept
-      << " kept, " << rows.size() - static_cast<std::size_t>(kept) << " removed</text>\n";
-  writeAxes(out, axis, x0, xScale);
-  writeBars(out, rows, axis, x0, xScale);
+      << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  const SameAngle same = sameAngleGroups(rows);
+  writeTitle(out, settings, rows, same);
+  writeTwoThetaAxis(out, xAxis);
+  writeIntensityAxis(out, yAxis);
+  writeSticks(out, rows, same, xAxis, yAxis);
   writeLegend(out);
+  writeShellPanel(out, layout, counts, xAxis);
   out << "</svg>\n";
 }
 

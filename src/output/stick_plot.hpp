@@ -1,16 +1,31 @@
 #pragma once
-// A self-contained SVG stick diagram of a run along 2theta: kept reflections
-// as bars of height proportional to their final intensity, removed ones in a
-// second colour, with axes, ticks, a legend and a title.
+// A self-contained SVG picture of a run along 2theta. The upper panel holds
+// one stick per reflection, its height the intensity (square of the amplitude
+// as read) on a linear or a log axis, where the strongest kept reflection
+// sets the top: removed reflections in one colour, kept ones in another and
+// drawn above them; a removed reflection stronger than every kept one is cut
+// at the top and marked; reflections at the same angle stand side by side
+// with their count. The title gives the flavour and the window. A narrow
+// lower panel shows the fraction kept in each resolution shell (d-spacing,
+// or 2theta bands for SIRPOW) over the stretch of 2theta the shell covers.
 
 #include <ostream>
 #include <string_view>
 #include <vector>
 
 #include "output/elimination_report.hpp"
+#include "processing/shells.hpp"
 
 namespace kestran {
 
-void writeStickPlot(std::ostream& out, std::string_view baseName, const std::vector<ReportRow>& rows);
+struct PlotSettings {
+  std::string_view baseName;
+  int inputCode = 0;
+  float window = 0;  // D or DELTA as the run used it
+  bool logScale = false;
+};
+
+void writeStickPlot(std::ostream& out, const PlotSettings& settings, const std::vector<ReportRow>& rows,
+                    const ShellLayout& layout, const ShellCounts& counts);
 
 }  // namespace kestran

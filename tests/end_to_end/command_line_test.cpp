@@ -111,7 +111,8 @@ TEST(CommandLineRuns, ReportAndPlotLeaveTheFilesUnchanged) {
 TEST(CommandLineRuns, UsageErrorsExitWithTwoBeforeAnyFile) {
   const std::vector<std::vector<std::string>> lines = {
       {"--code", "7", "x"}, {"--code", "1", "--delta", "0.5", "x"}, {"--delta", "wide", "x"}, {"--frobnicate"},
-      {"a", "b"}};
+      {"a", "b"}, {"--scan", "--plot", "p.svg", "x"}, {"--scan=0,wide", "x"}, {"--scan=", "x"},
+      {"--shells", "0", "x"}, {"--plot-scale", "cubic", "x"}};
   for (const auto& line : lines) {
     TempDir dir;
     const fs::path work = dir.path() / "run";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "output/stick_plot.hpp"
 #include "processing/elimination.hpp"
+#include "processing/shells.hpp"
 
 namespace kestran {
 namespace {
@@ -54,11 +56,11 @@ TEST(EliminationReport, RowsCheckedByHand) {
   std::ostringstream out;
   writeEliminationReport(out, rows);
   EXPECT_EQ(out.str(),
-            "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\n"
-            "1\t0\t0\t10.0000\t100.0000\t0.1000\t0.2000\t\t0.1000\tremoved by next\n"
-            "2\t0\t0\t10.1000\t50.0000\t0.1000\t0.2000\t0.1000\t9.9000\tremoved by previous\n"
-            "3\t0\t0\t20.0000\t80.0000\t0.2000\t0.4000\t9.9000\t10.0000\tkept\n"
-            "4\t0\t0\t30.0000\t-1.0000\t0.3000\t\t10.0000\t\tremoved in input\n");
+            "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n"
+            "1\t0\t0\t10.0000\t100.0000\t0.1000\t0.2000\t\t0.1000\tremoved by next\t\n"
+            "2\t0\t0\t10.1000\t50.0000\t0.1000\t0.2000\t0.1000\t9.9000\tremoved by previous\t\n"
+            "3\t0\t0\t20.0000\t80.0000\t0.2000\t0.4000\t9.9000\t10.0000\tkept\t\n"
+            "4\t0\t0\t30.0000\t-1.0000\t0.3000\t\t10.0000\t\tremoved in input\t\n");
 }
 
 TEST(EliminationReport, FixedWindowRowsHaveNoWidth) {
@@ -76,6 +78,19 @@ TEST(EliminationReport, FixedWindowRowsHaveNoWidth) {
   EXPECT_EQ(rows[1].status, RowStatus::RemovedByBoth);
   EXPECT_FALSE(rows[0].hasWidth);
   EXPECT_EQ(rows[2].window, 0.0);
+}
+
+TEST(EliminationReport, DSpacingColumnFromTheWavelength) {
+  auto table = std::make_unique<ReflectionTable>();
+  table->inputCode = 4;
+  table->cell.wavelength = 1.5406F;
+  table->resizeRows(1);
+  table->SIN2THETA[0] = 0.01F;  // sin(theta) = 0.1: d = 1.5406 / 0.2 = 7.703
+  table->TWOTHETA[0] = 11.478F;
+  eliminateNeighbours(*table);
+  std::ostringstream out;
+  writeEliminationReport(out, describeElimination(*table));
+  EXPECT_NE(out.str().find("\tkept\t7.7030\n"), std::string::npos) << out.str();
 }
 
 // Checks that every tag is closed in order, attributes are quoted and no bare
@@ -128,11 +143,13 @@ TEST(StickPlot, IsWellFormedAndCountsTheRows) {
   SmallRun run;
   const std::vector<ReportRow> rows = describeElimination(*run.table);
   std::ostringstream out;
-  writeStickPlot(out, "a<b & c", rows);
+  const ShellLayout layout = layShells(*run.table);
+  writeStickPlot(out, PlotSettings{"a<b & c", 3, 2.0F, false}, rows, layout, countByShell(layout, run.table->STATUS));
   const std::string svg = out.str();
   std::string problem;
   EXPECT_TRUE(isWellFormedXml(svg, problem)) << problem;
-  EXPECT_NE(svg.find("a&lt;b &amp; c: 4 reflections, 1 kept, 3 removed"), std::string::npos);
+  EXPECT_NE(svg.find("a&lt;b &amp; c: EXPO, DELTA = 2<"), std::string::npos);
+  EXPECT_NE(svg.find(">4 reflections, 1 kept, 3 removed; 0 at an angle shared with another<"), std::string::npos);
   std::size_t kept = 0, removed = 0;
   for (std::size_t at = svg.find("class=\"kept\""); at != std::string::npos; at = svg.find("class=\"kept\"", at + 1)) {
     ++kept;
@@ -143,6 +160,75 @@ TEST(StickPlot, IsWellFormedAndCountsTheRows) {
   }
   EXPECT_EQ(kept, 1U);
   EXPECT_EQ(removed, 3U);
+}
+
+std::size_t occurrences(const std::string& text, const std::string& piece) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++count;
+  return count;
+}
+
+// FULLPROF rows at 10, 20, 20 (twice the same angle) and 40 degrees with
+// D = 0.1: the pair at 20 goes, the stronger of it (amplitude 90) above the
+// strongest kept one (amplitude 30).
+std::string plotOfCrowdedRows(bool logScale) {
+  auto table = std::make_unique<ReflectionTable>();
+  table->inputCode = 1;
+  table->D = 0.1F;
+  table->cell.wavelength = 1.5406F;
+  table->resizeRows(4);
+  const float pos[] = {10.0F, 20.0F, 20.0F, 40.0F};
+  const float fobs[] = {30.0F, 90.0F, 5.0F, 0.5F};
+  for (int i = 0; i < table->n; ++i) {
+    table->TWOTHETA[i] = pos[i];
+    table->SIN2THETA[i] = static_cast<float>(std::pow(std::sin(pos[i] * 3.14159265358979 / 360), 2));
+    table->FOBS[i] = fobs[i];
+  }
+  eliminateNeighbours(*table);
+  const ShellLayout layout = layShells(*table, 2);
+  std::ostringstream out;
+  writeStickPlot(out, PlotSettings{"crowd", 1, 0.1F, logScale}, describeElimination(*table), layout,
+                 countByShell(layout, table->STATUS));
+  return out.str();
+}
+
+TEST(StickPlot, KeptAboveRemovedClippedMarkedSameAngleCountedShellsShown) {
+  const std::string svg = plotOfCrowdedRows(false);
+  std::string problem;
+  EXPECT_TRUE(isWellFormedXml(svg, problem)) << problem;
+  EXPECT_NE(svg.find("crowd: FULLPROF JFOU=2, D = 0.1 degrees 2theta"), std::string::npos);
+  // Later elements are drawn on top: every removed stick comes first.
+  EXPECT_LT(svg.rfind("class=\"removed\""), svg.find("class=\"kept\""));
+  EXPECT_EQ(occurrences(svg, "class=\"kept\""), 2U);
+  EXPECT_EQ(occurrences(svg, "class=\"removed\""), 2U);
+  EXPECT_NE(svg.find("; 2 at an angle shared with another<"), std::string::npos);
+  EXPECT_EQ(occurrences(svg, "<path class=\"clipped\""), 1U);
+  EXPECT_EQ(occurrences(svg, "class=\"same-angle\""), 1U);
+  EXPECT_NE(svg.find(">×2</text>"), std::string::npos);
+  // The two sticks at 20 degrees stand apart.
+  const std::size_t first = svg.find("0 0 0 at 20.000");
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_EQ(occurrences(svg, "x1=\"" + svg.substr(svg.rfind("x1=\"", first) + 4, 6)), 1U);
+  EXPECT_EQ(occurrences(svg, "class=\"shell\""), 2U);
+  // Two equal volumes of 1/d^3: the shell up to about 32 degrees holds three rows.
+  EXPECT_NE(svg.find(": 1 of 3 kept<"), std::string::npos);
+  EXPECT_NE(svg.find(": 1 of 1 kept<"), std::string::npos);
+  EXPECT_EQ(svg.find("log scale"), std::string::npos);
+}
+
+TEST(StickPlot, LogScaleShowsTheWeakRows) {
+  const std::string linear = plotOfCrowdedRows(false);
+  const std::string log = plotOfCrowdedRows(true);
+  EXPECT_NE(log.find("intensity, log scale"), std::string::npos);
+  // The row of amplitude 0.5 (intensity 0.25 of a strongest kept 900):
+  // barely off the axis on the linear scale, well above it on the log one.
+  const auto stickTop = [](const std::string& svg) {
+    const std::size_t title = svg.find("0 0 0 at 40.000");
+    const std::size_t y2 = svg.rfind("y2=\"", title);
+    return std::stod(svg.substr(y2 + 4));
+  };
+  EXPECT_GT(stickTop(linear), 409.0);
+  EXPECT_LT(stickTop(log), 350.0);
 }
 
 TEST(StickPlot, CheckerRejectsBrokenXml) {

@@ -1,0 +1,125 @@
+#include "output/shell_table.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+#include "reflections/input_code.hpp"
+
+namespace kestran {
+
+namespace {
+
+template <typename... Values>
+std::string formatted(const char* format, Values... values) {
+  char text[128];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
+
+std::string percentText(int kept, int rows, const char* format) {
+  const double percent = percentKept(kept, rows);
+  return std::isnan(percent) ? formatted("%*s", 7, "-") : formatted(format, percent);
+}
+
+const char* rangeHeading(const ShellLayout& layout) {
+  return layout.axis == ShellAxis::DSpacing ? "d range (A)" : "2theta range (deg)";
+}
+
+void writeShellLines(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, bool withKept) {
+  out << formatted("  shell  %-18s %7s", rangeHeading(layout), "hkl") << (withKept ? "   kept  % kept" : "") << '\n';
+  for (int shell = 0; shell < layout.shellCount(); ++shell) {
+    out << formatted("  %5d  %-18s %7d", shell + 1, shellRange(layout, shell).c_str(), counts.rows[shell]);
+    if (withKept) {
+      out << formatted(" %6d ", counts.kept[shell]) << percentText(counts.kept[shell], counts.rows[shell], "%7.1f");
+    }
+    out << '\n';
+  }
+  out << formatted("         %-18s %7d", "no real angle", counts.rowsWithoutAngle);
+  if (withKept) {
+    out << formatted(" %6d", counts.keptWithoutAngle);
+  }
+  out << '\n';
+}
+
+int sum(const std::vector<int>& values, int start) {
+  for (const int value : values) start += value;
+  return start;
+}
+
+void writeScanHeader(std::ostream& out, const ScanHeading& heading, int shellCount) {
+  out << formatted("  %c %9s %6s %7s %7s |", ' ', usesWidthWindow(heading.inputCode) ? "DELTA" : "D", "kept", "removed",
+                   "% kept");
+  for (int shell = 1; shell <= shellCount; ++shell) {
+    out << formatted(" %6d", shell);
+  }
+  out << '\n';
+}
+
+void writeScanRow(std::ostream& out, const ScanRow& row, const std::optional<float>& ownWindow) {
+  const bool own = ownWindow && *ownWindow == row.window;
+  out << formatted("  %c %9g %6d %7d ", own ? '*' : ' ', double{row.window}, row.kept, row.removed)
+      << percentText(row.kept, row.kept + row.removed, "%7.1f") << " |";
+  for (std::size_t shell = 0; shell < row.shells.rows.size(); ++shell) {
+    out << ' ' << percentText(row.shells.kept[shell], row.shells.rows[shell], "%6.1f");
+  }
+  out << '\n';
+}
+
+}  // namespace
+
+std::string_view flavourName(int inputCode) {
+  switch (inputCode) {
+    case code::fullprofJfou2:
+      return "FULLPROF JFOU=2";
+    case code::fullprofJfou4:
+      return "FULLPROF JFOU=4";
+    case code::sirpow:
+      return "SIRPOW";
+    case code::expo:
+      return "EXPO";
+    default:
+      return "unknown flavour";
+  }
+}
+
+std::string windowText(int inputCode, float window) {
+  return usesWidthWindow(inputCode) ? formatted("DELTA = %g", double{window})
+                                    : formatted("D = %g degrees 2theta", double{window});
+}
+
+std::string shellRange(const ShellLayout& layout, int shell) {
+  const char* format = layout.axis == ShellAxis::DSpacing ? "%.4f - %.4f" : "%.3f - %.3f";
+  return formatted(format, edgeValue(layout, shell), edgeValue(layout, shell + 1));
+}
+
+void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, int inputCode,
+                     float window) {
+  const int rows = sum(counts.rows, counts.rowsWithoutAngle);
+  const int kept = sum(counts.kept, counts.keptWithoutAngle);
+  out << "\n  Resolution shells, " << windowText(inputCode, window) << '\n';
+  writeShellLines(out, layout, counts, true);
+  out << formatted("  all    %-18s %7d %6d ", "", rows, kept) << percentText(kept, rows, "%7.1f") << '\n';
+}
+
+void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLayout& layout,
+                    const std::vector<ScanRow>& rows) {
+  out << "\n  Window scan of " << heading.entryName << " (" << flavourName(heading.inputCode)
+      << "): " << heading.reflections << " reflections, "
+      << (usesWidthWindow(heading.inputCode) ? "window DELTA x FWHM" : "window D in degrees 2theta") << '\n';
+  ShellCounts shape;
+  if (!rows.empty()) {
+    shape = rows.front().shells;
+  }
+  shape.rows.resize(static_cast<std::size_t>(layout.shellCount()));
+  writeShellLines(out, layout, shape, false);
+  if (heading.ownWindow) {
+    out << "  * " << (isFullprof(heading.inputCode) ? "the file's own D" : "the DELTA given") << '\n';
+  }
+  out << '\n';
+  writeScanHeader(out, heading, layout.shellCount());
+  for (const ScanRow& row : rows) {
+    writeScanRow(out, row, heading.ownWindow);
+  }
+}
+
+}  // namespace kestran

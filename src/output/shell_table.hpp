@@ -1,0 +1,39 @@
+#pragma once
+// The console tables of the resolution shells: the shells of a run with the
+// window it used (--stats), and the window scan (--scan), one row a window.
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "processing/shells.hpp"
+#include "processing/window_scan.hpp"
+
+namespace kestran {
+
+// "FULLPROF JFOU=2", "FULLPROF JFOU=4", "SIRPOW" or "EXPO".
+std::string_view flavourName(int inputCode);
+
+// "D = 0.02 degrees 2theta" or "DELTA = 1.5".
+std::string windowText(int inputCode, float window);
+
+// The range of one shell as shown, low resolution first: "9.5610 - 4.1280"
+// (d in the unit of the wavelength) or "10.000 - 20.000" (2theta, degrees).
+std::string shellRange(const ShellLayout& layout, int shell);
+
+void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, int inputCode,
+                     float window);
+
+struct ScanHeading {
+  std::string entryName;
+  int inputCode = 0;
+  int reflections = 0;
+  std::optional<float> ownWindow;  // marked with * in the table
+};
+
+void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLayout& layout,
+                    const std::vector<ScanRow>& rows);
+
+}  // namespace kestran

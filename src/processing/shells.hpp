@@ -1,0 +1,63 @@
+#pragma once
+// Resolution shells: which shell each row lies in, and how many rows of each
+// shell a set of statuses keeps. With a wavelength (codes 1, 3 and 4) shells
+// are cut in d-spacing at equal steps of 1/d^3, so that each holds the same
+// volume of reciprocal space, lowest resolution first. SIRPOW files give no
+// wavelength: their shells are bands of 2theta of equal width. Shells span
+// the rows present, from the lowest to the highest; a row on an inner edge
+// belongs to the shell above it. Rows with no real angle lie in no shell and
+// are counted apart.
+
+#include <cstdint>
+#include <vector>
+
+#include "reflections/reflection_table.hpp"
+
+namespace kestran {
+
+inline constexpr int defaultShellCount = 6;
+inline constexpr int noShell = -1;
+
+enum class ShellAxis : std::uint8_t { DSpacing, TwoTheta };
+
+// The d-spacing of a row, lambda / (2 sin(theta)), in the length unit of the
+// wavelength; not a finite number for a row with no real angle, at 2theta 0,
+// or when the table's flavour or wavelength gives no d (SIRPOW).
+double dSpacing(const ReflectionTable& table, int row);
+
+struct ShellLayout {
+  ShellAxis axis = ShellAxis::TwoTheta;
+  float wavelength = 0;
+  // The shell edges, one more than the shells, ascending in the coordinate
+  // of the axis: 1/d^3 for DSpacing, 2theta in degrees for TwoTheta.
+  std::vector<double> edges;
+  // The shell of each row, or noShell.
+  std::vector<int> shellOfRow;
+
+  int shellCount() const { return edges.empty() ? 0 : static_cast<int>(edges.size()) - 1; }
+};
+
+// Lays `shellCount` shells (at least 1) over the rows of the table; a single
+// shell when every row lies at the same place, none when no row has an angle.
+ShellLayout layShells(const ReflectionTable& table, int shellCount = defaultShellCount);
+
+// An edge as it is shown: d (DSpacing; infinite for an edge at 1/d^3 = 0) or
+// 2theta in degrees (TwoTheta).
+double edgeValue(const ShellLayout& layout, int edge);
+
+// An edge as 2theta in degrees, where the plot draws it.
+double edgeTwoTheta(const ShellLayout& layout, int edge);
+
+struct ShellCounts {
+  std::vector<int> rows;  // per shell
+  std::vector<int> kept;  // per shell
+  int rowsWithoutAngle = 0;
+  int keptWithoutAngle = 0;
+};
+
+ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>& status);
+
+// kept / rows in percent; not a number for an empty shell.
+double percentKept(int kept, int rows);
+
+}  // namespace kestran

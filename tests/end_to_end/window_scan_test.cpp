@@ -1,0 +1,186 @@
+// The window scan and the shell statistics as whole runs: the scan's kept
+// counts against real runs with the same windows, and neither option
+// touching a file a run would not.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../test_support.hpp"
+#include "run_program.hpp"
+
+namespace kestran::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path examples = fs::path(KESTRAN_SOURCE_DIR) / "examples";
+
+struct Flavour {
+  const char* entry;  // relative to examples/
+  int code;
+  std::vector<std::string> windows;  // D for codes 1 and 4, DELTA for 2 and 3
+};
+
+const Flavour flavours[] = {
+    {"quartzite.dat", 1, {"0", "0.005", "0.02", "0.1", "0.3"}},
+    {"quartzite4.dat", 4, {"0", "0.005", "0.02", "0.1", "0.3"}},
+    {"quartzite.hkl", 3, {"0", "0.5", "1.5", "2", "6"}},
+    {"sirpow/quartzite.hkl", 2, {"0", "0.5", "1.5", "2", "6"}},
+};
+
+bool usesDelta(const Flavour& flavour) { return flavour.code == 2 || flavour.code == 3; }
+
+std::string baseOf(const Flavour& flavour) { return fs::path(flavour.entry).stem().string(); }
+
+fs::path copyEntry(const TempDir& dir, const Flavour& flavour) {
+  const fs::path target = dir.path() / fs::path(flavour.entry).filename();
+  fs::copy_file(examples / flavour.entry, target);
+  return target;
+}
+
+std::vector<std::string> options(const Flavour& flavour, const std::vector<std::string>& extra) {
+  std::vector<std::string> arguments = {"--code", std::to_string(flavour.code), "--no-pause"};
+  arguments.insert(arguments.end(), extra.begin(), extra.end());
+  arguments.push_back(baseOf(flavour));
+  return arguments;
+}
+
+// The kept column of each scan row, by the window as typed in the list.
+std::map<std::string, int> keptByWindow(const std::string& console) {
+  std::map<std::string, int> kept;
+  std::istringstream lines(console);
+  bool inTable = false;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream fields(line.size() > 3 ? line.substr(3) : "");
+    std::string window, bar;
+    int keptCount = 0;
+    if (inTable && fields >> window >> keptCount) {
+      kept[window] = keptCount;
+    }
+    inTable = inTable || line.find("% kept |") != std::string::npos;
+  }
+  return kept;
+}
+
+int finalHklNumber(const std::string& console) {
+  const std::string label = "Final hkl number =";
+  const std::size_t at = console.find(label);
+  return at == std::string::npos ? -1 : std::stoi(console.substr(at + label.size()));
+}
+
+// A FULLPROF file carries its window on the count line, "50 0.02" here.
+void setFileWindow(const fs::path& entry, const std::string& window) {
+  std::string text = readFile(entry.string());
+  const std::size_t lineStart = text.find('\n') + 1;
+  const std::size_t lineEnd = text.find('\n', lineStart);
+  text.replace(lineStart, lineEnd - lineStart, "50 " + window);
+  writeFile(entry.string(), text);
+}
+
+int keptByRealRun(const Flavour& flavour, const std::string& window) {
+  TempDir dir;
+  const fs::path entry = copyEntry(dir, flavour);
+  if (!usesDelta(flavour)) {
+    setFileWindow(entry, window);
+  }
+  const ProcessResult run = runKestran(
+      dir.path().string(), "",
+      options(flavour, usesDelta(flavour) ? std::vector<std::string>{"--delta", window} : std::vector<std::string>{}));
+  EXPECT_EQ(run.status, 0) << flavour.entry << ' ' << window << run.errors;
+  return finalHklNumber(run.console);
+}
+
+TEST(WindowScanRuns, KeptCountsEqualRealRunsForEveryFlavour) {
+  for (const Flavour& flavour : flavours) {
+    TempDir dir;
+    copyEntry(dir, flavour);
+    std::string list;
+    for (const std::string& window : flavour.windows) list += (list.empty() ? "" : ",") + window;
+    const ProcessResult scan = runKestran(dir.path().string(), "", options(flavour, {"--scan=" + list}));
+    ASSERT_EQ(scan.status, 0) << flavour.entry << scan.errors;
+    const std::map<std::string, int> kept = keptByWindow(scan.console);
+    ASSERT_EQ(kept.size(), flavour.windows.size()) << flavour.entry << '\n' << scan.console;
+    std::set<int> distinct;
+    for (const std::string& window : flavour.windows) {
+      EXPECT_EQ(kept.at(window), keptByRealRun(flavour, window)) << flavour.entry << ", window " << window;
+      distinct.insert(kept.at(window));
+    }
+    EXPECT_GE(distinct.size(), 3U) << flavour.entry << ": the windows should tell the cases apart";
+  }
+}
+
+// Every entry of a directory: name, size, bytes and modification time.
+std::map<std::string, std::string> snapshot(const fs::path& directory) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::directory_iterator(directory)) {
+    struct stat status {};
+    ::lstat(entry.path().c_str(), &status);
+    entries[entry.path().filename().string()] = readFile(entry.path().string()) + "|" +
+                                                std::to_string(status.st_mtim.tv_sec) + "." +
+                                                std::to_string(status.st_mtim.tv_nsec);
+  }
+  return entries;
+}
+
+// Older output files stand next to the entry file, as after an earlier run:
+// a run would announce and replace them, a scan leaves them alone. No DELTA
+// is given and standard input is empty, so a DELTA prompt would fail the run.
+TEST(WindowScanRuns, ScanTouchesNoFileAsksNothingAndPrintsNoWarning) {
+  for (const Flavour& flavour : flavours) {
+    TempDir dir;
+    copyEntry(dir, flavour);
+    for (const char* suffix : {"F.hkl", "I.hkl", ".int"}) writeFile(dir.file(baseOf(flavour) + suffix), "old\n");
+    const auto before = snapshot(dir.path());
+    const ProcessResult scan = runKestran(dir.path().string(), "", options(flavour, {"--scan"}));
+    EXPECT_EQ(scan.status, 0) << flavour.entry << scan.errors;
+    EXPECT_EQ(snapshot(dir.path()), before) << flavour.entry;
+    EXPECT_EQ(scan.console.find("arning"), std::string::npos) << flavour.entry << scan.console;
+    EXPECT_EQ(scan.console.find("DELTA ?"), std::string::npos) << flavour.entry;
+    EXPECT_EQ(scan.console.find("START ORDERING"), std::string::npos) << flavour.entry;
+    EXPECT_GE(keptByWindow(scan.console).count("0"), 1U) << flavour.entry << scan.console;
+    EXPECT_EQ(keptByWindow(scan.console).at("0"), 50) << flavour.entry;
+  }
+}
+
+// --stats adds its lines after the run's own and changes no file; its total
+// kept count is the run's.
+TEST(WindowScanRuns, StatsAddLinesOnlyAndTheFilesStayTheSame) {
+  for (const Flavour& flavour : flavours) {
+    const std::vector<std::string> delta =
+        usesDelta(flavour) ? std::vector<std::string>{"--delta", "1.5"} : std::vector<std::string>{};
+    std::vector<std::string> withStats = delta;
+    withStats.push_back("--stats");
+    TempDir plainDir, statsDir;
+    copyEntry(plainDir, flavour);
+    copyEntry(statsDir, flavour);
+    const ProcessResult plain = runKestran(plainDir.path().string(), "", options(flavour, delta));
+    const ProcessResult stats = runKestran(statsDir.path().string(), "", options(flavour, withStats));
+    ASSERT_EQ(stats.status, 0) << flavour.entry << stats.errors;
+    std::map<std::string, std::string> plainFiles, statsFiles;
+    for (const auto& [name, contents] : snapshot(plainDir.path()))
+      plainFiles[name] = contents.substr(0, contents.rfind('|'));
+    for (const auto& [name, contents] : snapshot(statsDir.path()))
+      statsFiles[name] = contents.substr(0, contents.rfind('|'));
+    EXPECT_EQ(statsFiles, plainFiles) << flavour.entry;
+    ASSERT_EQ(stats.console.rfind(plain.console, 0), 0U) << flavour.entry;
+    const std::string extra = stats.console.substr(plain.console.size());
+    EXPECT_EQ(extra.rfind("\n  Resolution shells, ", 0), 0U) << flavour.entry << extra;
+    EXPECT_NE(extra.find(flavour.code == 2 ? "2theta range (deg)" : "d range (A)"), std::string::npos) << extra;
+    std::istringstream all(extra.substr(extra.find("\n  all ")));
+    std::string label;
+    int rows = 0, kept = 0;
+    all >> label >> rows >> kept;
+    EXPECT_EQ(rows, 50) << flavour.entry;
+    EXPECT_EQ(kept, finalHklNumber(plain.console)) << flavour.entry;
+  }
+}
+
+}  // namespace
+}  // namespace kestran::testing
