@@ -27,6 +27,17 @@ struct ProcessResult {
 
 namespace detail {
 
+// In a child process: becomes the program with these arguments.
+[[noreturn]] inline void execProgram(const std::vector<std::string>& arguments) {
+  std::vector<char*> argv{const_cast<char*>("kestran")};
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  ::execv(KESTRAN_BINARY, argv.data());
+  ::_exit(127);
+}
+
 // In the child: standard streams to the files, into the directory, then the program.
 [[noreturn]] inline void execKestran(const std::string& directory, const std::string& stdinFile,
                                      const std::string& out, const std::string& err,
@@ -42,13 +53,7 @@ namespace detail {
       ::dup2(errors, 2) < 0 || ::chdir(directory.c_str()) != 0) {
     ::_exit(127);
   }
-  std::vector<char*> argv{const_cast<char*>("kestran")};
-  for (const std::string& argument : arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
-  ::execv(KESTRAN_BINARY, argv.data());
-  ::_exit(127);
+  execProgram(arguments);
 }
 
 }  // namespace detail

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "run_program.hpp"
+
 #include "../test_support.hpp"
 
 namespace kestran::testing {
@@ -101,13 +103,7 @@ class TerminalRun {
         ::dup2(errorFile, 2) < 0 || ::chdir(directory.c_str()) != 0) {
       ::_exit(127);
     }
-    std::vector<char*> argv{const_cast<char*>("kestran")};
-    for (const std::string& argument : arguments) {
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    ::execv(KESTRAN_BINARY, argv.data());
-    ::_exit(127);
+    detail::execProgram(arguments);
   }
 
   // False at the end of the console (the program has closed the terminal).
