@@ -1,9 +1,12 @@
 #include "driver/dialogue.hpp"
 
-#include <fstream>
+#include <cstdint>
+#include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
+#include "driver/clobber_check.hpp"
 #include "driver/file_preparation.hpp"
 #include "driver/options.hpp"
 #include "driver/window_scan_run.hpp"
@@ -33,12 +36,37 @@ void showMenu(std::ostream& console) {
 
 void showCodePrompt(std::ostream& console) { console << "       Give code 1,2,3 or 4 :  " << std::flush; }
 
-int askInputCode(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given) {
-  if (given.inputCode) {
-    return *given.inputCode;
+// The answer to a prompt that wants a number. At a terminal an answer that
+// is not a number gets a hint and the prompt again; from a pipe or a file it
+// stops the run, as does the end of the input anywhere.
+template <typename Number, typename ShowPrompt>
+Number askNumber(LineReader& consoleIn, std::ostream& console, bool askAgain, ShowPrompt showPrompt,
+                 std::string_view answerName) {
+  for (;;) {
+    showPrompt(console);
+    Number value{};
+    std::string refused;
+    switch (tryReadOne(consoleIn, value, refused)) {
+      case AnswerRead::Read:
+        return value;
+      case AnswerRead::EndOfInput:
+        consoleIn.failAt(report::endOfFile, consoleIn.lineNumber() + 1,
+                         ": the input ends before " + std::string(answerName));
+      case AnswerRead::NotANumber:
+        if (!askAgain) {
+          consoleIn.failOnLine(report::listSyntaxError, ": " + quoted(refused));
+        }
+        console << "  not a number: " << quoted(refused) << " — try again\n";
+        break;
+    }
   }
-  showCodePrompt(console);
-  return readOneInteger(consoleIn);
+}
+
+int askInputCode(LineReader& consoleIn, std::ostream& console, const RunOptions& options) {
+  if (options.answers.inputCode) {
+    return *options.answers.inputCode;
+  }
+  return askNumber<std::int32_t>(consoleIn, console, options.consoleIsTerminal, showCodePrompt, "the code");
 }
 
 void checkInputCode(int inputCode) {
@@ -71,21 +99,24 @@ std::string askBaseName(LineReader& consoleIn, std::ostream& console, const Give
   console << "  entry file (no extension) ??" << std::flush;
   std::string_view answer;
   if (!consoleIn.next(answer)) {
-    consoleIn.fail(report::endOfFile);
+    consoleIn.failAt(report::endOfFile, consoleIn.lineNumber() + 1, ": the input ends before the base name");
   }
   return measureBaseName(answer);
 }
 
-float askDelta(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given) {
-  if (given.delta) {
-    return *given.delta;
-  }
+void showDeltaPrompt(std::ostream& console) {
   console << "\n"
              "\n"
              "  Give DELTA in DELTA*FWHM for eliminating reflections\n"
              "   separated by less than DELTA*FWHM :    DELTA ? "
           << std::flush;
-  return readOneReal(consoleIn);
+}
+
+float askDelta(LineReader& consoleIn, std::ostream& console, const RunOptions& options) {
+  if (options.answers.delta) {
+    return *options.answers.delta;
+  }
+  return askNumber<float>(consoleIn, console, options.consoleIsTerminal, showDeltaPrompt, "DELTA");
 }
 
 // The files are complete when the pause is shown, so any answer, or none at
@@ -99,22 +130,15 @@ void finalPause(LineReader& consoleIn, std::ostream& console, const GivenAnswers
   (void)consoleIn.next(ignored);
 }
 
-void checkWritten(OutputFile& file) {
-  file.stream.flush();
-  if (!file.stream) {
-    throw RunError(report::writeError, file.unitNumber, file.name);
-  }
-}
-
 void readEntry(ReflectionTable& table, RunFiles& files, std::ostream& console) {
   LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
   readEntryFile(table, entry, console);
 }
 
 void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn, std::ostream& console,
-                  const GivenAnswers& given) {
+                  const RunOptions& options) {
   if (table.inputCode == code::sirpow) {
-    table.DELTA = askDelta(consoleIn, console, given);
+    table.DELTA = askDelta(consoleIn, console, options);
     readEntry(table, files, console);
     return;
   }
@@ -123,37 +147,56 @@ void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn
   auto workspace = makeOrderingWorkspace();
   orderReflections(table, *workspace, console);
   if (table.inputCode == code::expo) {
-    table.DELTA = askDelta(consoleIn, console, given);
+    table.DELTA = askDelta(consoleIn, console, options);
   }
 }
 
-void writeExtraFile(const std::string& name, int unitNumber, const auto& write) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) {
-    throw RunError(report::cannotCreate, unitNumber, name);
+// The report and the plot, created with the outputs and put in place with them.
+struct ExtraFiles {
+  OutputFile report, plot;
+};
+
+void openExtraFiles(const RunOptions& options, ExtraFiles& extra) {
+  if (!options.reportFile.empty()) {
+    openOutputFile(extra.report, options.reportFile, unit::report, nullptr);
   }
-  write(out);
-  out.flush();
-  if (!out) {
-    throw RunError(report::writeError, unitNumber, name);
+  if (!options.plotFile.empty()) {
+    openOutputFile(extra.plot, options.plotFile, unit::plot, nullptr);
   }
 }
 
-void writeReportAndPlot(const RunOptions& options, std::string_view baseName, const ReflectionTable& table) {
+void writeReportAndPlot(const RunOptions& options, std::string_view baseName, const ReflectionTable& table,
+                        ExtraFiles& extra) {
   if (options.reportFile.empty() && options.plotFile.empty()) {
     return;
   }
   const std::vector<ReportRow> rows = describeElimination(table);
   if (!options.reportFile.empty()) {
-    writeExtraFile(options.reportFile, unit::report, [&](std::ostream& out) { writeEliminationReport(out, rows); });
+    writeEliminationReport(extra.report.stream, rows);
+    finishWriting(extra.report);
   }
   if (!options.plotFile.empty()) {
     const PlotSettings settings{baseName, table.inputCode, runWindow(table), options.logPlot};
     const ShellLayout layout = layShells(table, options.shellCount);
     const ShellCounts counts = countByShell(layout, table.STATUS);
-    writeExtraFile(options.plotFile, unit::plot,
-                   [&](std::ostream& out) { writeStickPlot(out, settings, rows, layout, counts); });
+    writeStickPlot(extra.plot.stream, settings, rows, layout, counts);
+    finishWriting(extra.plot);
   }
+}
+
+void commitRun(RunFiles& files, ExtraFiles& extra) {
+  std::vector<OutputFile*> written{&files.famp, &files.fint, &files.intensity};
+  for (OutputFile* file : {&extra.report, &extra.plot}) {
+    if (!file->temporaryName.empty()) {
+      written.push_back(file);
+    }
+  }
+  commitFiles(written);
+}
+
+void refuseClobberingRunFiles(const RunOptions& options, std::string_view baseName, int inputCode) {
+  refuseClobbering(options, {buildName(baseName, entrySuffix(inputCode)), buildName(baseName, fampSuffix),
+                             buildName(baseName, fintSuffix), buildName(baseName, intSuffix)});
 }
 
 }  // namespace
@@ -174,8 +217,11 @@ std::string measureBaseName(std::string_view answer) {
 void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOptions& options) {
   const GivenAnswers& given = options.answers;
   LineReader consoleIn(consoleInput, unit::console, "stdin");
+  if (given.inputCode && given.baseName) {  // all known: refused before the menu
+    refuseClobberingRunFiles(options, measureBaseName(*given.baseName), *given.inputCode);
+  }
   showMenu(console);
-  const int inputCode = askInputCode(consoleIn, console, given);
+  const int inputCode = askInputCode(consoleIn, console, options);
   checkInputCode(inputCode);
   checkDeltaAllowed(given, inputCode);
   showChosenData(console, inputCode);
@@ -186,22 +232,27 @@ void runDialogue(std::istream& consoleInput, std::ostream& console, const RunOpt
     return;
   }
 
+  refuseClobberingRunFiles(options, baseName, inputCode);
+
   RunFiles files;
   prepareFiles(baseName, inputCode, console, files);
+  ExtraFiles extra;
+  openExtraFiles(options, extra);
 
   ReflectionTable table;
   table.inputCode = inputCode;
   table.capacity = options.maxReflections;
-  readAndOrder(table, files, consoleIn, console, given);
+  readAndOrder(table, files, consoleIn, console, options);
   eliminateNeighbours(table);
   writeOutputFiles(table, console, files.famp.stream, files.fint.stream, files.intensity.stream);
-  checkWritten(files.famp);
-  checkWritten(files.fint);
-  checkWritten(files.intensity);
-  writeReportAndPlot(options, baseName, table);
+  finishWriting(files.famp);
+  finishWriting(files.fint);
+  finishWriting(files.intensity);
+  writeReportAndPlot(options, baseName, table, extra);
   if (options.stats) {
     writeRunShells(table, options.shellCount, console);
   }
+  commitRun(files, extra);
   finalPause(consoleIn, console, given);
 }
 

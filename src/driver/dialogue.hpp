@@ -28,6 +28,9 @@ struct RunOptions {
   GivenAnswers answers;
   std::string reportFile;  // tab-separated elimination report, when not empty
   std::string plotFile;    // SVG stick diagram, when not empty
+  // Standard input is a terminal: an answer that is not a number is asked
+  // again instead of stopping the run.
+  bool consoleIsTerminal = false;
   bool logPlot = false;     // intensities of the plot on a log axis
   bool scan = false;        // a dry run: the window scan instead of the files
   std::vector<float> scanWindows;  // the windows of the scan; empty: the default series

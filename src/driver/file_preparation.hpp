@@ -1,12 +1,16 @@
 #pragma once
-// Names of the four files of a run and their preparation: the entry file is
-// opened first, then each output file is tested, announced and deleted when
-// an older one exists, and created anew.
+// Names of the files of a run and their preparation: the entry file is
+// opened first, then each output file is tested, announced when an older
+// one exists, and created under a temporary name next to it. The old files
+// stay as they are until the whole run has written its new ones, which then
+// take their names together (commitFiles); a run that fails or is
+// interrupted removes its new files and leaves the old ones untouched.
 
 #include <fstream>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestran {
 
@@ -25,23 +29,39 @@ std::string buildName(std::string_view baseName, std::string_view suffix);
 std::string warningLine(std::string_view fileName);
 
 // Opens the entry file alone, for reading; stops the run when it is missing,
-// a directory or unreadable.
-void openEntryFile(std::ifstream& entry, const std::string& fileName);
+// a directory or unreadable. `notFoundHint` follows the report of a missing file.
+void openEntryFile(std::ifstream& entry, const std::string& fileName, std::string_view notFoundHint = {});
 
-// Deletes an existing output file; a file that cannot be deleted (a
-// directory, say) stops the run.
-void replaceOutputFile(const std::string& fileName, int unitNumber);
-
-// Creates a new, empty file for writing; stops the run if the name exists or
-// cannot be created.
-void openNewFile(std::ofstream& file, const std::string& fileName, int unitNumber);
-
-// An output file of the run: its stream, unit and name.
+// A file the run writes: its stream, unit and name. Until it is committed
+// the stream writes to a new file of a temporary name in the same
+// directory, which is removed when the object goes (or a signal comes).
+// The object never moves: its temporary name is registered by address.
 struct OutputFile {
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  ~OutputFile();
+
   std::ofstream stream;
   int unitNumber = 0;
   std::string name;
+  std::string temporaryName;  // empty when nothing is pending
 };
+
+// Checks that `name` can be written and replaced, and creates the new file
+// under its temporary name. With `console`, an old file of that name is
+// announced by the warning line. Stops the run with "cannot create file"
+// (a name that names no file or cannot be created) or "cannot overwrite
+// existing file" (an old one that is a directory or cannot be replaced).
+void openOutputFile(OutputFile& file, std::string name, int unitNumber, std::ostream* console);
+
+// Flushes the stream; a failure stops the run with a write error.
+void finishWriting(OutputFile& file);
+
+// Gives each new file its own name, replacing the old one, with the
+// signals held so that an interrupt finds either every old file or every
+// new one.
+void commitFiles(const std::vector<OutputFile*>& files);
 
 struct RunFiles {
   std::ifstream entry;

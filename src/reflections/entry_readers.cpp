@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "reflections/cell_geometry.hpp"
@@ -28,26 +29,62 @@ int rowsToHold(int wanted, const LineReader& entry) {
   return static_cast<int>(std::min(static_cast<std::size_t>(wanted), entry.bytesLeftHint()));
 }
 
-void skipLine(LineReader& entry) {
-  std::string_view ignored;
-  if (!entry.next(ignored)) {
-    entry.fail(report::endOfFile);
+// An end of the entry file before what the flavour needs: the report names
+// the last line there is and says what was still expected.
+[[noreturn]] void failAtEnd(const LineReader& entry, std::string_view expected, long found) {
+  if (entry.lineNumber() == 0) {
+    entry.failAt(report::endOfFile, 1, ": " + std::string(expected) + ", the file is empty");
   }
+  entry.failOnLine(report::endOfFile,
+                   ": " + std::string(expected) + ", the file ends after " + std::to_string(found));
+}
+
+void skipHeaderLines(LineReader& entry, int count) {
+  for (int skipped = 0; skipped < count; ++skipped) {
+    std::string_view ignored;
+    if (!entry.next(ignored)) {
+      const std::string expected = count == 1 ? "the file needs a header line before the cell line"
+                                              : "the file needs " + std::to_string(count) + " header lines";
+      failAtEnd(entry, expected, skipped);
+    }
+  }
+}
+
+std::string countOf(int count, std::string_view thing) {
+  return std::to_string(count) + " " + std::string(thing) + (count == 1 ? "" : "s");
 }
 
 void readCellLine(CellParameters& cell, LineReader& entry) {
   ListRead read(entry);
+  long found = 0;
   for (float* value : {&cell.a, &cell.b, &cell.c, &cell.alpha, &cell.beta, &cell.gamma, &cell.wavelength}) {
-    read.requireReal(*value);
+    if (!read.real(*value)) {
+      failAtEnd(entry, "the cell line needs 7 values (a b c alpha beta gamma wavelength)", found);
+    }
+    ++found;
   }
   read.finish();
 }
 
-void readCountLine(ReflectionTable& table, LineReader& entry) {
+// Where the count of a FULLPROF file was taken from, for the warning when it
+// announces no reflection.
+struct CountSource {
+  long lineNumber = 0;
+  std::string text;
+};
+
+CountSource readCountLine(ReflectionTable& table, LineReader& entry) {
+  constexpr std::string_view expected = "the count line needs 2 values (count and window)";
   ListRead read(entry);
-  read.requireInteger(table.N);
-  read.requireReal(table.D);
+  if (!read.integer(table.N)) {
+    failAtEnd(entry, expected, 0);
+  }
+  CountSource source{entry.lineNumber(), std::string(entry.lastLine())};
+  if (!read.real(table.D)) {
+    failAtEnd(entry, expected, 1);
+  }
   read.finish();
+  return source;
 }
 
 ReciprocalCell checkedReciprocalCell(const CellParameters& cell, LineReader& entry) {
@@ -96,9 +133,9 @@ void storeLastValue(ReflectionTable& table, int index, const Jfou4Values& values
 // deviation, then the JFOU=2 flag or the JFOU=4 third value.
 template <typename Values>
 bool readFixedColumnRow(ReflectionTable& table, int index, std::string_view line,
-                        const RecordLayout<Values>& layout) {
+                        const RecordLayout<Values>& layout, ColumnRange* badField) {
   Values values;
-  if (!readRecord(line, layout, values)) {
+  if (!readRecord(line, layout, values, badField)) {
     return false;
   }
   table.H[index] = values.h;
@@ -110,18 +147,36 @@ bool readFixedColumnRow(ReflectionTable& table, int index, std::string_view line
   return true;
 }
 
-bool readJfou2Row(ReflectionTable& table, int index, std::string_view line) {
-  return readFixedColumnRow(table, index, line, shelxRecord);
+bool readJfou2Row(ReflectionTable& table, int index, std::string_view line, ColumnRange* badField) {
+  return readFixedColumnRow(table, index, line, shelxRecord, badField);
 }
 
-bool readJfou4Row(ReflectionTable& table, int index, std::string_view line) {
-  return readFixedColumnRow(table, index, line, jfou4Record);
+bool readJfou4Row(ReflectionTable& table, int index, std::string_view line, ColumnRange* badField) {
+  return readFixedColumnRow(table, index, line, jfou4Record, badField);
+}
+
+// A FULLPROF line whose field is not a number: the report gives its columns
+// and its characters.
+[[noreturn]] void failOnField(const LineReader& entry, std::string_view line, ColumnRange columns) {
+  entry.failOnLine(report::conversionError, ", columns " + std::to_string(columns.first) + "-" +
+                                                std::to_string(columns.last) + ": " +
+                                                quoted(fieldText(line, columns)));
+}
+
+// A count of zero or below reads nothing: the console says so and which line
+// gave the count, since a cell line without its wavelength takes the count
+// line's first value and leaves the count to the line after it.
+void warnOfNoCount(const ReflectionTable& table, const CountSource& count, std::ostream& console) {
+  if (table.n == 0) {
+    console << "  Warning: no reflection read: the count " << table.N << " was taken from line "
+            << count.lineNumber << ": " << quoted(count.text) << '\n';
+  }
 }
 
 // Cell line, count line, then exactly N fixed-column lines (none for N <= 0).
 void readFullprof(ReflectionTable& table, LineReader& entry, std::ostream& console) {
   readCellLine(table.cell, entry);
-  readCountLine(table, entry);
+  const CountSource count = readCountLine(table, entry);
   if (table.N > table.capacity) {
     writeTruncationLine(console, table);
     table.N = table.capacity;
@@ -135,13 +190,15 @@ void readFullprof(ReflectionTable& table, LineReader& entry, std::ostream& conso
   for (int index = 0; index < rows; ++index) {
     std::string_view line;
     if (!entry.next(line)) {
-      entry.fail(report::endOfFile);
+      failAtEnd(entry, "the count line announces " + countOf(rows, "reflection"), index);
     }
-    if (!readRow(table, index, line)) {
-      entry.fail(report::conversionError);
+    ColumnRange badField{};
+    if (!readRow(table, index, line, &badField)) {
+      failOnField(entry, line, badField);
     }
     finishRow(table, index, reciprocal);
   }
+  warnOfNoCount(table, count, console);
 }
 
 // The reflection lists of EXPO and SIRPOW run to the end of the file. Once
@@ -193,13 +250,22 @@ bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry) {
   return complete;
 }
 
+// An EXPO or SIRPOW file that holds no complete reflection.
+void warnOfNoReflection(const ReflectionTable& table, long lastHeaderLine, std::ostream& console) {
+  if (table.n == 0) {
+    console << "  Warning: no reflection read: no complete reflection after line " << lastHeaderLine << '\n';
+  }
+}
+
 void readExpo(ReflectionTable& table, LineReader& entry, std::ostream& console) {
-  skipLine(entry);
+  skipHeaderLines(entry, 1);
   readCellLine(table.cell, entry);
   table.N = table.capacity;
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry);
+  const long cellLine = entry.lineNumber();
   readToEnd(table, entry, console, readExpoReflection,
             [&](ReflectionTable& rows, int index) { finishRow(rows, index, reciprocal); });
+  warnOfNoReflection(table, cellLine, console);
 }
 
 // One free-form read of h, k, l, an integer and a real that are not kept,
@@ -221,9 +287,9 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry) 
 }
 
 void readSirpow(ReflectionTable& table, LineReader& entry, std::ostream& console) {
-  skipLine(entry);
-  skipLine(entry);
+  skipHeaderLines(entry, 2);
   readToEnd(table, entry, console, readSirpowReflection, markRemovedInInput);
+  warnOfNoReflection(table, 2, console);
 }
 
 }  // namespace

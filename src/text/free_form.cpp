@@ -1,6 +1,8 @@
 #include "text/free_form.hpp"
 
+#include <algorithm>
 #include <array>
+#include <type_traits>
 
 #include "text/blanks.hpp"
 #include "text/number_text.hpp"
@@ -111,7 +113,8 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
   const std::size_t star = token.find('*');
   std::int32_t count = 0;
   if (!parseInteger(token.substr(0, star), count) || count < 1 || token[0] == '+' || token[0] == '-') {
-    source_.fail(report::listSyntaxError);
+    refuse(token);
+    return Next::Refused;
   }
   repeated_ = token.substr(star + 1);
   repeatIsNull_ = repeated_.empty();
@@ -125,31 +128,48 @@ bool ListRead::value(T& variable, Parse parse) {
   std::string_view text;
   switch (nextValue(text)) {
     case Next::EndOfInput:
+    case Next::Refused:
       return false;
     case Next::Null:
       return true;
     case Next::Value:
       if (!parse(text, variable)) {
-        source_.fail(report::listSyntaxError);
+        refuse(text);
+        return false;
       }
       return true;
   }
   return true;
 }
 
+void ListRead::refuse(std::string_view text) {
+  if (refused_ == nullptr) {
+    source_.failOnLine(report::listSyntaxError, ": " + quoted(text));
+  }
+  *refused_ = text;
+}
+
+void ListRead::keepRefusedValue(std::string& text) { refused_ = &text; }
+
 bool ListRead::integer(std::int32_t& variable) { return value(variable, parseInteger); }
 
 bool ListRead::real(float& variable) { return value(variable, parseReal); }
 
+namespace {
+[[noreturn]] void failAtEnd(const LineReader& source) {
+  source.failAt(report::endOfFile, std::max(source.lineNumber(), 1L), ": the input ends before the value");
+}
+}  // namespace
+
 void ListRead::requireInteger(std::int32_t& variable) {
   if (!integer(variable)) {
-    source_.fail(report::endOfFile);
+    failAtEnd(source_);
   }
 }
 
 void ListRead::requireReal(float& variable) {
   if (!real(variable)) {
-    source_.fail(report::endOfFile);
+    failAtEnd(source_);
   }
 }
 
@@ -160,6 +180,27 @@ void ListRead::finish() {
   stopped_ = false;
   repeatsLeft_ = 0;
 }
+
+template <typename T>
+AnswerRead tryReadOne(LineReader& source, T& value, std::string& refusedText) {
+  refusedText.clear();
+  ListRead read(source);
+  read.keepRefusedValue(refusedText);
+  bool found = false;
+  if constexpr (std::is_same_v<T, float>) {
+    found = read.real(value);
+  } else {
+    found = read.integer(value);
+  }
+  read.finish();
+  if (!found) {
+    return refusedText.empty() ? AnswerRead::EndOfInput : AnswerRead::NotANumber;
+  }
+  return AnswerRead::Read;
+}
+
+template AnswerRead tryReadOne(LineReader&, std::int32_t&, std::string&);
+template AnswerRead tryReadOne(LineReader&, float&, std::string&);
 
 std::int32_t readOneInteger(LineReader& source) {
   std::int32_t value = 0;

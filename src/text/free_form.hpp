@@ -11,6 +11,7 @@
 // null values.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "text/line_reader.hpp"
@@ -36,13 +37,18 @@ class ListRead {
   // Ends the statement: the next read starts on a fresh line.
   void finish();
 
+  // From now on a value that is not a number does not stop the run: its text
+  // goes to `text` and the read returns false, as at the end of the input.
+  void keepRefusedValue(std::string& text);
+
  private:
-  enum class Next { Value, Null, EndOfInput };
+  enum class Next { Value, Null, EndOfInput, Refused };
   Next nextValue(std::string_view& text);
   template <typename T, typename Parse>
   bool value(T& variable, Parse parse);
   bool skipToValue();
   std::string_view takeToken(bool& hasStar);
+  void refuse(std::string_view text);
 
   LineReader& source_;
   std::string_view rest_;          // unread part of the current line
@@ -52,10 +58,17 @@ class ListRead {
   std::int64_t repeatsLeft_ = 0;   // further copies of repeated_ still to hand out
   bool repeatIsNull_ = false;
   std::string_view repeated_;
+  std::string* refused_ = nullptr;  // where a refused value goes; null: stop the run
 };
 
 // A whole read statement of one integer, as at the console prompts.
 std::int32_t readOneInteger(LineReader& source);
 float readOneReal(LineReader& source);
+
+// The same statement for an answer that may be asked again: a value that is
+// not a number (std::int32_t or float) is handed back in `refusedText`.
+enum class AnswerRead { Read, NotANumber, EndOfInput };
+template <typename T>
+AnswerRead tryReadOne(LineReader& source, T& value, std::string& refusedText);
 
 }  // namespace kestran

@@ -36,7 +36,14 @@ bool bytesToEnd(std::streambuf& source, std::size_t& bytes) {
 
 LineReader::LineReader(std::istream& in, int unitNumber, std::string fileName, Reading reading,
                        std::size_t blockSize)
-    : in_(in), unit_(unitNumber), file_(std::move(fileName)), reading_(reading), blockSize_(std::max<std::size_t>(blockSize, 1)) {
+    : in_(in),
+      unit_(unitNumber),
+      file_(std::move(fileName)),
+      reading_(reading),
+      blockSize_(std::max<std::size_t>(blockSize, 1)) {
+  // An exception inside a read (memory running out for a long line) would
+  // otherwise only set badbit and pass for the end of the input.
+  in_.exceptions(in_.exceptions() | std::ios::badbit);
   if (reading_ == Reading::InBlocks && in_.rdbuf() != nullptr) {
     sizeKnown_ = bytesToEnd(*in_.rdbuf(), streamLeft_);
   }
@@ -44,12 +51,17 @@ LineReader::LineReader(std::istream& in, int unitNumber, std::string fileName, R
 
 bool LineReader::next(std::string_view& line) {
   if (reading_ == Reading::InBlocks) {
-    return nextInBlock(line);
+    if (!nextInBlock(line)) {
+      return false;
+    }
+  } else {
+    if (!std::getline(in_, buffer_)) {
+      return false;
+    }
+    line = withoutCarriageReturn(buffer_);
   }
-  if (!std::getline(in_, buffer_)) {
-    return false;
-  }
-  line = withoutCarriageReturn(buffer_);
+  last_ = line;
+  ++lines_;
   return true;
 }
 
@@ -123,5 +135,13 @@ std::size_t LineReader::bytesLeftHint() const {
 }
 
 void LineReader::fail(std::string_view kind) const { throw RunError(kind, unit_, file_); }
+
+void LineReader::failOnLine(std::string_view kind, std::string_view detail) const {
+  failAt(kind, lines_, detail);
+}
+
+void LineReader::failAt(std::string_view kind, long lineNumber, std::string_view detail) const {
+  throw RunError(kind, unit_, file_, atLine(lineNumber) + std::string(detail));
+}
 
 }  // namespace kestran

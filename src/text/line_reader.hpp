@@ -35,6 +35,15 @@ class LineReader {
 
   // Stops the run with a report of the given kind about this unit.
   [[noreturn]] void fail(std::string_view kind) const;
+  // The same, followed by ", line N" and `detail` (as in ", columns 13-20:
+  // ..." or ": ..."): N is the line last handed out.
+  [[noreturn]] void failOnLine(std::string_view kind, std::string_view detail) const;
+  [[noreturn]] void failAt(std::string_view kind, long lineNumber, std::string_view detail) const;
+
+  // How many lines have been handed out; the number of the last one.
+  long lineNumber() const { return lines_; }
+  // The last line handed out (valid until the next call of next()).
+  std::string_view lastLine() const { return last_; }
 
   int unitNumber() const { return unit_; }
   const std::string& fileName() const { return file_; }
@@ -51,12 +60,14 @@ class LineReader {
   std::size_t blockCapacity_ = 0;
   Reading reading_;
   std::size_t blockSize_;
-  std::size_t begin_ = 0;        // in blocks: the unread part is buffer_[begin_, end_)
+  std::size_t begin_ = 0;        // in blocks: the unread part is block_[begin_, end_)
   std::size_t end_ = 0;
   std::size_t searched_ = 0;     // bytes after begin_ known to hold no line end
   bool streamEnded_ = false;
   std::size_t streamLeft_ = 0;   // bytes the stream still holds, when known
   bool sizeKnown_ = false;
+  long lines_ = 0;
+  std::string_view last_;
 };
 
 }  // namespace kestran

@@ -1,7 +1,8 @@
 #pragma once
 // The program's one run-time failure: a report kind, the unit number of the
-// file it concerns and that file's name. Thrown wherever the run must stop and
-// caught once in main, which prints it and exits with status 1.
+// file it concerns, that file's name and, for a read, where in the file the
+// fault stands. Thrown wherever the run must stop and caught once in main,
+// which prints it and exits with status 1.
 
 #include <stdexcept>
 #include <string>
@@ -40,6 +41,9 @@ class RunError : public std::runtime_error {
  public:
   // A report about a file: "kind, unit U, file F".
   RunError(std::string_view kind, int unitNumber, std::string_view file);
+  // The same followed by the place of the fault: "kind, unit U, file F" then
+  // `place` as given (", line 31: ...").
+  RunError(std::string_view kind, int unitNumber, std::string_view file, std::string_view place);
   // A report that concerns no file: the kind alone.
   explicit RunError(std::string_view kind);
 
@@ -48,14 +52,27 @@ class RunError : public std::runtime_error {
   const std::string& kind() const { return kind_; }
   int unitNumber() const { return unit_; }
   const std::string& file() const { return file_; }
+  // Where in the file, as appended to the report; empty when not known.
+  const std::string& place() const { return place_; }
 
  private:
-  RunError(std::string report, std::string_view kind, int unitNumber, std::string_view file);
+  RunError(std::string report, std::string_view kind, int unitNumber, std::string_view file,
+           std::string_view place);
 
   std::string report_;
   std::string kind_;
   int unit_;
   std::string file_;
+  std::string place_;
 };
+
+// Text from a file or the console as a report quotes it: in double quotes,
+// spaces at both ends dropped (a tab stays, as \x09), every byte that is not printable ASCII (and
+// the quote and backslash) written as \xHH or \" \\, and cut after 40
+// characters with "..." so that a report stays one short line.
+std::string quoted(std::string_view text);
+
+// ", line N".
+std::string atLine(long lineNumber);
 
 }  // namespace kestran

@@ -36,6 +36,13 @@ TEST(FileNames, WarningLinePadsTheNameTo24Characters) {
   EXPECT_EQ(warningLine(longName), " warning, this old file will be deleted :" + longName);
 }
 
+std::size_t filesIn(const TempDir& dir) {
+  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.path()),
+                                                std::filesystem::directory_iterator()));
+}
+
+void commitAll(RunFiles& files) { commitFiles({&files.famp, &files.fint, &files.intensity}); }
+
 TEST(PrepareFiles, NoOldOutputsNoWarnings) {
   TempDir dir;
   const std::string base = dir.file("abc");
@@ -47,11 +54,17 @@ TEST(PrepareFiles, NoOldOutputsNoWarnings) {
   EXPECT_TRUE(files.entry.is_open());
   EXPECT_EQ(files.famp.name, base + "F.hkl");
   EXPECT_EQ(files.fint.unitNumber, 22);
-  EXPECT_TRUE(std::filesystem::exists(base + ".int"));
+  EXPECT_FALSE(std::filesystem::exists(base + ".int"));  // until the run succeeds
+  files.intensity.stream << "new\n";
+  finishWriting(files.intensity);
+  commitAll(files);
+  EXPECT_EQ(readFile(base + ".int"), "new\n");
+  EXPECT_EQ(readFile(base + "F.hkl"), "");
   EXPECT_EQ(readFile(base + ".hkl"), "entry\n");
+  EXPECT_EQ(filesIn(dir), 4U);
 }
 
-TEST(PrepareFiles, OldOutputsAreAnnouncedInOrderAndReplaced) {
+TEST(PrepareFiles, OldOutputsAreAnnouncedInOrderAndReplacedOnlyByCommit) {
   TempDir dir;
   const std::string base = dir.file("abc");
   writeFile(base + ".dat", "entry\n");
@@ -63,9 +76,31 @@ TEST(PrepareFiles, OldOutputsAreAnnouncedInOrderAndReplaced) {
   prepareFiles(base, 1, console, files);
   EXPECT_EQ(console.str(), warningLine(base + "F.hkl") + "\n" + warningLine(base + "I.hkl") + "\n" +
                                warningLine(base + ".int") + "\n");
+  EXPECT_EQ(filesIn(dir), 7U);  // the new files stand beside the old ones
+  for (const char* suffix : {"F.hkl", "I.hkl", ".int"}) {
+    EXPECT_EQ(readFile(base + suffix), "old contents\n") << suffix;
+  }
+  commitAll(files);
   for (const char* suffix : {"F.hkl", "I.hkl", ".int"}) {
     EXPECT_EQ(readFile(base + suffix), "") << suffix;
   }
+  EXPECT_EQ(filesIn(dir), 4U);
+}
+
+TEST(PrepareFiles, FilesNeverCommittedLeaveTheOldOnesAndNoNewFile) {
+  TempDir dir;
+  const std::string base = dir.file("abc");
+  writeFile(base + ".dat", "entry\n");
+  writeFile(base + "I.hkl", "old contents\n");
+  {
+    std::ostringstream console;
+    RunFiles files;
+    prepareFiles(base, 4, console, files);
+    files.fint.stream << "new\n";
+    finishWriting(files.fint);
+  }
+  EXPECT_EQ(readFile(base + "I.hkl"), "old contents\n");
+  EXPECT_EQ(filesIn(dir), 2U);
 }
 
 RunError prepareError(const std::string& base, int code, std::ostringstream& console) {
@@ -86,6 +121,7 @@ TEST(PrepareFiles, MissingEntryFileLeavesOldOutputsUntouched) {
   std::ostringstream console;
   const RunError error = prepareError(base, 2, console);
   EXPECT_EQ(error.kind(), "file not found");
+  EXPECT_EQ(error.place(), "");
   EXPECT_EQ(error.unitNumber(), 21);
   EXPECT_EQ(error.file(), base + ".hkl");
   EXPECT_EQ(readFile(base + "F.hkl"), "old\n");
@@ -106,9 +142,20 @@ TEST(PrepareFiles, OutputThatCannotBeDeletedStopsAtItsStep) {
   EXPECT_EQ(error.kind(), "cannot overwrite existing file");
   EXPECT_EQ(error.unitNumber(), 22);
   EXPECT_EQ(error.file(), base + "I.hkl");
-  EXPECT_EQ(readFile(base + "F.hkl"), "");  // replaced before the failure
+  EXPECT_EQ(readFile(base + "F.hkl"), "old\n");
   EXPECT_EQ(readFile(base + "I.hkl/inside"), "x");
   EXPECT_FALSE(std::filesystem::exists(base + ".int"));
+  EXPECT_EQ(filesIn(dir), 3U);  // the new amplitude file is gone with the error
+}
+
+TEST(PrepareFiles, BaseNameWithItsExtensionGetsAHint) {
+  TempDir dir;
+  const std::string base = dir.file("abc.hkl");
+  writeFile(base, "entry\n");
+  std::ostringstream console;
+  const RunError error = prepareError(base, 3, console);
+  EXPECT_EQ(error.report(), "file not found, unit 21, file " + base + ".hkl (give the name without its extension)");
+  EXPECT_EQ(prepareError(base, 1, console).place(), "");  // .dat for code 1: no hint
 }
 
 TEST(PrepareFiles, EntryNameThatIsADirectoryCannotBeOpened) {

@@ -127,5 +127,53 @@ TEST(CommandLineRuns, UsageErrorsExitWithTwoBeforeAnyFile) {
   }
 }
 
+// The report and the plot may not name a file of the run, whether the file
+// exists (same device and inode) or not yet (same name), nor each other.
+TEST(CommandLineRuns, ReportOrPlotOverARunFileIsRefusedBeforeAnyFile) {
+  const std::vector<std::vector<std::string>> lines = {
+      {"--report", "abc.dat", "abc"},
+      {"--plot", "abcF.hkl", "abc"},
+      {"--plot", "./sub/../abc.int", "abc"},
+      {"--report", "entry-link", "abc"},
+      {"--report", "same.tsv", "--plot", "same.tsv", "abc"},
+      {"--report", "abcI.hkl"},  // code and name come from the console
+  };
+  for (const auto& line : lines) {
+    TempDir dir;
+    const fs::path work = dir.path() / "run";
+    fs::create_directories(work / "sub");
+    writeFile((work / "abc.dat").string(), "10 10 10 90 90 90 1.5\n0 0.1\n");
+    writeFile((work / "abcF.hkl").string(), "old\n");
+    fs::create_symlink("abc.dat", work / "entry-link");
+    writeFile(dir.file("answers"), "1\nabc\n0\n");
+    std::vector<std::string> arguments = {"--code", "1", "--no-pause"};
+    if (line.size() == 2) {
+      arguments.clear();
+    }
+    arguments.insert(arguments.end(), line.begin(), line.end());
+    const ProcessResult result = runKestran(work.string(), dir.file("answers"), arguments);
+    EXPECT_EQ(result.status, 2) << line[1];
+    EXPECT_EQ(result.errors.rfind("kestran: --", 0), 0U) << result.errors;
+    EXPECT_NE(result.errors.find(", a file of this run\n"), std::string::npos) << result.errors;
+    EXPECT_EQ(readFile((work / "abcF.hkl").string()), "old\n") << line[1];
+    EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 4) << line[1];
+  }
+}
+
+TEST(CommandLineRuns, ReportThatCannotBeCreatedStopsTheRunWithoutANewFile) {
+  TempDir dir;
+  const fs::path work = dir.path() / "run";
+  fs::create_directory(work);
+  fs::copy_file(examples / "quartzite.hkl", work / "abc.hkl");
+  writeFile((work / "abcF.hkl").string(), "old\n");
+  const ProcessResult result =
+      runKestran(work.string(), "", {"--code", "3", "--delta", "1", "--no-pause", "--report", "no/r.tsv", "abc"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.errors, "kestran: cannot create file, unit 24, file no/r.tsv\n");
+  EXPECT_EQ(result.console.find("START ORDERING"), std::string::npos) << "stops before any reflection is read";
+  EXPECT_EQ(readFile((work / "abcF.hkl").string()), "old\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 2);
+}
+
 }  // namespace
 }  // namespace kestran::testing

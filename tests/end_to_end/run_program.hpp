@@ -27,17 +27,8 @@ struct ProcessResult {
 
 namespace detail {
 
-// In the child: standard streams to the files, into the directory, then the program.
-[[noreturn]] inline void execKestran(const std::string& directory, const std::string& stdinFile,
-                                     const std::string& out, const std::string& err,
-                                     const std::vector<std::string>& arguments) {
-  const int in = ::open(stdinFile.empty() ? "/dev/null" : stdinFile.c_str(), O_RDONLY);
-  const int console = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const int errors = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (in < 0 || console < 0 || errors < 0 || ::dup2(in, 0) < 0 || ::dup2(console, 1) < 0 ||
-      ::dup2(errors, 2) < 0 || ::chdir(directory.c_str()) != 0) {
-    ::_exit(127);
-  }
+// In a child process: becomes the program with these arguments.
+[[noreturn]] inline void execProgram(const std::vector<std::string>& arguments) {
   std::vector<char*> argv{const_cast<char*>("kestran")};
   for (const std::string& argument : arguments) {
     argv.push_back(const_cast<char*>(argument.c_str()));
@@ -47,12 +38,31 @@ namespace detail {
   ::_exit(127);
 }
 
+// In the child: standard streams to the files, into the directory, then the program.
+[[noreturn]] inline void execKestran(const std::string& directory, const std::string& stdinFile,
+                                     const std::string& out, const std::string& err,
+                                     const std::vector<std::string>& arguments, long memoryLimitMegabytes) {
+  if (memoryLimitMegabytes > 0) {
+    const rlimit limit{static_cast<rlim_t>(memoryLimitMegabytes) << 20, static_cast<rlim_t>(memoryLimitMegabytes) << 20};
+    ::setrlimit(RLIMIT_AS, &limit);
+  }
+  const int in = ::open(stdinFile.empty() ? "/dev/null" : stdinFile.c_str(), O_RDONLY);
+  const int console = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int errors = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (in < 0 || console < 0 || errors < 0 || ::dup2(in, 0) < 0 || ::dup2(console, 1) < 0 ||
+      ::dup2(errors, 2) < 0 || ::chdir(directory.c_str()) != 0) {
+    ::_exit(127);
+  }
+  execProgram(arguments);
+}
+
 }  // namespace detail
 
 // `stdinFile` may be empty for no standard input at all (/dev/null). The
 // process's own resource use is measured (wait4), apart from every other child.
+// A memory limit above 0 caps the program's address space.
 inline ProcessResult runKestran(const std::string& directory, const std::string& stdinFile,
-                                const std::vector<std::string>& arguments = {}) {
+                                const std::vector<std::string>& arguments = {}, long memoryLimitMegabytes = 0) {
   // The console is captured outside the run directory, in a place of its own.
   const TempDir capture;
   const std::string out = capture.file("stdout");
@@ -61,7 +71,7 @@ inline ProcessResult runKestran(const std::string& directory, const std::string&
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = ::fork();
   if (child == 0) {
-    detail::execKestran(directory, stdinFile, out, err, arguments);
+    detail::execKestran(directory, stdinFile, out, err, arguments, memoryLimitMegabytes);
   }
   int raw = 0;
   rusage usage{};

@@ -169,7 +169,10 @@ TEST_P(EntryReaderCountLine, ReadsExactlyTheCountedLines) {
   EXPECT_EQ(r.n, c.expectedRows);
   EXPECT_EQ(t.n, c.expectedRows);
   EXPECT_EQ(t.N, c.expectedN);
-  EXPECT_EQ(r.console, c.truncated ? truncationLine : "");
+  const std::string countLine(c.countLine, std::string_view(c.countLine).find('\n'));
+  const std::string noReflectionLine = "  Warning: no reflection read: the count " + std::to_string(c.expectedN) +
+                                       " was taken from line 2: \"" + countLine + "\"\n";
+  EXPECT_EQ(r.console, c.truncated ? truncationLine : c.expectedRows == 0 ? noReflectionLine : "");
   if (c.expectedRows > 0) {
     const int last = c.expectedRows - 1;
     EXPECT_EQ(t.H[last], last % 5);
@@ -189,6 +192,25 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"oneAboveCapacity", "40001 0.1\n", defaultCapacity, defaultCapacity, defaultCapacity, true},
                       CountCase{"farAboveCapacity", "123456 0.1\n", defaultCapacity + 3, defaultCapacity, defaultCapacity, true}),
     [](const ::testing::TestParamInfo<CountCase>& info) { return std::string(info.param.name); });
+
+// A cell line without its wavelength takes the count line's first number as
+// the wavelength and the count from the first reflection line.
+TEST(EntryReaderFullprof, CountTakenFromAReflectionLineIsShown) {
+  const std::string text = "10 10 10 90 90 90\n2 0.1\n" + layoutALine(0, 0, 2, 5.0, 0.5, 1) +
+                           layoutALine(1, 0, 0, 5.0, 0.5, 1);
+  const ReadResult r = readText(fullprof2, text);
+  EXPECT_EQ(r.n, 0);
+  EXPECT_EQ(r.table->cell.wavelength, 2.0F);
+  EXPECT_EQ(r.console, "  Warning: no reflection read: the count 0 was taken from line 3: \"" +
+                           layoutALine(0, 0, 2, 5.0, 0.5, 1).substr(3, 29) + "\"\n");
+}
+
+TEST(EntryReaderFreeForm, NoCompleteReflectionIsShown) {
+  EXPECT_EQ(readText(expo, std::string("h\n") + cubicCellLine + "1 0 0\n").console,
+            "  Warning: no reflection read: no complete reflection after line 2\n");
+  EXPECT_EQ(readText(sirpow, "a\nb\n").console,
+            "  Warning: no reflection read: no complete reflection after line 2\n");
+}
 
 TEST(EntryReaderFullprof, LinesAfterTheCountAreNeverLooked) {
   const std::string text = fullprofFile("2 0.1\n", 2) + "this is not a reflection\n";
@@ -473,6 +495,16 @@ TEST_P(EntryReaderErrors, StopWithReportOnTheEntryFile) {
   EXPECT_EQ(error.kind(), c.kind);
   EXPECT_EQ(error.unitNumber(), unit::entry);
   EXPECT_EQ(error.file(), entryName);
+}
+
+// A count far above the lines the file holds: the rows made ready follow the
+// file, but the report still names the count the file announces.
+TEST(EntryReaderFullprof, ShortFileReportsTheAnnouncedCount) {
+  const RunError error = readFailure(fullprof2, fullprofFile("100000 0.1\n", 2));
+  EXPECT_EQ(error.kind(), report::endOfFile);
+  EXPECT_NE(std::string(error.report()).find("the count line announces 40000 reflections, the file ends after 2"),
+            std::string::npos)
+      << error.report();
 }
 
 const std::string cellLine = cubicCellLine;

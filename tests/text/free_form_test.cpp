@@ -99,27 +99,45 @@ TEST(FreeForm, BadValuesStopWithTheirReport) {
     const char* text;
     bool asInteger;
     const char* kind;
+    const char* place;
   } const cases[] = {
-      {"1.5\n", true, "list-directed I/O syntax error"},
-      {"1e3\n", true, "list-directed I/O syntax error"},
-      {"abc\n", true, "list-directed I/O syntax error"},
-      {"3000000000\n", true, "list-directed I/O syntax error"},
-      {"abc\n", false, "list-directed I/O syntax error"},
-      {"1.0.0\n", false, "list-directed I/O syntax error"},
-      {"nan\n", false, "list-directed I/O syntax error"},
-      {"inf\n", false, "list-directed I/O syntax error"},
-      {"1e39\n", false, "list-directed I/O syntax error"},
-      {"0*5\n", false, "list-directed I/O syntax error"},
-      {"", true, "end-of-file during read"},
-      {"\n  \n", false, "end-of-file during read"},
+      {"1.5\n", true, "list-directed I/O syntax error", ", line 1: \"1.5\""},
+      {"1e3\n", true, "list-directed I/O syntax error", ", line 1: \"1e3\""},
+      {"\n abc\n", true, "list-directed I/O syntax error", ", line 2: \"abc\""},
+      {"3000000000\n", true, "list-directed I/O syntax error", ", line 1: \"3000000000\""},
+      {"abc\n", false, "list-directed I/O syntax error", ", line 1: \"abc\""},
+      {"1.0.0\n", false, "list-directed I/O syntax error", ", line 1: \"1.0.0\""},
+      {"nan\n", false, "list-directed I/O syntax error", ", line 1: \"nan\""},
+      {"inf\n", false, "list-directed I/O syntax error", ", line 1: \"inf\""},
+      {"1e39\n", false, "list-directed I/O syntax error", ", line 1: \"1e39\""},
+      {"0*5\n", false, "list-directed I/O syntax error", ", line 1: \"0*5\""},
+      {"2*x\n", false, "list-directed I/O syntax error", ", line 1: \"x\""},
+      {"", true, "end-of-file during read", ", line 1: the input ends before the value"},
+      {"\n  \n", false, "end-of-file during read", ", line 2: the input ends before the value"},
   };
   for (const auto& c : cases) {
     const RunError error = errorOf(c.text, c.asInteger);
     EXPECT_EQ(error.kind(), c.kind) << c.text;
     EXPECT_EQ(error.unitNumber(), 5) << c.text;
     EXPECT_EQ(error.file(), "stdin") << c.text;
-    EXPECT_EQ(std::string(error.what()), std::string(c.kind) + ", unit 5, file stdin");
+    EXPECT_EQ(std::string(error.what()), std::string(c.kind) + ", unit 5, file stdin" + c.place);
   }
+}
+
+TEST(FreeForm, AnAnswerThatMayBeAskedAgainHandsBackWhatItRefused) {
+  std::istringstream in("1.5o\n7*\n 2.5 rest\n");
+  LineReader source(in, 5, "stdin");
+  float value = 0;
+  std::string refused;
+  EXPECT_EQ(tryReadOne(source, value, refused), AnswerRead::NotANumber);
+  EXPECT_EQ(refused, "1.5o");
+  std::int32_t code = 0;
+  EXPECT_EQ(tryReadOne(source, code, refused), AnswerRead::Read);  // seven null values: unchanged
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(tryReadOne(source, value, refused), AnswerRead::Read);
+  EXPECT_EQ(value, 2.5F);
+  EXPECT_EQ(tryReadOne(source, value, refused), AnswerRead::EndOfInput);
+  EXPECT_EQ(source.lineNumber(), 3);
 }
 
 TEST(FreeForm, IntegersAndRealsInOneStatement) {

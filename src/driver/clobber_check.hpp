@@ -1,0 +1,17 @@
+#pragma once
+// The report and plot files of --report and --plot must not be one of the
+// run's own files: the entry file, the three outputs, or each other.
+
+#include <string>
+#include <vector>
+
+#include "driver/dialogue.hpp"
+
+namespace kestran {
+
+// Throws UsageError when the report or the plot names one of `runFiles` or
+// the other: the same file by device and inode where both exist, the same
+// name (made absolute and plain) otherwise.
+void refuseClobbering(const RunOptions& options, const std::vector<std::string>& runFiles);
+
+}  // namespace kestran
