@@ -10,13 +10,6 @@ void ReflectionTable::resizeRows(int rows) {
   n = rows;
 }
 
-void ReflectionTable::reserveRows(int rows) {
-  const auto size = static_cast<std::size_t>(rows);
-  for (auto* column : {&H, &K, &L, &FLAG, &ORDER}) column->reserve(size);
-  for (auto* column : {&FOBS, &SIGF, &EXTRA, &SIN2THETA, &TWOTHETA}) column->reserve(size);
-  STATUS.reserve(size);
-}
-
 int ReflectionTable::addRow() {
   resizeRows(n + 1);
   return n - 1;

@@ -54,9 +54,6 @@ struct ReflectionTable {
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.
   void resizeRows(int rows);
-  // Makes room for `rows` rows without changing n, so that adding rows up
-  // to that number moves nothing.
-  void reserveRows(int rows);
   // Adds one zeroed row at the end and returns its index.
   int addRow();
 };

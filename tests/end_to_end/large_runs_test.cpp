@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,7 +44,7 @@ struct Row {
   double amplitude;
 };
 
-// Part 0 (low angles) or 1 (high angles) of the whole: `count` rows in a
+// The low-angle (0) or high-angle (1) half of the whole: `count` rows in a
 // scrambled order with many exact ties, and one strongest row of amplitude
 // 4000 alone at the part's top angle.
 std::vector<Row> partRows(int part, int count) {
@@ -120,6 +122,8 @@ std::string withoutLastLine(const std::string& text) {
 }
 
 std::size_t lineCount(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+
+void PrintTo(const Flavour& flavour, std::ostream* out) { *out << flavour.name; }
 
 class LargeRuns : public ::testing::TestWithParam<Flavour> {};
 
