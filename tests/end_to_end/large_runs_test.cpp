@@ -44,18 +44,20 @@ struct Row {
   double amplitude;
 };
 
-// The low-angle (0) or high-angle (1) half of the whole: `count` rows in a
-// scrambled order with many exact ties, and one strongest row of amplitude
-// 4000 alone at the part's top angle.
+// The low-angle (0) or high-angle (1) half of the whole: `count` (at most
+// 25000) rows in a scrambled order with many exact ties (the cubic cell's
+// equal h^2 + k^2 + l^2), and one strongest row of amplitude 4000 alone at
+// the half's top angle.
 std::vector<Row> partRows(int part, int count) {
   std::vector<Row> rows;
   for (int i = 0; i < count - 1; ++i) {
     const int j = static_cast<int>((static_cast<long long>(i) * 7919) % (count - 1));
     const double amplitude = 1.25 + (j * 37) % 997;
-    rows.push_back({j % 30, (j / 30) % 30, part == 0 ? 0 : 60, (part == 0 ? 5.0 : 40.0) + (j % 997) * 0.01,
+    rows.push_back({j % 30, (j / 30) % 30, (part == 0 ? 0 : 60) + j / 900, (part == 0 ? 5.0 : 40.0) + (j % 997) * 0.01,
                     amplitude});
   }
-  rows.push_back({0, 0, part == 0 ? 45 : 80, part == 0 ? 30.0 : 80.0, 4000.0});
+  // Above every row of its half (h^2 + k^2 + l^2 at most 2411 and 9251).
+  rows.push_back({0, 0, part == 0 ? 50 : 100, part == 0 ? 30.0 : 80.0, 4000.0});
   return rows;
 }
 
@@ -67,7 +69,7 @@ std::string entryText(const Flavour& flavour, const std::vector<Row>& rows) {
     case 2:
       text = "SIRPOW\nlarge run\n";
       for (const Row& r : rows) {
-        std::snprintf(line, sizeof line, "%d %d %d 1 0.5 %.4f 1.0 %.3f 2.0\n", r.h, r.k, r.l, r.twoTheta,
+        std::snprintf(line, sizeof line, "%d %d %d 1 0.5 %.4f 0.6 %.3f 2.0\n", r.h, r.k, r.l, r.twoTheta,
                       r.amplitude * r.amplitude);
         text += line;
       }
@@ -175,6 +177,28 @@ TEST_P(LargeRuns, MaxReflectionsCutsAtN) {
   EXPECT_EQ(cut.fint, same.fint);
   EXPECT_EQ(cut.intensity, same.intensity);
 }
+
+// A capacity below the classic one cuts every flavour the same way.
+class SmallCapacity : public ::testing::TestWithParam<Flavour> {};
+
+TEST_P(SmallCapacity, MaxReflectionsCutsAtN) {
+  const Flavour& flavour = GetParam();
+  const std::vector<Row> rows = partRows(0, 5000);
+  const std::vector<Row> firstRows(rows.begin(), rows.begin() + 2500);
+  const Outputs cut = run(flavour, rows, {"--max-reflections", "2500"});
+  const Outputs same = run(flavour, firstRows);
+  ASSERT_EQ(cut.result.status, 0) << cut.result.errors;
+  ASSERT_EQ(same.result.status, 0) << same.result.errors;
+  EXPECT_NE(cut.result.console.find("  Your data will be truncated at  2500 hkl\n"), std::string::npos)
+      << cut.result.console;
+  EXPECT_GT(lineCount(same.intensity), 10U);
+  EXPECT_EQ(cut.famp, same.famp);
+  EXPECT_EQ(cut.fint, same.fint);
+  EXPECT_EQ(cut.intensity, same.intensity);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flavours, SmallCapacity, ::testing::ValuesIn(flavours),
+                         [](const ::testing::TestParamInfo<Flavour>& info) { return std::string(info.param.name); });
 
 // SIRPOW only for now: the other codes need the ordering sized to the rows.
 INSTANTIATE_TEST_SUITE_P(Flavours, LargeRuns, ::testing::Values(flavours[3]),
