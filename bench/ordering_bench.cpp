@@ -1,10 +1,11 @@
-// The fast exact ordering against the literal exchange sort, for four shapes
+// The fast exact ordering against the literal exchange sort, for five shapes
 // of positions. Each case first checks that both give the same positions and
 // the same permutation, and stops with an error if they do not.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,10 +19,31 @@ namespace {
 
 using kestran::OrderingWorkspace;
 
-enum class Shape { Random, Ascending, Descending, Tied };
+enum class Shape { Random, Ascending, Descending, Tied, Staircase };
+
+// Descending runs of growing length 1, 2, 3, ... from one top value: the row
+// of the value k steps below the top in run k + j is the j-th of its value
+// and is followed by exactly j smaller rows (the rest of its run). Walking
+// the equal rows' list entry by entry then costs j moves for the j-th row,
+// (2n)^1.5 / 6 moves in all, the worst tie pattern known to us.
+std::vector<float> staircase(int n) {
+  const int runs = static_cast<int>(std::ceil(std::sqrt(2.0 * n)));
+  std::vector<float> pos(static_cast<std::size_t>(n));
+  int run = 0;
+  int offset = 0;
+  for (float& value : pos) {
+    value = 0.9F * static_cast<float>(runs - 1 - offset) / static_cast<float>(runs);
+    if (++offset > run) {
+      ++run;
+      offset = 0;
+    }
+  }
+  return pos;
+}
 
 // sin^2(theta) values in [0, 0.9), from a fixed seed; Tied draws from 50 values.
 std::vector<float> positions(Shape shape, int n) {
+  if (shape == Shape::Staircase) return staircase(n);
   std::mt19937 generator(12345);
   const auto draw = [&](std::uint32_t values) {
     return 0.9F * static_cast<float>(generator() % values) / static_cast<float>(values);
@@ -81,7 +103,8 @@ void orderingCase(benchmark::State& state, Shape shape, bool fast) {
   } shapes[] = {{Shape::Random, "random"},
                 {Shape::Ascending, "ascending"},
                 {Shape::Descending, "descending"},
-                {Shape::Tied, "tied50"}};
+                {Shape::Tied, "tied50"},
+                {Shape::Staircase, "staircase"}};
   for (const bool fast : {true, false}) {
     for (const auto& shape : shapes) {
       for (const int n : {1000, 10000, 40000}) {

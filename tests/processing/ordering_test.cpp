@@ -127,6 +127,33 @@ TEST(OrderingProperty, FastMatchesExchangeSortWithNonFiniteValues) {
   }
 }
 
+// Descending runs of growing length 1, 2, 3, ... from one top value, so
+// that the j-th row of each value is followed by j smaller rows: every row
+// turns the list of its value as far as it can, the costliest ties we know.
+std::vector<float> staircase(int n) {
+  std::vector<float> values(static_cast<std::size_t>(n));
+  int run = 0;
+  int offset = 0;
+  for (float& value : values) {
+    value = 1.0F - static_cast<float>(offset) / 1024.0F;
+    if (++offset > run) {
+      ++run;
+      offset = 0;
+    }
+  }
+  return values;
+}
+
+TEST(OrderingProperty, FastMatchesExchangeSortOnStaircases) {
+  auto workspace = makeOrderingWorkspace();
+  for (int n = 0; n <= 150; ++n) {
+    expectSameResult(staircase(n), *workspace);
+  }
+  for (const int n : {777, 2000}) {
+    expectSameResult(staircase(n), *workspace);
+  }
+}
+
 TEST(OrderingProperty, FastMatchesExchangeSortOnLargeArrays) {
   auto workspace = makeOrderingWorkspace();
   std::mt19937 random(31);
@@ -134,6 +161,7 @@ TEST(OrderingProperty, FastMatchesExchangeSortOnLargeArrays) {
   std::uniform_int_distribution<int> fewValues(1, 7);
   const int n = 5000;
   std::vector<float> spreadValues(n), tiedValues(n), ascending(n), descending(n), cyclic(n), allEqual(n, 0.3F);
+  std::vector<float> stairs = staircase(n);
   for (int i = 0; i < n; ++i) {
     spreadValues[i] = spread(random);
     tiedValues[i] = static_cast<float>(fewValues(random)) / 8.0F;
@@ -141,7 +169,7 @@ TEST(OrderingProperty, FastMatchesExchangeSortOnLargeArrays) {
     descending[i] = static_cast<float>(n - i) / n;
     cyclic[i] = static_cast<float>(i % 71) / 128.0F;  // long turns in every group
   }
-  for (const auto* input : {&spreadValues, &tiedValues, &ascending, &descending, &cyclic, &allEqual}) {
+  for (const auto* input : {&spreadValues, &tiedValues, &ascending, &descending, &cyclic, &allEqual, &stairs}) {
     expectSameResult(*input, *workspace);
   }
 }
