@@ -115,8 +115,7 @@ void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn
     return;
   }
   readEntryFile(table, entry, console);
-  auto workspace = makeOrderingWorkspace();
-  orderReflections(table, *workspace, console);
+  orderReflections(table, console);
   if (table.inputCode == code::expo) {
     table.D = askDelta(consoleIn, console, given);
   }

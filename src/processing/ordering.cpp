@@ -1,10 +1,13 @@
 #include "processing/ordering.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <span>
 #include <utility>
+#include <vector>
 
 #include "reflections/cell_geometry.hpp"
 
@@ -12,22 +15,74 @@ namespace kestran {
 
 namespace {
 
-// A Fenwick tree (binary indexed tree) of counts over 1-based indices 1..size.
-struct Fenwick {
-  std::int32_t* tree;
-  int size;
+// The radix sort takes the 32 bits of a position in three passes of this
+// many bits.
+constexpr int radixBits = 11;
+constexpr int radixBuckets = 1 << radixBits;
 
-  void clear() { std::fill_n(tree, size + 1, 0); }
-
-  void add(int index, std::int32_t delta) {
-    for (; index <= size; index += index & -index) tree[index] += delta;
+// A Fenwick tree (binary indexed tree) of counts over the indices 0..size-1:
+// node i, from 1 to size, holds the sum of the counts at the (i & -i)
+// indices ending at i - 1.
+class Fenwick {
+ public:
+  void resetToZeros(int size) {
+    size_ = size;
+    tree_.assign(static_cast<std::size_t>(size) + 1, 0);
   }
 
-  std::int32_t prefixSum(int index) const {
-    std::int32_t sum = 0;
-    for (; index > 0; index -= index & -index) sum += tree[index];
+  void resetToOnes(int size) {
+    resetToZeros(size);
+    for (int node = 1; node <= size; ++node) tree_[node] = node & -node;
+  }
+
+  void add(int index, int delta) {
+    for (int node = index + 1; node <= size_; node += node & -node) tree_[node] += delta;
+  }
+
+  // The sum of the counts at the indices below `index`.
+  int sumBelow(int index) const {
+    int sum = 0;
+    for (int node = index; node > 0; node -= node & -node) sum += tree_[node];
     return sum;
   }
+
+  // With counts of 0 and 1, the index of the (rank + 1)-th one.
+  int indexOfRank(int rank) const {
+    int node = 0;
+    for (int step = static_cast<int>(std::bit_floor(static_cast<unsigned>(size_))); step > 0; step /= 2) {
+      if (node + step <= size_ && tree_[node + step] <= rank) {
+        node += step;
+        rank -= tree_[node];
+      }
+    }
+    return node;
+  }
+
+ private:
+  std::vector<int> tree_;
+  int size_ = 0;
+};
+
+// A set of rows: a bit per row, and a Fenwick tree of the counts per word of
+// 64 rows, small enough to stay in the cache when n is large.
+class RowSet {
+ public:
+  explicit RowSet(int n) : words_(static_cast<std::size_t>(n / 64 + 1), 0) { wordCounts_.resetToZeros(n / 64 + 1); }
+
+  void insert(int row) {
+    words_[row / 64] |= std::uint64_t{1} << (row % 64);
+    wordCounts_.add(row / 64, 1);
+  }
+
+  // How many rows of the set come before `row`.
+  int countBelow(int row) const {
+    const std::uint64_t below = words_[row / 64] & ((std::uint64_t{1} << (row % 64)) - 1);
+    return wordCounts_.sumBelow(row / 64) + std::popcount(below);
+  }
+
+ private:
+  std::vector<std::uint64_t> words_;
+  Fenwick wordCounts_;
 };
 
 // Maps a finite float to an unsigned integer of the same order. Both zeros
@@ -38,8 +93,9 @@ std::uint32_t orderedBits(float value) {
   return (bits & 0x80000000U) != 0 ? ~bits : (bits | 0x80000000U);
 }
 
-std::uint64_t sortKey(float value, int index) {
-  return (std::uint64_t{orderedBits(value)} << 32) | static_cast<std::uint32_t>(index);
+// The position's ordered bits in the high half, the 0-based row in the low half.
+std::uint64_t sortKey(float value, int row) {
+  return (std::uint64_t{orderedBits(value)} << 32) | static_cast<std::uint32_t>(row);
 }
 
 int rowOfKey(std::uint64_t key) { return static_cast<int>(key & 0xFFFFFFFFU); }
@@ -51,85 +107,111 @@ bool allFinite(const float* pos, int n) {
 }
 
 // One stable counting pass on the digit of the value bits at `shift`.
-void radixPass(const std::uint64_t* from, std::uint64_t* to, int n, int shift, OrderingWorkspace& workspace) {
-  auto& counts = workspace.digitCounts;
-  counts.fill(0);
+void radixPass(const std::vector<std::uint64_t>& from, std::vector<std::uint64_t>& to, int shift) {
+  std::array<std::int32_t, radixBuckets + 1> counts{};
   const auto digit = [shift](std::uint64_t key) { return static_cast<int>((key >> shift) & (radixBuckets - 1)); };
-  for (int i = 0; i < n; ++i) ++counts[digit(from[i]) + 1];
+  for (const std::uint64_t key : from) ++counts[digit(key) + 1];
   for (int d = 0; d < radixBuckets; ++d) counts[d + 1] += counts[d];
-  for (int i = 0; i < n; ++i) to[counts[digit(from[i])]++] = from[i];
+  for (const std::uint64_t key : from) to[counts[digit(key)]++] = key;
 }
 
-// Sorts the keys by value; being stable, it keeps equal values in file order.
-// Three passes of radixBits cover the 32 value bits and leave the result in
-// the spare array.
-const std::uint64_t* sortKeys(const float* pos, int n, OrderingWorkspace& workspace) {
-  std::uint64_t* keys = workspace.keys.data();
-  std::uint64_t* spare = workspace.spareKeys.data();
-  for (int i = 0; i < n; ++i) keys[i] = sortKey(pos[i], i);
-  radixPass(keys, spare, n, 32, workspace);
-  radixPass(spare, keys, n, 32 + radixBits, workspace);
-  radixPass(keys, spare, n, 32 + 2 * radixBits, workspace);
+// The sort keys of pos[0..n) in order of value; the sort being stable, equal
+// values stay in file order. Three passes of radixBits cover the 32 bits.
+std::vector<std::uint64_t> sortedKeys(const float* pos, int n) {
+  std::vector<std::uint64_t> keys(static_cast<std::size_t>(n));
+  std::vector<std::uint64_t> spare(keys.size());
+  for (int row = 0; row < n; ++row) keys[row] = sortKey(pos[row], row);
+  radixPass(keys, spare, 32);
+  radixPass(spare, keys, 32 + radixBits);
+  radixPass(keys, spare, 32 + 2 * radixBits);
   return spare;
 }
 
-// Numbers the distinct values from 1 upwards and gives each row the number
-// of its value; returns how many distinct values there are.
-int rankValues(const std::uint64_t* sorted, int n, OrderingWorkspace& workspace) {
-  int rank = 0;
-  for (int i = 0; i < n; ++i) {
-    if (i == 0 || !sameValue(sorted[i], sorted[i - 1])) ++rank;
-    workspace.valueRank[rowOfKey(sorted[i])] = rank;
-  }
-  return rank;
-}
-
-// For each row, the number of rows before it in file order with a smaller value.
-void countSmallerBefore(int n, int distinctValues, OrderingWorkspace& workspace) {
-  Fenwick seen{workspace.rankCounts.data(), distinctValues};
-  seen.clear();
-  for (int row = 0; row < n; ++row) {
-    const int rank = workspace.valueRank[row];
-    workspace.smallerBefore[row] = seen.prefixSum(rank - 1);
-    seen.add(rank, 1);
-  }
-}
-
+// Places the rows of one value after another, in increasing order of value.
+//
 // In the exchange sort the rows of one value v end in the order of a list
 // built by walking the rows of value <= v in file order: a row at v is
-// appended, a smaller row moves the list's first element to its end. The
-// smaller rows after member j and before member j + 1 (or the end of the
-// file) turn the list while it holds members 0..j.
-std::int32_t turnsAfterMember(const std::uint64_t* members, int j, int size, int smallerRows,
-                              const OrderingWorkspace& workspace) {
-  const std::int32_t upTo = j + 1 < size ? workspace.smallerBefore[rowOfKey(members[j + 1])] : smallerRows;
-  return upTo - workspace.smallerBefore[rowOfKey(members[j])];
+// appended, a smaller row moves the list's first element to its end. Held
+// as a cycle with a head, r such moves only advance the head by r modulo
+// the list's length, and an append inserts the row just before the head.
+// A forward pass over the rows of v finds the index at which each enters
+// the cycle and where the head ends; a backward pass gives each row its
+// place in the final cycle: the last row keeps its index, and each earlier
+// one takes the free place of its index among those the later rows leave.
+// Counting the smaller rows before a row, and finding a free place, are
+// Fenwick tree walks, so each row costs O(log n) whatever the ties.
+class GroupPlacer {
+ public:
+  explicit GroupPlacer(int n) : placedRows_(n) {}
+
+  // `members` are the keys of one value in file order, `smallerRows` the
+  // number of rows of smaller value; the rows go to rowAt[0..size) in their
+  // final order.
+  void place(std::span<const std::uint64_t> members, int smallerRows, std::int32_t* rowAt) {
+    if (members.size() == 1) {
+      rowAt[0] = rowOfKey(members[0]);
+    } else {
+      fillCycle(members, findEntries(members, smallerRows), rowAt);
+    }
+    for (const std::uint64_t key : members) placedRows_.insert(rowOfKey(key));
+  }
+
+ private:
+  // The smaller rows between member j and member j + 1 (or the end of the
+  // file) move the head while the cycle holds members 0..j. Records where
+  // each member enters the cycle; returns where the head ends.
+  int findEntries(std::span<const std::uint64_t> members, int smallerRows) {
+    const int size = static_cast<int>(members.size());
+    entries_.resize(members.size());
+    int head = 0;
+    int smallerBefore = placedRows_.countBelow(rowOfKey(members[0]));
+    for (int j = 0; j < size; ++j) {
+      entries_[j] = head;
+      const int smallerBeforeNext = j + 1 < size ? placedRows_.countBelow(rowOfKey(members[j + 1])) : smallerRows;
+      const int length = j + 1;
+      head = (head + 1 + (smallerBeforeNext - smallerBefore) % length) % length;
+      smallerBefore = smallerBeforeNext;
+    }
+    return head;
+  }
+
+  // Gives each member its place in the final cycle and writes the cycle
+  // out from the head.
+  void fillCycle(std::span<const std::uint64_t> members, int head, std::int32_t* rowAt) {
+    const int size = static_cast<int>(members.size());
+    freePlaces_.resetToOnes(size);
+    for (int j = size - 1; j >= 0; --j) {
+      const int place = freePlaces_.indexOfRank(entries_[j]);
+      freePlaces_.add(place, -1);
+      rowAt[(place - head + size) % size] = rowOfKey(members[j]);
+    }
+  }
+
+  RowSet placedRows_;  // the rows of the values placed so far
+  Fenwick freePlaces_;
+  std::vector<std::int32_t> entries_;
+};
+
+// For each slot of the ordered rows, the 0-based row that ends there.
+std::vector<std::int32_t> finalRows(const std::vector<std::uint64_t>& sorted) {
+  const int n = static_cast<int>(sorted.size());
+  std::vector<std::int32_t> rowAt(sorted.size());
+  GroupPlacer placer(n);
+  int end = 0;
+  for (int first = 0; first < n; first = end) {
+    end = first + 1;
+    while (end < n && sameValue(sorted[end], sorted[first])) ++end;
+    const std::span<const std::uint64_t> members(sorted.data() + first, static_cast<std::size_t>(end - first));
+    placer.place(members, first, rowAt.data() + first);
+  }
+  return rowAt;
 }
 
-// Walks the list on a tape: the list is tape[head, tail), a turn copies the
-// first element to the tail, so r turns copy a block of r. Turns are taken
-// modulo the list length, so the tape never outgrows the smaller rows plus
-// the members, which is at most n. Returns where the final list begins.
-int walkGroup(const std::uint64_t* members, int size, int smallerRows, OrderingWorkspace& workspace) {
-  std::int32_t* tape = workspace.tape.data();
-  int head = 0;
-  int tail = 0;
-  for (int j = 0; j < size; ++j) {
-    tape[tail++] = rowOfKey(members[j]);
-    const int turns = turnsAfterMember(members, j, size, smallerRows, workspace) % (j + 1);
-    std::copy_n(tape + head, turns, tape + tail);
-    head += turns;
-    tail += turns;
-  }
-  return head;
-}
-
-void writeGroup(int first, int size, const std::int32_t* rows, float* pos, std::int32_t* order,
-                const OrderingWorkspace& workspace) {
-  for (int slot = 0; slot < size; ++slot) {
-    pos[first + slot] = workspace.positions[rows[slot]];
-    order[first + slot] = workspace.order[rows[slot]];
-  }
+// values[slot] = the value that stood at row rowAt[slot].
+template <typename T>
+void gather(T* values, const std::vector<std::int32_t>& rowAt) {
+  const std::vector<T> before(values, values + rowAt.size());
+  for (std::size_t slot = 0; slot < rowAt.size(); ++slot) values[slot] = before[rowAt[slot]];
 }
 
 template <typename T>
@@ -147,8 +229,6 @@ void printOrderingLine(std::ostream& console, int n) {
 
 }  // namespace
 
-std::unique_ptr<OrderingWorkspace> makeOrderingWorkspace() { return std::make_unique<OrderingWorkspace>(); }
-
 void exchangeSortPositions(float* pos, std::int32_t* order, int n) {
   for (int i = 0; i + 1 < n; ++i) {
     for (int j = i + 1; j < n; ++j) {
@@ -160,30 +240,22 @@ void exchangeSortPositions(float* pos, std::int32_t* order, int n) {
   }
 }
 
-void fastSortPositions(float* pos, std::int32_t* order, int n, OrderingWorkspace& workspace) {
+void sortPositions(float* pos, std::int32_t* order, int n) {
+  if (n < 2) return;
   if (!allFinite(pos, n)) {
     exchangeSortPositions(pos, order, n);
     return;
   }
-  std::copy_n(pos, n, workspace.positions.begin());
-  std::copy_n(order, n, workspace.order.begin());
-  const std::uint64_t* sorted = sortKeys(pos, n, workspace);
-  countSmallerBefore(n, rankValues(sorted, n, workspace), workspace);
-
-  int end = 0;
-  for (int first = 0; first < n; first = end) {
-    end = first + 1;
-    while (end < n && sameValue(sorted[end], sorted[first])) ++end;
-    const int head = walkGroup(sorted + first, end - first, first, workspace);
-    writeGroup(first, end - first, workspace.tape.data() + head, pos, order, workspace);
-  }
+  const std::vector<std::int32_t> rowAt = finalRows(sortedKeys(pos, n));
+  gather(pos, rowAt);
+  gather(order, rowAt);
 }
 
-void orderReflections(ReflectionTable& table, OrderingWorkspace& workspace, std::ostream& console) {
+void orderReflections(ReflectionTable& table, std::ostream& console) {
   const int n = table.n;
   printOrderingLine(console, n);
   for (int i = 0; i < n; ++i) table.ORDER[i] = i + 1;
-  fastSortPositions(table.POS.data(), table.ORDER.data(), n, workspace);
+  sortPositions(table.POS.data(), table.ORDER.data(), n);
 
   permuteColumn(table.H, table.ISCRATCH, table.ORDER, n);
   permuteColumn(table.K, table.ISCRATCH, table.ORDER, n);
