@@ -20,23 +20,24 @@ namespace {
 constexpr int radixBits = 11;
 constexpr int radixBuckets = 1 << radixBits;
 
-// A Fenwick tree (binary indexed tree) of counts over the indices 0..size-1:
-// node i, from 1 to size, holds the sum of the counts at the (i & -i)
-// indices ending at i - 1.
+// A Fenwick tree (binary indexed tree) of counts over the indices 0..size-1,
+// laid over a power of two of indices (the ones past size counting 0) so
+// that the descent of takeRank needs no bound check. Node i, from 1 to that
+// power, holds the sum of the counts at the (i & -i) indices ending at
+// index i - 1.
 class Fenwick {
  public:
-  void resetToZeros(int size) {
-    size_ = size;
-    tree_.assign(static_cast<std::size_t>(size) + 1, 0);
-  }
-
-  void resetToOnes(int size) {
-    resetToZeros(size);
-    for (int node = 1; node <= size; ++node) tree_[node] = node & -node;
+  // Gives index i the count count(i), in linear time.
+  template <typename CountOf>
+  void assign(int size, CountOf count) {
+    span_ = static_cast<int>(std::bit_ceil(static_cast<unsigned>(size)));
+    tree_.assign(static_cast<std::size_t>(span_) + 1, 0);
+    for (int index = 0; index < size; ++index) tree_[index + 1] = count(index);
+    for (int node = 1; node < span_; ++node) tree_[node + (node & -node)] += tree_[node];
   }
 
   void add(int index, int delta) {
-    for (int node = index + 1; node <= size_; node += node & -node) tree_[node] += delta;
+    for (int node = index + 1; node <= span_; node += node & -node) tree_[node] += delta;
   }
 
   // The sum of the counts at the indices below `index`.
@@ -46,41 +47,67 @@ class Fenwick {
     return sum;
   }
 
-  // With counts of 0 and 1, the index of the (rank + 1)-th one.
-  int indexOfRank(int rank) const {
+  // Takes one unit from the index holding the (rank + 1)-th unit of count;
+  // returns that index and how many of its units came before the one taken.
+  // The nodes whose range holds that index are exactly those where the
+  // descent does not step right, so it lowers each of them as it passes.
+  // The step is taken by arithmetic on 0 or 1, not by a branch that the
+  // processor would mispredict half the time.
+  std::pair<int, int> takeRank(int rank) {
     int node = 0;
-    for (int step = static_cast<int>(std::bit_floor(static_cast<unsigned>(size_))); step > 0; step /= 2) {
-      if (node + step <= size_ && tree_[node + step] <= rank) {
-        node += step;
-        rank -= tree_[node];
-      }
+    for (int step = span_; step > 0; step /= 2) {
+      const int count = tree_[node + step];
+      const int right = count <= rank ? 1 : 0;
+      tree_[node + step] -= 1 - right;
+      node += step * right;
+      rank -= count * right;
     }
-    return node;
+    return {node, rank};
   }
 
  private:
   std::vector<int> tree_;
-  int size_ = 0;
+  int span_ = 0;
 };
 
-// A set of rows: a bit per row, and a Fenwick tree of the counts per word of
-// 64 rows, small enough to stay in the cache when n is large.
-class RowSet {
+// A set of the indices 0..size-1: a bit per index, and a Fenwick tree of the
+// counts per word of 64 indices, 64 times smaller than one over the indices
+// and so kept in the cache.
+class IndexSet {
  public:
-  explicit RowSet(int n) : words_(static_cast<std::size_t>(n / 64 + 1), 0) { wordCounts_.resetToZeros(n / 64 + 1); }
-
-  void insert(int row) {
-    words_[row / 64] |= std::uint64_t{1} << (row % 64);
-    wordCounts_.add(row / 64, 1);
+  // Empty, or holding every index below `size`.
+  void reset(int size, bool full) {
+    const int wordCount = size / 64 + 1;
+    words_.assign(static_cast<std::size_t>(wordCount), 0);
+    for (int first = 0; full && first < size; first += 64) {
+      words_[first / 64] = size - first >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (size - first)) - 1;
+    }
+    wordCounts_.assign(wordCount, [this](int word) { return std::popcount(words_[word]); });
   }
 
-  // How many rows of the set come before `row`.
-  int countBelow(int row) const {
-    const std::uint64_t below = words_[row / 64] & ((std::uint64_t{1} << (row % 64)) - 1);
-    return wordCounts_.sumBelow(row / 64) + std::popcount(below);
+  void insert(int index) {
+    words_[index / 64] |= bit(index);
+    wordCounts_.add(index / 64, 1);
+  }
+
+  // How many indices of the set are below `index`.
+  int countBelow(int index) const {
+    return wordCounts_.sumBelow(index / 64) + std::popcount(words_[index / 64] & (bit(index) - 1));
+  }
+
+  // Removes the (rank + 1)-th smallest index of the set and returns it.
+  int takeRank(int rank) {
+    const auto [word, rankInWord] = wordCounts_.takeRank(rank);
+    std::uint64_t bits = words_[word];
+    for (int lower = 0; lower < rankInWord; ++lower) bits &= bits - 1;
+    const int index = word * 64 + std::countr_zero(bits);
+    words_[word] &= ~bit(index);
+    return index;
   }
 
  private:
+  static std::uint64_t bit(int index) { return std::uint64_t{1} << (index % 64); }
+
   std::vector<std::uint64_t> words_;
   Fenwick wordCounts_;
 };
@@ -102,6 +129,15 @@ int rowOfKey(std::uint64_t key) { return static_cast<int>(key & 0xFFFFFFFFU); }
 
 bool sameValue(std::uint64_t a, std::uint64_t b) { return (a >> 32) == (b >> 32); }
 
+// A row's position and order in one word, so that one read fetches both.
+std::uint64_t packRow(float position, std::int32_t order) {
+  return (std::uint64_t{std::bit_cast<std::uint32_t>(position)} << 32) | static_cast<std::uint32_t>(order);
+}
+
+float positionOf(std::uint64_t packed) { return std::bit_cast<float>(static_cast<std::uint32_t>(packed >> 32)); }
+
+std::int32_t orderOf(std::uint64_t packed) { return static_cast<std::int32_t>(packed & 0xFFFFFFFFU); }
+
 bool allFinite(const float* pos, int n) {
   return std::all_of(pos, pos + n, [](float value) { return std::isfinite(value); });
 }
@@ -115,16 +151,14 @@ void radixPass(const std::vector<std::uint64_t>& from, std::vector<std::uint64_t
   for (const std::uint64_t key : from) to[counts[digit(key)]++] = key;
 }
 
-// The sort keys of pos[0..n) in order of value; the sort being stable, equal
-// values stay in file order. Three passes of radixBits cover the 32 bits.
-std::vector<std::uint64_t> sortedKeys(const float* pos, int n) {
-  std::vector<std::uint64_t> keys(static_cast<std::size_t>(n));
-  std::vector<std::uint64_t> spare(keys.size());
-  for (int row = 0; row < n; ++row) keys[row] = sortKey(pos[row], row);
+// Sorts the keys by value in three stable passes of radixBits over the 32
+// value bits, with `spare` as the other buffer; equal values stay in file
+// order.
+void sortByValue(std::vector<std::uint64_t>& keys, std::vector<std::uint64_t>& spare) {
   radixPass(keys, spare, 32);
   radixPass(spare, keys, 32 + radixBits);
   radixPass(keys, spare, 32 + 2 * radixBits);
-  return spare;
+  keys.swap(spare);
 }
 
 // Places the rows of one value after another, in increasing order of value.
@@ -142,34 +176,38 @@ std::vector<std::uint64_t> sortedKeys(const float* pos, int n) {
 // Fenwick tree walks, so each row costs O(log n) whatever the ties.
 class GroupPlacer {
  public:
-  explicit GroupPlacer(int n) : placedRows_(n) {}
+  explicit GroupPlacer(int n) { placedRows_.reset(n, false); }
 
-  // `members` are the keys of one value in file order, `smallerRows` the
-  // number of rows of smaller value; the rows go to rowAt[0..size) in their
-  // final order.
-  void place(std::span<const std::uint64_t> members, int smallerRows, std::int32_t* rowAt) {
-    if (members.size() == 1) {
-      rowAt[0] = rowOfKey(members[0]);
+  // `group` holds the sort keys of one value in file order, `smallerRows`
+  // the number of rows of smaller value. Replaces each key by the row that
+  // ends in its slot.
+  void place(std::span<std::uint64_t> group, int smallerRows) {
+    rows_.resize(group.size());
+    std::transform(group.begin(), group.end(), rows_.begin(), rowOfKey);
+    if (rows_.size() == 1) {
+      group[0] = static_cast<std::uint64_t>(rows_[0]);
     } else {
-      fillCycle(members, findEntries(members, smallerRows), rowAt);
+      fillCycle(group, findEntries(smallerRows));
     }
-    for (const std::uint64_t key : members) placedRows_.insert(rowOfKey(key));
+    for (const int row : rows_) placedRows_.insert(row);
   }
 
  private:
   // The smaller rows between member j and member j + 1 (or the end of the
   // file) move the head while the cycle holds members 0..j. Records where
   // each member enters the cycle; returns where the head ends.
-  int findEntries(std::span<const std::uint64_t> members, int smallerRows) {
-    const int size = static_cast<int>(members.size());
-    entries_.resize(members.size());
+  int findEntries(int smallerRows) {
+    const int size = static_cast<int>(rows_.size());
+    entries_.resize(rows_.size());
     int head = 0;
-    int smallerBefore = placedRows_.countBelow(rowOfKey(members[0]));
+    int smallerBefore = placedRows_.countBelow(rows_[0]);
     for (int j = 0; j < size; ++j) {
       entries_[j] = head;
-      const int smallerBeforeNext = j + 1 < size ? placedRows_.countBelow(rowOfKey(members[j + 1])) : smallerRows;
+      const int smallerBeforeNext = j + 1 < size ? placedRows_.countBelow(rows_[j + 1]) : smallerRows;
       const int length = j + 1;
-      head = (head + 1 + (smallerBeforeNext - smallerBefore) % length) % length;
+      const int turns = smallerBeforeNext - smallerBefore;
+      head += 1 + (turns < length ? turns : turns % length);
+      if (head >= length) head -= length;
       smallerBefore = smallerBeforeNext;
     }
     return head;
@@ -177,41 +215,32 @@ class GroupPlacer {
 
   // Gives each member its place in the final cycle and writes the cycle
   // out from the head.
-  void fillCycle(std::span<const std::uint64_t> members, int head, std::int32_t* rowAt) {
-    const int size = static_cast<int>(members.size());
-    freePlaces_.resetToOnes(size);
+  void fillCycle(std::span<std::uint64_t> group, int head) {
+    const int size = static_cast<int>(rows_.size());
+    freePlaces_.reset(size, true);
     for (int j = size - 1; j >= 0; --j) {
-      const int place = freePlaces_.indexOfRank(entries_[j]);
-      freePlaces_.add(place, -1);
-      rowAt[(place - head + size) % size] = rowOfKey(members[j]);
+      const int place = freePlaces_.takeRank(entries_[j]);
+      group[place >= head ? place - head : place - head + size] = static_cast<std::uint64_t>(rows_[j]);
     }
   }
 
-  RowSet placedRows_;  // the rows of the values placed so far
-  Fenwick freePlaces_;
+  IndexSet placedRows_;  // the rows of the values placed so far
+  IndexSet freePlaces_;
+  std::vector<std::int32_t> rows_;  // of the group being placed, in file order
   std::vector<std::int32_t> entries_;
 };
 
-// For each slot of the ordered rows, the 0-based row that ends there.
-std::vector<std::int32_t> finalRows(const std::vector<std::uint64_t>& sorted) {
+// Replaces the keys, sorted by value, by the rows in their final order.
+void placeRows(std::vector<std::uint64_t>& sorted) {
   const int n = static_cast<int>(sorted.size());
-  std::vector<std::int32_t> rowAt(sorted.size());
   GroupPlacer placer(n);
   int end = 0;
   for (int first = 0; first < n; first = end) {
     end = first + 1;
     while (end < n && sameValue(sorted[end], sorted[first])) ++end;
-    const std::span<const std::uint64_t> members(sorted.data() + first, static_cast<std::size_t>(end - first));
-    placer.place(members, first, rowAt.data() + first);
+    placer.place(std::span(sorted).subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(end - first)),
+                 first);
   }
-  return rowAt;
-}
-
-// values[slot] = the value that stood at row rowAt[slot].
-template <typename T>
-void gather(T* values, const std::vector<std::int32_t>& rowAt) {
-  const std::vector<T> before(values, values + rowAt.size());
-  for (std::size_t slot = 0; slot < rowAt.size(); ++slot) values[slot] = before[rowAt[slot]];
 }
 
 template <typename T>
@@ -246,9 +275,18 @@ void sortPositions(float* pos, std::int32_t* order, int n) {
     exchangeSortPositions(pos, order, n);
     return;
   }
-  const std::vector<std::int32_t> rowAt = finalRows(sortedKeys(pos, n));
-  gather(pos, rowAt);
-  gather(order, rowAt);
+  std::vector<std::uint64_t> keys(static_cast<std::size_t>(n));
+  std::vector<std::uint64_t> spare(keys.size());
+  for (int row = 0; row < n; ++row) keys[row] = sortKey(pos[row], row);
+  sortByValue(keys, spare);
+  placeRows(keys);
+  // The spare buffer now keeps every row's entry, for the rows to move.
+  for (int row = 0; row < n; ++row) spare[row] = packRow(pos[row], order[row]);
+  for (int slot = 0; slot < n; ++slot) {
+    const std::uint64_t entry = spare[keys[slot]];
+    pos[slot] = positionOf(entry);
+    order[slot] = orderOf(entry);
+  }
 }
 
 void orderReflections(ReflectionTable& table, std::ostream& console) {
