@@ -143,7 +143,7 @@ bool allFinite(const float* pos, int n) {
 }
 
 // One stable counting pass on the digit of the value bits at `shift`.
-void radixPass(const std::vector<std::uint64_t>& from, std::vector<std::uint64_t>& to, int shift) {
+void radixPass(std::span<const std::uint64_t> from, std::span<std::uint64_t> to, int shift) {
   std::array<std::int32_t, radixBuckets + 1> counts{};
   const auto digit = [shift](std::uint64_t key) { return static_cast<int>((key >> shift) & (radixBuckets - 1)); };
   for (const std::uint64_t key : from) ++counts[digit(key) + 1];
@@ -152,13 +152,13 @@ void radixPass(const std::vector<std::uint64_t>& from, std::vector<std::uint64_t
 }
 
 // Sorts the keys by value in three stable passes of radixBits over the 32
-// value bits, with `spare` as the other buffer; equal values stay in file
-// order.
-void sortByValue(std::vector<std::uint64_t>& keys, std::vector<std::uint64_t>& spare) {
+// value bits, with `spare` as the other buffer, and returns the buffer that
+// holds the result; equal values stay in file order.
+std::span<std::uint64_t> sortByValue(std::span<std::uint64_t> keys, std::span<std::uint64_t> spare) {
   radixPass(keys, spare, 32);
   radixPass(spare, keys, 32 + radixBits);
   radixPass(keys, spare, 32 + 2 * radixBits);
-  keys.swap(spare);
+  return spare;
 }
 
 // Places the rows of one value after another, in increasing order of value.
@@ -231,15 +231,25 @@ class GroupPlacer {
 };
 
 // Replaces the keys, sorted by value, by the rows in their final order.
-void placeRows(std::vector<std::uint64_t>& sorted) {
+void placeRows(std::span<std::uint64_t> sorted) {
   const int n = static_cast<int>(sorted.size());
   GroupPlacer placer(n);
   int end = 0;
   for (int first = 0; first < n; first = end) {
     end = first + 1;
     while (end < n && sameValue(sorted[end], sorted[first])) ++end;
-    placer.place(std::span(sorted).subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(end - first)),
-                 first);
+    placer.place(sorted.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(end - first)), first);
+  }
+}
+
+// Moves each row to its slot, rowAt[slot] being the row that ends there;
+// `scratch` keeps every row's entry meanwhile.
+void moveRows(float* pos, std::int32_t* order, std::span<const std::uint64_t> rowAt, std::span<std::uint64_t> scratch) {
+  for (std::size_t row = 0; row < scratch.size(); ++row) scratch[row] = packRow(pos[row], order[row]);
+  for (std::size_t slot = 0; slot < rowAt.size(); ++slot) {
+    const std::uint64_t entry = scratch[rowAt[slot]];
+    pos[slot] = positionOf(entry);
+    order[slot] = orderOf(entry);
   }
 }
 
@@ -275,18 +285,19 @@ void sortPositions(float* pos, std::int32_t* order, int n) {
     exchangeSortPositions(pos, order, n);
     return;
   }
-  std::vector<std::uint64_t> keys(static_cast<std::size_t>(n));
-  std::vector<std::uint64_t> spare(keys.size());
+  // One block holds both buffers of the sort. Two blocks, freed one after
+  // the other, would cross glibc's threshold for giving memory back to the
+  // system on every call, and a caller ordering again would pay the page
+  // faults again: on our machine they cost more than the sort of 40000
+  // random positions itself.
+  const auto size = static_cast<std::size_t>(n);
+  std::vector<std::uint64_t> block(2 * size);
+  const std::span<std::uint64_t> keys(block.data(), size);
+  const std::span<std::uint64_t> spare(block.data() + size, size);
   for (int row = 0; row < n; ++row) keys[row] = sortKey(pos[row], row);
-  sortByValue(keys, spare);
-  placeRows(keys);
-  // The spare buffer now keeps every row's entry, for the rows to move.
-  for (int row = 0; row < n; ++row) spare[row] = packRow(pos[row], order[row]);
-  for (int slot = 0; slot < n; ++slot) {
-    const std::uint64_t entry = spare[keys[slot]];
-    pos[slot] = positionOf(entry);
-    order[slot] = orderOf(entry);
-  }
+  const std::span<std::uint64_t> rowAt = sortByValue(keys, spare);
+  placeRows(rowAt);
+  moveRows(pos, order, rowAt, keys);
 }
 
 void orderReflections(ReflectionTable& table, std::ostream& console) {
