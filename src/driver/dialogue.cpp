@@ -138,8 +138,7 @@ void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn
     return;
   }
   readEntryFile(table, entry, console);
-  auto workspace = makeOrderingWorkspace();
-  orderReflections(table, *workspace, console);
+  orderReflections(table, console);
   if (table.inputCode == code::expo) {
     table.DELTA = askDelta(consoleIn, console, options);
   }
