@@ -1,11 +1,12 @@
 // The whole processing of one entry file in memory, as a run makes it: read,
 // order (not for SIRPOW), eliminate close neighbours, write the three files.
-// Each iteration starts from a fresh table and workspace, as a run does.
+// Each iteration starts from a fresh table, as a run does.
 // The usual windows (0.02 degrees, DELTA = 1) remove all but a few dozen of
 // 40000 crowded reflections; a window of 0 keeps and writes every one.
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -42,8 +43,7 @@ void pipeline(benchmark::State& state, int inputCode, bool keepAll) {
       return;
     }
     if (inputCode != codeSirpow) {
-      auto workspace = kestran::makeOrderingWorkspace();
-      kestran::orderReflections(*table, *workspace, console);
+      kestran::orderReflections(*table, console);
       if (inputCode == codeExpo) table->DELTA = delta;
     }
     kestran::eliminateNeighbours(*table);

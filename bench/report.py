@@ -95,7 +95,7 @@ def rule():
 
 
 def benchmark_rows(results):
-    shapes = ["random", "ascending", "descending", "tied50"]
+    shapes = ["random", "ascending", "descending", "tied50", "staircase"]
     sizes = [1000, 10000, 40000]
     for shape in shapes:
         for n in sizes:
@@ -105,6 +105,13 @@ def benchmark_rows(results):
             row(f"ordering fast {shape} {n}", fmt_time(fast),
                 f"literal {fmt_time(literal).strip()}, literal/fast {literal / fast:.0f}x")
         growth_row([seconds(results[f"ordering/fast/{shape}/{n}"]) for n in sizes])
+    for n in [1000000, 10000000]:
+        random = seconds(results[f"ordering/fast/random/{n}"])
+        for shape in shapes:
+            name = f"ordering/fast/{shape}/{n}"
+            if name in results:
+                row(f"ordering fast {shape} {n}", fmt_time(seconds(results[name])),
+                    f"{seconds(results[name]) / random:.2f}x random")
     rule()
     for name, b in results.items():
         if name.startswith("records/"):

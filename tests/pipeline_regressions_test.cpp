@@ -58,8 +58,7 @@ TEST(PipelineRegressions, EveryRowNotRemovedIsWrittenOnce) {
     std::ostringstream console;
     readEntryFile(*table, entry, console);
     if (r.inputCode != 2) {
-      auto workspace = makeOrderingWorkspace();
-      orderReflections(*table, *workspace, console);
+      orderReflections(*table, console);
     }
     if (r.inputCode == 2 || r.inputCode == 3) {
       table->DELTA = r.delta;

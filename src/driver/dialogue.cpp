@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "driver/clobber_check.hpp"
@@ -143,9 +142,7 @@ void readAndOrder(ReflectionTable& table, RunFiles& files, LineReader& consoleIn
     return;
   }
   readEntry(table, files, console);
-  checkOrderingFits(table);
-  auto workspace = makeOrderingWorkspace();
-  orderReflections(table, *workspace, console);
+  orderReflections(table, console);
   if (table.inputCode == code::expo) {
     table.DELTA = askDelta(consoleIn, console, options);
   }
@@ -200,14 +197,6 @@ void refuseClobberingRunFiles(const RunOptions& options, std::string_view baseNa
 }
 
 }  // namespace
-
-void checkOrderingFits(const ReflectionTable& table) {
-  // The ordering's working storage still has the classic size: a larger
-  // list stops here rather than overrun it.
-  if (table.n > static_cast<int>(std::tuple_size_v<decltype(OrderingWorkspace::keys)>)) {
-    throw RunError("ordering more than 40000 reflections is not available yet: codes 1, 3 and 4 take at most 40000");
-  }
-}
 
 std::string measureBaseName(std::string_view answer) {
   const std::size_t end = answer.find_last_not_of(' ');

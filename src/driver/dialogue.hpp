@@ -39,9 +39,6 @@ struct RunOptions {
   int maxReflections = defaultCapacity;  // the table's capacity, 1 to maxCapacity
 };
 
-// Stops the run when the table holds more rows than the ordering can take.
-void checkOrderingFits(const ReflectionTable& table);
-
 // The base name as typed: the whole answer line less its trailing blanks.
 std::string measureBaseName(std::string_view answer);
 

@@ -29,9 +29,7 @@ void readAndOrderSilently(ReflectionTable& table, std::string_view baseName) {
   SilentConsole silent;
   readEntryFile(table, entry, silent);
   if (isOrdered(table.inputCode)) {
-    checkOrderingFits(table);
-    auto workspace = makeOrderingWorkspace();
-    orderReflections(table, *workspace, silent);
+    orderReflections(table, silent);
   }
 }
 

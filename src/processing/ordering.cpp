@@ -1,9 +1,11 @@
 #include "processing/ordering.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -13,22 +15,101 @@ namespace kestran {
 
 namespace {
 
-// A Fenwick tree (binary indexed tree) of counts over 1-based indices 1..size.
-struct Fenwick {
-  std::int32_t* tree;
-  int size;
+// The radix sort takes the 32 bits of a position in three passes of this
+// many bits.
+constexpr int radixBits = 11;
+constexpr int radixBuckets = 1 << radixBits;
 
-  void clear() { std::fill_n(tree, size + 1, 0); }
-
-  void add(int index, std::int32_t delta) {
-    for (; index <= size; index += index & -index) tree[index] += delta;
+// A Fenwick tree (binary indexed tree) of counts over the indices 0..size-1,
+// laid over a power of two of indices (the ones past size counting 0) so
+// that the descent of takeRank needs no bound check. Node i, from 1 to that
+// power, holds the sum of the counts at the (i & -i) indices ending at
+// index i - 1.
+class Fenwick {
+ public:
+  // Gives index i the count count(i), in linear time.
+  template <typename CountOf>
+  void assign(int size, CountOf count) {
+    span_ = static_cast<int>(std::bit_ceil(static_cast<unsigned>(size)));
+    tree_.assign(static_cast<std::size_t>(span_) + 1, 0);
+    for (int index = 0; index < size; ++index) tree_[index + 1] = count(index);
+    for (int node = 1; node < span_; ++node) tree_[node + (node & -node)] += tree_[node];
   }
 
-  std::int32_t prefixSum(int index) const {
-    std::int32_t sum = 0;
-    for (; index > 0; index -= index & -index) sum += tree[index];
+  void add(int index, int delta) {
+    for (int node = index + 1; node <= span_; node += node & -node) tree_[node] += delta;
+  }
+
+  // The sum of the counts at the indices below `index`.
+  int sumBelow(int index) const {
+    int sum = 0;
+    for (int node = index; node > 0; node -= node & -node) sum += tree_[node];
     return sum;
   }
+
+  // Takes one unit from the index holding the (rank + 1)-th unit of count;
+  // returns that index and how many of its units came before the one taken.
+  // The nodes whose range holds that index are exactly those where the
+  // descent does not step right, so it lowers each of them as it passes.
+  // The step is taken by arithmetic on 0 or 1, not by a branch that the
+  // processor would mispredict half the time.
+  std::pair<int, int> takeRank(int rank) {
+    int node = 0;
+    for (int step = span_; step > 0; step /= 2) {
+      const int count = tree_[node + step];
+      const int right = count <= rank ? 1 : 0;
+      tree_[node + step] -= 1 - right;
+      node += step * right;
+      rank -= count * right;
+    }
+    return {node, rank};
+  }
+
+ private:
+  std::vector<int> tree_;
+  int span_ = 0;
+};
+
+// A set of the indices 0..size-1: a bit per index, and a Fenwick tree of the
+// counts per word of 64 indices, 64 times smaller than one over the indices
+// and so kept in the cache.
+class IndexSet {
+ public:
+  // Empty, or holding every index below `size`.
+  void reset(int size, bool full) {
+    const int wordCount = size / 64 + 1;
+    words_.assign(static_cast<std::size_t>(wordCount), 0);
+    for (int first = 0; full && first < size; first += 64) {
+      words_[first / 64] = size - first >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (size - first)) - 1;
+    }
+    wordCounts_.assign(wordCount, [this](int word) { return std::popcount(words_[word]); });
+  }
+
+  void insert(int index) {
+    words_[index / 64] |= bit(index);
+    wordCounts_.add(index / 64, 1);
+  }
+
+  // How many indices of the set are below `index`.
+  int countBelow(int index) const {
+    return wordCounts_.sumBelow(index / 64) + std::popcount(words_[index / 64] & (bit(index) - 1));
+  }
+
+  // Removes the (rank + 1)-th smallest index of the set and returns it.
+  int takeRank(int rank) {
+    const auto [word, rankInWord] = wordCounts_.takeRank(rank);
+    std::uint64_t bits = words_[word];
+    for (int lower = 0; lower < rankInWord; ++lower) bits &= bits - 1;
+    const int index = word * 64 + std::countr_zero(bits);
+    words_[word] &= ~bit(index);
+    return index;
+  }
+
+ private:
+  static std::uint64_t bit(int index) { return std::uint64_t{1} << (index % 64); }
+
+  std::vector<std::uint64_t> words_;
+  Fenwick wordCounts_;
 };
 
 // Maps a finite float to an unsigned integer of the same order. Both zeros
@@ -39,97 +120,136 @@ std::uint32_t orderedBits(float value) {
   return (bits & 0x80000000U) != 0 ? ~bits : (bits | 0x80000000U);
 }
 
-std::uint64_t sortKey(float value, int index) {
-  return (std::uint64_t{orderedBits(value)} << 32) | static_cast<std::uint32_t>(index);
+// The position's ordered bits in the high half, the 0-based row in the low half.
+std::uint64_t sortKey(float value, int row) {
+  return (std::uint64_t{orderedBits(value)} << 32) | static_cast<std::uint32_t>(row);
 }
 
 int rowOfKey(std::uint64_t key) { return static_cast<int>(key & 0xFFFFFFFFU); }
 
 bool sameValue(std::uint64_t a, std::uint64_t b) { return (a >> 32) == (b >> 32); }
 
+// A row's position and order in one word, so that one read fetches both.
+std::uint64_t packRow(float position, std::int32_t order) {
+  return (std::uint64_t{std::bit_cast<std::uint32_t>(position)} << 32) | static_cast<std::uint32_t>(order);
+}
+
+float positionOf(std::uint64_t packed) { return std::bit_cast<float>(static_cast<std::uint32_t>(packed >> 32)); }
+
+std::int32_t orderOf(std::uint64_t packed) { return static_cast<std::int32_t>(packed & 0xFFFFFFFFU); }
+
 bool allFinite(const float* pos, int n) {
   return std::all_of(pos, pos + n, [](float value) { return std::isfinite(value); });
 }
 
 // One stable counting pass on the digit of the value bits at `shift`.
-void radixPass(const std::uint64_t* from, std::uint64_t* to, int n, int shift, OrderingWorkspace& workspace) {
-  auto& counts = workspace.digitCounts;
-  counts.fill(0);
+void radixPass(std::span<const std::uint64_t> from, std::span<std::uint64_t> to, int shift) {
+  std::array<std::int32_t, radixBuckets + 1> counts{};
   const auto digit = [shift](std::uint64_t key) { return static_cast<int>((key >> shift) & (radixBuckets - 1)); };
-  for (int i = 0; i < n; ++i) ++counts[digit(from[i]) + 1];
+  for (const std::uint64_t key : from) ++counts[digit(key) + 1];
   for (int d = 0; d < radixBuckets; ++d) counts[d + 1] += counts[d];
-  for (int i = 0; i < n; ++i) to[counts[digit(from[i])]++] = from[i];
+  for (const std::uint64_t key : from) to[counts[digit(key)]++] = key;
 }
 
-// Sorts the keys by value; being stable, it keeps equal values in file order.
-// Three passes of radixBits cover the 32 value bits and leave the result in
-// the spare array.
-const std::uint64_t* sortKeys(const float* pos, int n, OrderingWorkspace& workspace) {
-  std::uint64_t* keys = workspace.keys.data();
-  std::uint64_t* spare = workspace.spareKeys.data();
-  for (int i = 0; i < n; ++i) keys[i] = sortKey(pos[i], i);
-  radixPass(keys, spare, n, 32, workspace);
-  radixPass(spare, keys, n, 32 + radixBits, workspace);
-  radixPass(keys, spare, n, 32 + 2 * radixBits, workspace);
+// Sorts the keys by value in three stable passes of radixBits over the 32
+// value bits, with `spare` as the other buffer, and returns the buffer that
+// holds the result; equal values stay in file order.
+std::span<std::uint64_t> sortByValue(std::span<std::uint64_t> keys, std::span<std::uint64_t> spare) {
+  radixPass(keys, spare, 32);
+  radixPass(spare, keys, 32 + radixBits);
+  radixPass(keys, spare, 32 + 2 * radixBits);
   return spare;
 }
 
-// Numbers the distinct values from 1 upwards and gives each row the number
-// of its value; returns how many distinct values there are.
-int rankValues(const std::uint64_t* sorted, int n, OrderingWorkspace& workspace) {
-  int rank = 0;
-  for (int i = 0; i < n; ++i) {
-    if (i == 0 || !sameValue(sorted[i], sorted[i - 1])) ++rank;
-    workspace.valueRank[rowOfKey(sorted[i])] = rank;
-  }
-  return rank;
-}
-
-// For each row, the number of rows before it in file order with a smaller value.
-void countSmallerBefore(int n, int distinctValues, OrderingWorkspace& workspace) {
-  Fenwick seen{workspace.rankCounts.data(), distinctValues};
-  seen.clear();
-  for (int row = 0; row < n; ++row) {
-    const int rank = workspace.valueRank[row];
-    workspace.smallerBefore[row] = seen.prefixSum(rank - 1);
-    seen.add(rank, 1);
-  }
-}
-
+// Places the rows of one value after another, in increasing order of value.
+//
 // In the exchange sort the rows of one value v end in the order of a list
 // built by walking the rows of value <= v in file order: a row at v is
-// appended, a smaller row moves the list's first element to its end. The
-// smaller rows after member j and before member j + 1 (or the end of the
-// file) turn the list while it holds members 0..j.
-std::int32_t turnsAfterMember(const std::uint64_t* members, int j, int size, int smallerRows,
-                              const OrderingWorkspace& workspace) {
-  const std::int32_t upTo = j + 1 < size ? workspace.smallerBefore[rowOfKey(members[j + 1])] : smallerRows;
-  return upTo - workspace.smallerBefore[rowOfKey(members[j])];
-}
+// appended, a smaller row moves the list's first element to its end. Held
+// as a cycle with a head, r such moves only advance the head by r modulo
+// the list's length, and an append inserts the row just before the head.
+// A forward pass over the rows of v finds the index at which each enters
+// the cycle and where the head ends; a backward pass gives each row its
+// place in the final cycle: the last row keeps its index, and each earlier
+// one takes the free place of its index among those the later rows leave.
+// Counting the smaller rows before a row, and finding a free place, are
+// Fenwick tree walks, so each row costs O(log n) whatever the ties.
+class GroupPlacer {
+ public:
+  explicit GroupPlacer(int n) { placedRows_.reset(n, false); }
 
-// Walks the list on a tape: the list is tape[head, tail), a turn copies the
-// first element to the tail, so r turns copy a block of r. Turns are taken
-// modulo the list length, so the tape never outgrows the smaller rows plus
-// the members, which is at most n. Returns where the final list begins.
-int walkGroup(const std::uint64_t* members, int size, int smallerRows, OrderingWorkspace& workspace) {
-  std::int32_t* tape = workspace.tape.data();
-  int head = 0;
-  int tail = 0;
-  for (int j = 0; j < size; ++j) {
-    tape[tail++] = rowOfKey(members[j]);
-    const int turns = turnsAfterMember(members, j, size, smallerRows, workspace) % (j + 1);
-    std::copy_n(tape + head, turns, tape + tail);
-    head += turns;
-    tail += turns;
+  // `group` holds the sort keys of one value in file order, `smallerRows`
+  // the number of rows of smaller value. Replaces each key by the row that
+  // ends in its slot.
+  void place(std::span<std::uint64_t> group, int smallerRows) {
+    rows_.resize(group.size());
+    std::transform(group.begin(), group.end(), rows_.begin(), rowOfKey);
+    if (rows_.size() == 1) {
+      group[0] = static_cast<std::uint64_t>(rows_[0]);
+    } else {
+      fillCycle(group, findEntries(smallerRows));
+    }
+    for (const int row : rows_) placedRows_.insert(row);
   }
-  return head;
+
+ private:
+  // The smaller rows between member j and member j + 1 (or the end of the
+  // file) move the head while the cycle holds members 0..j. Records where
+  // each member enters the cycle; returns where the head ends.
+  int findEntries(int smallerRows) {
+    const int size = static_cast<int>(rows_.size());
+    entries_.resize(rows_.size());
+    int head = 0;
+    int smallerBefore = placedRows_.countBelow(rows_[0]);
+    for (int j = 0; j < size; ++j) {
+      entries_[j] = head;
+      const int smallerBeforeNext = j + 1 < size ? placedRows_.countBelow(rows_[j + 1]) : smallerRows;
+      const int length = j + 1;
+      const int turns = smallerBeforeNext - smallerBefore;
+      head += 1 + (turns < length ? turns : turns % length);
+      if (head >= length) head -= length;
+      smallerBefore = smallerBeforeNext;
+    }
+    return head;
+  }
+
+  // Gives each member its place in the final cycle and writes the cycle
+  // out from the head.
+  void fillCycle(std::span<std::uint64_t> group, int head) {
+    const int size = static_cast<int>(rows_.size());
+    freePlaces_.reset(size, true);
+    for (int j = size - 1; j >= 0; --j) {
+      const int place = freePlaces_.takeRank(entries_[j]);
+      group[place >= head ? place - head : place - head + size] = static_cast<std::uint64_t>(rows_[j]);
+    }
+  }
+
+  IndexSet placedRows_;  // the rows of the values placed so far
+  IndexSet freePlaces_;
+  std::vector<std::int32_t> rows_;  // of the group being placed, in file order
+  std::vector<std::int32_t> entries_;
+};
+
+// Replaces the keys, sorted by value, by the rows in their final order.
+void placeRows(std::span<std::uint64_t> sorted) {
+  const int n = static_cast<int>(sorted.size());
+  GroupPlacer placer(n);
+  int end = 0;
+  for (int first = 0; first < n; first = end) {
+    end = first + 1;
+    while (end < n && sameValue(sorted[end], sorted[first])) ++end;
+    placer.place(sorted.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(end - first)), first);
+  }
 }
 
-void writeGroup(int first, int size, const std::int32_t* rows, float* pos, std::int32_t* order,
-                const OrderingWorkspace& workspace) {
-  for (int slot = 0; slot < size; ++slot) {
-    pos[first + slot] = workspace.positions[rows[slot]];
-    order[first + slot] = workspace.order[rows[slot]];
+// Moves each row to its slot, rowAt[slot] being the row that ends there;
+// `scratch` keeps every row's entry meanwhile.
+void moveRows(float* pos, std::int32_t* order, std::span<const std::uint64_t> rowAt, std::span<std::uint64_t> scratch) {
+  for (std::size_t row = 0; row < scratch.size(); ++row) scratch[row] = packRow(pos[row], order[row]);
+  for (std::size_t slot = 0; slot < rowAt.size(); ++slot) {
+    const std::uint64_t entry = scratch[rowAt[slot]];
+    pos[slot] = positionOf(entry);
+    order[slot] = orderOf(entry);
   }
 }
 
@@ -148,8 +268,6 @@ void printOrderingLine(std::ostream& console, int n) {
 
 }  // namespace
 
-std::unique_ptr<OrderingWorkspace> makeOrderingWorkspace() { return std::make_unique<OrderingWorkspace>(); }
-
 void exchangeSortPositions(float* pos, std::int32_t* order, int n) {
   for (int i = 0; i + 1 < n; ++i) {
     for (int j = i + 1; j < n; ++j) {
@@ -161,30 +279,32 @@ void exchangeSortPositions(float* pos, std::int32_t* order, int n) {
   }
 }
 
-void fastSortPositions(float* pos, std::int32_t* order, int n, OrderingWorkspace& workspace) {
+void sortPositions(float* pos, std::int32_t* order, int n) {
+  if (n < 2) return;
   if (!allFinite(pos, n)) {
     exchangeSortPositions(pos, order, n);
     return;
   }
-  std::copy_n(pos, n, workspace.positions.begin());
-  std::copy_n(order, n, workspace.order.begin());
-  const std::uint64_t* sorted = sortKeys(pos, n, workspace);
-  countSmallerBefore(n, rankValues(sorted, n, workspace), workspace);
-
-  int end = 0;
-  for (int first = 0; first < n; first = end) {
-    end = first + 1;
-    while (end < n && sameValue(sorted[end], sorted[first])) ++end;
-    const int head = walkGroup(sorted + first, end - first, first, workspace);
-    writeGroup(first, end - first, workspace.tape.data() + head, pos, order, workspace);
-  }
+  // One block holds both buffers of the sort. Two blocks, freed one after
+  // the other, would cross glibc's threshold for giving memory back to the
+  // system on every call, and a caller ordering again would pay the page
+  // faults again: on our machine they cost more than the sort of 40000
+  // random positions itself.
+  const auto size = static_cast<std::size_t>(n);
+  std::vector<std::uint64_t> block(2 * size);
+  const std::span<std::uint64_t> keys(block.data(), size);
+  const std::span<std::uint64_t> spare(block.data() + size, size);
+  for (int row = 0; row < n; ++row) keys[row] = sortKey(pos[row], row);
+  const std::span<std::uint64_t> rowAt = sortByValue(keys, spare);
+  placeRows(rowAt);
+  moveRows(pos, order, rowAt, keys);
 }
 
-void orderReflections(ReflectionTable& table, OrderingWorkspace& workspace, std::ostream& console) {
+void orderReflections(ReflectionTable& table, std::ostream& console) {
   const int n = table.n;
   printOrderingLine(console, n);
   for (int i = 0; i < n; ++i) table.ORDER[i] = i + 1;
-  fastSortPositions(table.SIN2THETA.data(), table.ORDER.data(), n, workspace);
+  sortPositions(table.SIN2THETA.data(), table.ORDER.data(), n);
 
   std::vector<std::int32_t> integers;
   for (auto* column : {&table.H, &table.K, &table.L}) permuteColumn(*column, table.ORDER, integers);

@@ -40,10 +40,10 @@ Sorted literalSort(std::vector<float> pos) {
   return result;
 }
 
-Sorted fastSort(std::vector<float> pos, OrderingWorkspace& workspace) {
+Sorted fastSort(std::vector<float> pos) {
   Sorted result{std::move(pos), {}};
   result.order = identityOrder(result.pos.size());
-  fastSortPositions(result.pos.data(), result.order.data(), static_cast<int>(result.pos.size()), workspace);
+  sortPositions(result.pos.data(), result.order.data(), static_cast<int>(result.pos.size()));
   return result;
 }
 
@@ -54,9 +54,9 @@ std::vector<std::uint32_t> bitsOf(const std::vector<float>& values) {
   return bits;
 }
 
-void expectSameResult(const std::vector<float>& input, OrderingWorkspace& workspace) {
+void expectSameResult(const std::vector<float>& input) {
   const Sorted literal = literalSort(input);
-  const Sorted fast = fastSort(input, workspace);
+  const Sorted fast = fastSort(input);
   ASSERT_EQ(fast.order, literal.order) << "length " << input.size();
   ASSERT_EQ(bitsOf(fast.pos), bitsOf(literal.pos)) << "length " << input.size();
 }
@@ -101,7 +101,6 @@ TEST(OrderingProperty, EqualRowsEndInListWalkOrder) {
 }
 
 TEST(OrderingProperty, FastMatchesExchangeSortOnTiedArrays) {
-  auto workspace = makeOrderingWorkspace();
   std::mt19937 random(2024);
   const std::vector<std::vector<float>> pools = {
       {0.5F},
@@ -113,27 +112,52 @@ TEST(OrderingProperty, FastMatchesExchangeSortOnTiedArrays) {
   };
   for (const auto& pool : pools) {
     for (int trial = 0; trial < 3000; ++trial) {
-      expectSameResult(randomArray(random, pool, static_cast<int>(random() % 61)), *workspace);
+      expectSameResult(randomArray(random, pool, static_cast<int>(random() % 61)));
     }
   }
 }
 
 TEST(OrderingProperty, FastMatchesExchangeSortWithNonFiniteValues) {
-  auto workspace = makeOrderingWorkspace();
   std::mt19937 random(99);
   const std::vector<float> pool = {0.1F, 0.2F, 0.3F, std::nanf(""), inf, -inf};
   for (int trial = 0; trial < 3000; ++trial) {
-    expectSameResult(randomArray(random, pool, static_cast<int>(random() % 61)), *workspace);
+    expectSameResult(randomArray(random, pool, static_cast<int>(random() % 61)));
+  }
+}
+
+// Descending runs of growing length 1, 2, 3, ... from one top value, so
+// that the j-th row of each value is followed by j smaller rows: every row
+// turns the list of its value as far as it can, the costliest ties we know.
+std::vector<float> staircase(int n) {
+  std::vector<float> values(static_cast<std::size_t>(n));
+  int run = 0;
+  int offset = 0;
+  for (float& value : values) {
+    value = 1.0F - static_cast<float>(offset) / 1024.0F;
+    if (++offset > run) {
+      ++run;
+      offset = 0;
+    }
+  }
+  return values;
+}
+
+TEST(OrderingProperty, FastMatchesExchangeSortOnStaircases) {
+  for (int n = 0; n <= 150; ++n) {
+    expectSameResult(staircase(n));
+  }
+  for (const int n : {777, 2000}) {
+    expectSameResult(staircase(n));
   }
 }
 
 TEST(OrderingProperty, FastMatchesExchangeSortOnLargeArrays) {
-  auto workspace = makeOrderingWorkspace();
   std::mt19937 random(31);
   std::uniform_real_distribution<float> spread(0.0F, 1.0F);
   std::uniform_int_distribution<int> fewValues(1, 7);
   const int n = 5000;
   std::vector<float> spreadValues(n), tiedValues(n), ascending(n), descending(n), cyclic(n), allEqual(n, 0.3F);
+  std::vector<float> stairs = staircase(n);
   for (int i = 0; i < n; ++i) {
     spreadValues[i] = spread(random);
     tiedValues[i] = static_cast<float>(fewValues(random)) / 8.0F;
@@ -141,8 +165,36 @@ TEST(OrderingProperty, FastMatchesExchangeSortOnLargeArrays) {
     descending[i] = static_cast<float>(n - i) / n;
     cyclic[i] = static_cast<float>(i % 71) / 128.0F;  // long turns in every group
   }
-  for (const auto* input : {&spreadValues, &tiedValues, &ascending, &descending, &cyclic, &allEqual}) {
-    expectSameResult(*input, *workspace);
+  for (const auto* input : {&spreadValues, &tiedValues, &ascending, &descending, &cyclic, &allEqual, &stairs}) {
+    expectSameResult(*input);
+  }
+}
+
+// Seven times the table's capacity of 40000 rows, where the exchange sort
+// would take minutes: the positions ascend, each row carries its own
+// position along, and the rows of each sampled value stand in list-walk
+// order.
+TEST(OrderingProperty, LargeArraysFollowTheListWalk) {
+  std::mt19937 random(5);
+  const int n = 280000;
+  std::vector<float> tied(n);
+  for (float& value : tied) value = static_cast<float>(random() % 4096) / 4096.0F;
+  for (const auto& input : {staircase(n), tied}) {
+    const Sorted fast = fastSort(input);
+    ASSERT_TRUE(std::is_sorted(fast.pos.begin(), fast.pos.end()));
+    std::vector<std::int32_t> rows = fast.order;
+    std::sort(rows.begin(), rows.end());
+    ASSERT_EQ(rows, identityOrder(input.size()));
+    for (std::size_t i = 0; i < input.size(); ++i) {
+      ASSERT_EQ(fast.pos[i], input[static_cast<std::size_t>(fast.order[i] - 1)]) << i;
+    }
+    for (int sample = 0; sample < 8; ++sample) {
+      const float value = fast.pos[random() % fast.pos.size()];
+      const auto first = std::lower_bound(fast.pos.begin(), fast.pos.end(), value) - fast.pos.begin();
+      const auto last = std::upper_bound(fast.pos.begin(), fast.pos.end(), value) - fast.pos.begin();
+      const std::vector<std::int32_t> group(fast.order.begin() + first, fast.order.begin() + last);
+      ASSERT_EQ(group, listWalkOrder(input, value)) << "value " << value;
+    }
   }
 }
 
@@ -193,9 +245,8 @@ std::unique_ptr<ReflectionTable> tableWithPositions(const std::vector<float>& po
 }
 
 std::string orderingLine(ReflectionTable& table) {
-  auto workspace = makeOrderingWorkspace();
   std::ostringstream console;
-  orderReflections(table, *workspace, console);
+  orderReflections(table, console);
   return console.str();
 }
 
