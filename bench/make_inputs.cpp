@@ -7,7 +7,9 @@
 //   kestran_make_inputs DIR COUNT...
 //     for each COUNT, the four flavours with COUNT reflections:
 //     fullprof2-COUNT.dat, fullprof4-COUNT.dat, sirpow-COUNT.hkl,
-//     expo-COUNT.hkl (window 0.02); above 45000 from a larger cell.
+//     expo-COUNT.hkl (window 0.02); above 45000 from a larger cell; and
+//     staircase-COUNT.dat, a JFOU=2 file whose positions are the ordering's
+//     costliest ties.
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +66,14 @@ int main(int argc, char** argv) {
     for (const auto& flavour : flavours) {
       const std::string path = directory + "/" + flavour.stem + "-" + argv[i] + flavour.suffix;
       if (!writeEntry(path, flavour.code, static_cast<int>(count), 0.02)) return 1;
+    }
+    const std::string path = directory + "/staircase-" + argv[i] + ".dat";
+    std::ofstream out(path, std::ios::binary);
+    out << kestran::bench::staircaseEntry(static_cast<int>(count));
+    out.flush();
+    if (!out) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      return 1;
     }
   }
   return 0;

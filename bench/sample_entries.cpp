@@ -137,4 +137,24 @@ std::string sampleEntry(int inputCode, int count, double window) {
   return text;
 }
 
+std::string staircaseEntry(int count, double window) {
+  const int runs = static_cast<int>(std::ceil(std::sqrt(2.0 * count)));
+  std::string text;
+  text.reserve(static_cast<std::size_t>(count) * 33 + 100);
+  // sin^2(theta) of (h, 0, 0) is (lambda h / 2a)^2: below 1 for every level.
+  append(text, "%.1f %.1f %.1f 90 90 90 %.5f\n", runs * 1.0, runs * 1.0, runs * 1.0, 1.0);
+  append(text, "%d %.2f\n", count, window);
+  int run = 0;
+  int offset = 0;
+  for (int i = 0; i < count; ++i) {
+    const int h = runs - offset;  // level runs - 1 - offset, counted from 1
+    append(text, "%4d%4d%4d%8.2f%8.3f%4d\n", h, 0, 0, 20.0 + (i % 680), 1.5, 1);
+    if (++offset > run) {
+      ++run;
+      offset = 0;
+    }
+  }
+  return text;
+}
+
 }  // namespace kestran::bench

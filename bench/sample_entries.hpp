@@ -19,4 +19,10 @@ inline constexpr int baseSampleCount = 45000;
 // FULLPROF files carry `window` (degrees 2theta) on their count line.
 std::string sampleEntry(int inputCode, int count, double window = 0.02);
 
+// A FULLPROF JFOU=2 file of `count` reflections whose positions form the
+// ordering's costliest ties: descending runs of growing length 1, 2, 3, ...
+// from one top value (as the staircase of bench/ordering_bench.cpp), the
+// reflection (h, 0, 0) of a large cubic cell standing for level h - 1.
+std::string staircaseEntry(int count, double window = 0.02);
+
 }  // namespace kestran::bench

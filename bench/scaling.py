@@ -4,7 +4,8 @@
 Usage: scaling.py KESTRAN MAKE_INPUTS WORK_DIR OUT_PREFIX COUNT...
 
 For each COUNT, MAKE_INPUTS (kestran_make_inputs) writes the four flavours'
-entry files of COUNT reflections into WORK_DIR; each is run with
+entry files of COUNT reflections and the staircase file (JFOU=2, the
+ordering's costliest ties) into WORK_DIR; each is run with
 --max-reflections max(COUNT, 40000) and the standard answers (window 0.02,
 DELTA 1), three times (one for counts of a million or more): the median wall
 time and the largest peak resident memory (GNU time). Writes OUT_PREFIX.tsv
@@ -18,9 +19,13 @@ import subprocess
 import sys
 import time
 
+# The four flavours, and "staircase": a JFOU=2 file whose positions are the
+# ordering's costliest ties.
 FLAVOURS = [("fullprof2", 1, ".dat", []), ("fullprof4", 4, ".dat", []),
-            ("sirpow", 2, ".hkl", ["--delta", "1.0"]), ("expo", 3, ".hkl", ["--delta", "1.0"])]
-COLOURS = {"fullprof2": "#1f77b4", "fullprof4": "#2ca02c", "sirpow": "#d62728", "expo": "#9467bd"}
+            ("sirpow", 2, ".hkl", ["--delta", "1.0"]), ("expo", 3, ".hkl", ["--delta", "1.0"]),
+            ("staircase", 1, ".dat", [])]
+COLOURS = {"fullprof2": "#1f77b4", "fullprof4": "#2ca02c", "sirpow": "#d62728", "expo": "#9467bd",
+           "staircase": "#ff7f0e"}
 
 
 def run_once(kestran, work, code, extra, stem, capacity):
@@ -51,6 +56,8 @@ def measure(kestran, make_inputs, work, counts):
                 rows.append((name, count, None, None, failed[0]))
             else:
                 rows.append((name, count, statistics.median(s[0] for s in samples), max(s[1] for s in samples), ""))
+        for name, _, suffix, _ in FLAVOURS:
+            stem = f"{name}-{count}"
             for leftover in (stem + suffix, stem + "F.hkl", stem + "I.hkl", stem + ".int"):
                 path = os.path.join(work, leftover)
                 if os.path.exists(path):
@@ -127,8 +134,8 @@ def svg_plot(rows, path):
             for n, v in points:
                 parts.append(f'<circle cx="{x(n):.1f}" cy="{y(v):.1f}" r="3" fill="{COLOURS[name]}"/>')
     for index, (name, _, _, _) in enumerate(FLAVOURS):
-        parts.append(f'<rect x="{margin + index * 120}" y="{height - 22}" width="12" height="12" '
-                     f'fill="{COLOURS[name]}"/><text x="{margin + index * 120 + 16}" y="{height - 12}">{name}</text>')
+        parts.append(f'<rect x="{margin + index * 110}" y="{height - 22}" width="12" height="12" '
+                     f'fill="{COLOURS[name]}"/><text x="{margin + index * 110 + 16}" y="{height - 12}">{name}</text>')
     parts.append("</svg>")
     with open(path, "w") as out:
         out.write("\n".join(parts) + "\n")
