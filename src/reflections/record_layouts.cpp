@@ -31,9 +31,7 @@ class FieldReader {
   bool ok() const { return ok_; }
 
  private:
-  bool holds(FieldFormat format) const {
-    return static_cast<std::size_t>(column_ - 1 + format.width) <= line_.size();
-  }
+  bool holds(FieldFormat format) const { return static_cast<std::size_t>(column_ - 1 + format.width) <= line_.size(); }
   const char* fieldStart() const { return line_.data() + (column_ - 1); }
   static std::size_t fieldLength(FieldFormat format) {
     return static_cast<std::size_t>(format.width < maxFieldWidth ? format.width : maxFieldWidth);
@@ -81,8 +79,8 @@ class RecordBuilder {
 
 template <typename Values>
 constexpr std::size_t recordLength(const RecordLayout<Values>& layout) {
-  return static_cast<std::size_t>(3 * layout.index.width + layout.value.width + layout.sigma.width +
-                                  layout.last.width + 1);
+  return static_cast<std::size_t>(3 * layout.index.width + layout.value.width + layout.sigma.width + layout.last.width +
+                                  1);
 }
 static_assert(recordLength(wideShelxRecord) <= maxRecordLength && recordLength(wideJfou4Record) <= maxRecordLength);
 

@@ -8,7 +8,6 @@ namespace kestran {
 
 namespace {
 
-
 // The field's characters as they stand: the line ends before the field's
 // last column count as blanks, so they are simply not there.
 std::string_view fieldColumns(std::string_view line, int column, int width) {

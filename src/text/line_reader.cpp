@@ -34,8 +34,7 @@ bool bytesToEnd(std::streambuf& source, std::size_t& bytes) {
 
 }  // namespace
 
-LineReader::LineReader(std::istream& in, int unitNumber, std::string fileName, Reading reading,
-                       std::size_t blockSize)
+LineReader::LineReader(std::istream& in, int unitNumber, std::string fileName, Reading reading, std::size_t blockSize)
     : in_(in),
       unit_(unitNumber),
       file_(std::move(fileName)),
@@ -99,8 +98,7 @@ bool LineReader::nextInBlock(std::string_view& line) {
 // from the stream; a line longer than the block doubles it.
 void LineReader::readBlock() {
   const std::size_t unread = end_ - begin_;
-  std::size_t size =
-      std::max(blockCapacity_, sizeKnown_ ? std::min(blockSize_, streamLeft_ + 1) : blockSize_);
+  std::size_t size = std::max(blockCapacity_, sizeKnown_ ? std::min(blockSize_, streamLeft_ + 1) : blockSize_);
   if (unread == size) {
     size *= 2;
   }
@@ -136,9 +134,7 @@ std::size_t LineReader::bytesLeftHint() const {
 
 void LineReader::fail(std::string_view kind) const { throw RunError(kind, unit_, file_); }
 
-void LineReader::failOnLine(std::string_view kind, std::string_view detail) const {
-  failAt(kind, lines_, detail);
-}
+void LineReader::failOnLine(std::string_view kind, std::string_view detail) const { failAt(kind, lines_, detail); }
 
 void LineReader::failAt(std::string_view kind, long lineNumber, std::string_view detail) const {
   throw RunError(kind, unit_, file_, atLine(lineNumber) + std::string(detail));

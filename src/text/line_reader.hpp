@@ -55,16 +55,16 @@ class LineReader {
   std::istream& in_;
   int unit_;
   std::string file_;
-  std::string buffer_;           // the line (by line)
+  std::string buffer_;             // the line (by line)
   std::unique_ptr<char[]> block_;  // the block (in blocks), not zeroed
   std::size_t blockCapacity_ = 0;
   Reading reading_;
   std::size_t blockSize_;
-  std::size_t begin_ = 0;        // in blocks: the unread part is block_[begin_, end_)
+  std::size_t begin_ = 0;  // in blocks: the unread part is block_[begin_, end_)
   std::size_t end_ = 0;
-  std::size_t searched_ = 0;     // bytes after begin_ known to hold no line end
+  std::size_t searched_ = 0;  // bytes after begin_ known to hold no line end
   bool streamEnded_ = false;
-  std::size_t streamLeft_ = 0;   // bytes the stream still holds, when known
+  std::size_t streamLeft_ = 0;  // bytes the stream still holds, when known
   bool sizeKnown_ = false;
   long lines_ = 0;
   std::string_view last_;

@@ -126,7 +126,9 @@ std::string withoutLastLine(const std::string& text) {
   return text.substr(0, end == std::string::npos ? 0 : end + 1);
 }
 
-std::size_t lineCount(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t lineCount(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 void PrintTo(const Flavour& flavour, std::ostream* out) { *out << flavour.name; }
 

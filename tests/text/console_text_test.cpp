@@ -22,9 +22,9 @@ TEST(CountLine, FiveColumnsOrWiderOnlyWhenAsked) {
     bool widen;
     const char* expected;
   } cases[] = {
-      {0, false, "  Number of HKL =     0\n"},        {40000, false, "  Number of HKL = 40000\n"},
-      {99999, true, "  Number of HKL = 99999\n"},    {7, true, "  Number of HKL =     7\n"},
-      {100000, false, "  Number of HKL = *****\n"},  {100000, true, "  Number of HKL = 100000\n"},
+      {0, false, "  Number of HKL =     0\n"},          {40000, false, "  Number of HKL = 40000\n"},
+      {99999, true, "  Number of HKL = 99999\n"},       {7, true, "  Number of HKL =     7\n"},
+      {100000, false, "  Number of HKL = *****\n"},     {100000, true, "  Number of HKL = 100000\n"},
       {10000000, true, "  Number of HKL = 10000000\n"},
   };
   for (const auto& c : cases) {

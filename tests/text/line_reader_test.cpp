@@ -25,14 +25,23 @@ std::vector<std::string> allLines(const std::string& text, LineReader::Reading r
 // does, less a CR before each line end.
 TEST(LineReader, BlocksGiveTheLinesOfGetline) {
   const std::string longLine(3000, 'x');
-  const std::string texts[] = {
-      "",           "\n",           "\n\n",          "a",          "a\n",         "a\nb",
-      "a\r\nb\r\n", "\r\n\r",       "a\r\rb\r\n",    "  12 3\n\n4", std::string("nul\0in\n", 7),
-      longLine + "\n" + longLine,   "\n" + longLine + "\r\n\r\n" + longLine + "\r"};
+  const std::string texts[] = {"",
+                               "\n",
+                               "\n\n",
+                               "a",
+                               "a\n",
+                               "a\nb",
+                               "a\r\nb\r\n",
+                               "\r\n\r",
+                               "a\r\rb\r\n",
+                               "  12 3\n\n4",
+                               std::string("nul\0in\n", 7),
+                               longLine + "\n" + longLine,
+                               "\n" + longLine + "\r\n\r\n" + longLine + "\r"};
   for (const std::string& text : texts) {
     const std::vector<std::string> expected = allLines(text, LineReader::Reading::ByLine, 0);
-    for (const std::size_t blockSize : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7},
-                                        std::size_t{64}, LineReader::defaultBlockSize}) {
+    for (const std::size_t blockSize : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{64},
+                                        LineReader::defaultBlockSize}) {
       EXPECT_EQ(allLines(text, LineReader::Reading::InBlocks, blockSize), expected)
           << "block size " << blockSize << " text of " << text.size() << " characters";
     }
