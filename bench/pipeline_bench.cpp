@@ -14,9 +14,9 @@
 #include "processing/elimination.hpp"
 #include "processing/ordering.hpp"
 #include "reflections/entry_readers.hpp"
-#include "text/line_reader.hpp"
 #include "reflections/reflection_table.hpp"
 #include "sample_entries.hpp"
+#include "text/line_reader.hpp"
 
 namespace {
 

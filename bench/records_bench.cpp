@@ -11,16 +11,16 @@
 #include <type_traits>
 #include <vector>
 
-#include "text/free_form.hpp"
-#include "text/line_reader.hpp"
 #include "reflections/record_layouts.hpp"
 #include "reflections/reflection_table.hpp"
 #include "sample_entries.hpp"
+#include "text/free_form.hpp"
+#include "text/line_reader.hpp"
 
 namespace {
 
-using kestran::ShelxValues;
 using kestran::Jfou4Values;
+using kestran::ShelxValues;
 
 // The reflection lines of an entry file, without its `headerLines` lines.
 std::vector<std::string> reflectionLines(int inputCode, int headerLines) {

@@ -20,8 +20,8 @@
 #include <string_view>
 
 #include "fuzz_check.hpp"
-#include "text/number_text.hpp"
 #include "reflections/record_layouts.hpp"
+#include "text/number_text.hpp"
 
 namespace {
 

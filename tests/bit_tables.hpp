@@ -67,7 +67,8 @@ class Mismatches {
       return;
     }
     if (++count_ <= reported) {
-      ADD_FAILURE() << what << ": expected " << hexBits(expected) << ", got " << hexBits(got) << " at [" << where << "]";
+      ADD_FAILURE() << what << ": expected " << hexBits(expected) << ", got " << hexBits(got) << " at [" << where
+                    << "]";
     }
   }
   int count() const { return count_; }

@@ -31,10 +31,10 @@ struct RunOptions {
   // Standard input is a terminal: an answer that is not a number is asked
   // again instead of stopping the run.
   bool consoleIsTerminal = false;
-  bool logPlot = false;     // intensities of the plot on a log axis
-  bool scan = false;        // a dry run: the window scan instead of the files
+  bool logPlot = false;            // intensities of the plot on a log axis
+  bool scan = false;               // a dry run: the window scan instead of the files
   std::vector<float> scanWindows;  // the windows of the scan; empty: the default series
-  bool stats = false;       // the resolution shells of the run, after its last line
+  bool stats = false;              // the resolution shells of the run, after its last line
   int shellCount = defaultShellCount;
   int maxReflections = defaultCapacity;  // the table's capacity, 1 to maxCapacity
 };

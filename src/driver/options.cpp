@@ -5,16 +5,27 @@
 #include <string_view>
 #include <vector>
 
-#include "text/number_text.hpp"
 #include "reflections/input_code.hpp"
+#include "text/number_text.hpp"
 
 namespace kestran {
 
 namespace {
 
-enum OptionId { optCode = 'c', optDelta = 'd', optNoPause = 'n', optReport = 'r', optPlot = 'p', optHelp = 'h',
-                optVersion = 'V', optScan = 's', optStats = 't', optShells = 'S', optPlotScale = 'g',
-                optMaxReflections = 'm' };
+enum OptionId {
+  optCode = 'c',
+  optDelta = 'd',
+  optNoPause = 'n',
+  optReport = 'r',
+  optPlot = 'p',
+  optHelp = 'h',
+  optVersion = 'V',
+  optScan = 's',
+  optStats = 't',
+  optShells = 'S',
+  optPlotScale = 'g',
+  optMaxReflections = 'm'
+};
 
 constexpr int mostShells = 100;
 
@@ -37,8 +48,8 @@ float parseDelta(std::string_view text) {
 int parseMaxReflections(std::string_view text) {
   std::int32_t count = 0;
   if (!parseInteger(text, count) || count < 1 || count > maxCapacity) {
-    throw UsageError("--max-reflections must be a whole number from 1 to " + std::to_string(maxCapacity) +
-                     ", not '" + std::string(text) + "'");
+    throw UsageError("--max-reflections must be a whole number from 1 to " + std::to_string(maxCapacity) + ", not '" +
+                     std::string(text) + "'");
   }
   return count;
 }
@@ -92,11 +103,16 @@ void checkScanAlone(const RunOptions& run) {
 
 CommandLine parseCommandLine(int argc, char* argv[]) {
   static const option longOptions[] = {
-      {"code", required_argument, nullptr, optCode},     {"delta", required_argument, nullptr, optDelta},
-      {"no-pause", no_argument, nullptr, optNoPause},    {"report", required_argument, nullptr, optReport},
-      {"plot", required_argument, nullptr, optPlot},     {"help", no_argument, nullptr, optHelp},
-      {"version", no_argument, nullptr, optVersion},     {"scan", optional_argument, nullptr, optScan},
-      {"stats", no_argument, nullptr, optStats},         {"shells", required_argument, nullptr, optShells},
+      {"code", required_argument, nullptr, optCode},
+      {"delta", required_argument, nullptr, optDelta},
+      {"no-pause", no_argument, nullptr, optNoPause},
+      {"report", required_argument, nullptr, optReport},
+      {"plot", required_argument, nullptr, optPlot},
+      {"help", no_argument, nullptr, optHelp},
+      {"version", no_argument, nullptr, optVersion},
+      {"scan", optional_argument, nullptr, optScan},
+      {"stats", no_argument, nullptr, optStats},
+      {"shells", required_argument, nullptr, optShells},
       {"plot-scale", required_argument, nullptr, optPlotScale},
       {"max-reflections", required_argument, nullptr, optMaxReflections},
       {nullptr, 0, nullptr, 0},
@@ -111,21 +127,43 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
       break;
     }
     switch (id) {
-      case optCode: given.inputCode = parseCode(optarg); break;
-      case optDelta: given.delta = parseDelta(optarg); break;
-      case optNoPause: given.pause = false; break;
-      case optReport: line.run.reportFile = optarg; break;
-      case optPlot: line.run.plotFile = optarg; break;
-      case optMaxReflections: line.run.maxReflections = parseMaxReflections(optarg); break;
-      case optHelp: line.help = true; break;
-      case optVersion: line.version = true; break;
+      case optCode:
+        given.inputCode = parseCode(optarg);
+        break;
+      case optDelta:
+        given.delta = parseDelta(optarg);
+        break;
+      case optNoPause:
+        given.pause = false;
+        break;
+      case optReport:
+        line.run.reportFile = optarg;
+        break;
+      case optPlot:
+        line.run.plotFile = optarg;
+        break;
+      case optMaxReflections:
+        line.run.maxReflections = parseMaxReflections(optarg);
+        break;
+      case optHelp:
+        line.help = true;
+        break;
+      case optVersion:
+        line.version = true;
+        break;
       case optScan:
         line.run.scan = true;
         line.run.scanWindows = parseWindowList(optarg);
         break;
-      case optStats: line.run.stats = true; break;
-      case optShells: line.run.shellCount = parseShellCount(optarg); break;
-      case optPlotScale: line.run.logPlot = parseLogScale(optarg); break;
+      case optStats:
+        line.run.stats = true;
+        break;
+      case optShells:
+        line.run.shellCount = parseShellCount(optarg);
+        break;
+      case optPlotScale:
+        line.run.logPlot = parseLogScale(optarg);
+        break;
       default:
         throw UsageError(std::string("unknown option or missing value: ") + argv[optind - 1]);
     }

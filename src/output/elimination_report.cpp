@@ -65,9 +65,8 @@ const char* statusText(RowStatus status) {
 void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows) {
   out << "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n";
   for (const ReportRow& row : rows) {
-    out << row.h << '\t' << row.k << '\t' << row.l << '\t' << number(row.twoTheta) << '\t'
-        << number(row.amplitude) << '\t' << (row.hasWidth ? number(row.width) : "") << '\t'
-        << (row.hasNext ? number(row.window) : "") << '\t'
+    out << row.h << '\t' << row.k << '\t' << row.l << '\t' << number(row.twoTheta) << '\t' << number(row.amplitude)
+        << '\t' << (row.hasWidth ? number(row.width) : "") << '\t' << (row.hasNext ? number(row.window) : "") << '\t'
         << (row.hasPrevious ? number(row.distancePrevious) : "") << '\t'
         << (row.hasNext ? number(row.distanceNext) : "") << '\t' << statusText(row.status) << '\t'
         << (row.hasDSpacing ? number(row.dSpacing) : "") << '\n';

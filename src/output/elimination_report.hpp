@@ -13,14 +13,14 @@ namespace kestran {
 struct ReportRow {
   int h = 0, k = 0, l = 0;
   float twoTheta = 0;
-  float amplitude = 0;         // as read
-  bool hasWidth = false;       // SIRPOW and EXPO rows carry a peak width
+  float amplitude = 0;    // as read
+  bool hasWidth = false;  // SIRPOW and EXPO rows carry a peak width
   float width = 0;
   bool hasNext = false, hasPrevious = false;
-  double window = 0;           // window of the pair with the next row
+  double window = 0;  // window of the pair with the next row
   double distancePrevious = 0, distanceNext = 0;
   RowStatus status = RowStatus::Kept;
-  bool hasDSpacing = false;    // a finite d from the wavelength (not SIRPOW)
+  bool hasDSpacing = false;  // a finite d from the wavelength (not SIRPOW)
   double dSpacing = 0;
 };
 

@@ -155,7 +155,8 @@ int writeIntensities(const ReflectionTable& table, float largest, float largestI
 
 void writeRangeWarning(std::ostream& console, int rows) {
   if (rows > 0) {
-    console << "  Warning: " << reflectionsHave(rows) << " an intensity beyond single precision, written as NaN or Infinity\n";
+    console << "  Warning: " << reflectionsHave(rows)
+            << " an intensity beyond single precision, written as NaN or Infinity\n";
   }
 }
 

@@ -35,8 +35,7 @@ int rowsToHold(int wanted, const LineReader& entry) {
   if (entry.lineNumber() == 0) {
     entry.failAt(report::endOfFile, 1, ": " + std::string(expected) + ", the file is empty");
   }
-  entry.failOnLine(report::endOfFile,
-                   ": " + std::string(expected) + ", the file ends after " + std::to_string(found));
+  entry.failOnLine(report::endOfFile, ": " + std::string(expected) + ", the file ends after " + std::to_string(found));
 }
 
 void skipHeaderLines(LineReader& entry, int count) {
@@ -122,18 +121,14 @@ void reportUnrealAngles(const ReflectionTable& table, std::ostream& console) {
   }
 }
 
-void storeLastValue(ReflectionTable& table, int index, const ShelxValues& values) {
-  table.FLAG[index] = values.flag;
-}
-void storeLastValue(ReflectionTable& table, int index, const Jfou4Values& values) {
-  table.EXTRA[index] = values.extra;
-}
+void storeLastValue(ReflectionTable& table, int index, const ShelxValues& values) { table.FLAG[index] = values.flag; }
+void storeLastValue(ReflectionTable& table, int index, const Jfou4Values& values) { table.EXTRA[index] = values.extra; }
 
 // One FULLPROF line into row `index`: the indices, amplitude and standard
 // deviation, then the JFOU=2 flag or the JFOU=4 third value.
 template <typename Values>
-bool readFixedColumnRow(ReflectionTable& table, int index, std::string_view line,
-                        const RecordLayout<Values>& layout, ColumnRange* badField) {
+bool readFixedColumnRow(ReflectionTable& table, int index, std::string_view line, const RecordLayout<Values>& layout,
+                        ColumnRange* badField) {
   Values values;
   if (!readRecord(line, layout, values, badField)) {
     return false;
@@ -159,8 +154,7 @@ bool readJfou4Row(ReflectionTable& table, int index, std::string_view line, Colu
 // and its characters.
 [[noreturn]] void failOnField(const LineReader& entry, std::string_view line, ColumnRange columns) {
   entry.failOnLine(report::conversionError, ", columns " + std::to_string(columns.first) + "-" +
-                                                std::to_string(columns.last) + ": " +
-                                                quoted(fieldText(line, columns)));
+                                                std::to_string(columns.last) + ": " + quoted(fieldText(line, columns)));
 }
 
 // A count of zero or below reads nothing: the console says so and which line
@@ -168,8 +162,8 @@ bool readJfou4Row(ReflectionTable& table, int index, std::string_view line, Colu
 // line's first value and leaves the count to the line after it.
 void warnOfNoCount(const ReflectionTable& table, const CountSource& count, std::ostream& console) {
   if (table.n == 0) {
-    console << "  Warning: no reflection read: the count " << table.N << " was taken from line "
-            << count.lineNumber << ": " << quoted(count.text) << '\n';
+    console << "  Warning: no reflection read: the count " << table.N << " was taken from line " << count.lineNumber
+            << ": " << quoted(count.text) << '\n';
   }
 }
 
@@ -243,9 +237,8 @@ void readToEnd(ReflectionTable& table, LineReader& entry, std::ostream& console,
 // ends before all five are found. Null values leave the row's zeros.
 bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry) {
   ListRead read(entry);
-  const bool complete = read.integer(table.H[index]) && read.integer(table.K[index]) &&
-                        read.integer(table.L[index]) && read.real(table.EXTRA[index]) &&
-                        read.real(table.FOBS[index]);
+  const bool complete = read.integer(table.H[index]) && read.integer(table.K[index]) && read.integer(table.L[index]) &&
+                        read.real(table.EXTRA[index]) && read.real(table.FOBS[index]);
   read.finish();
   return complete;
 }
@@ -274,10 +267,9 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry) 
   std::int32_t unusedInteger = 0;
   float unusedReal = 0;
   ListRead read(entry);
-  const bool complete = read.integer(table.H[index]) && read.integer(table.K[index]) &&
-                        read.integer(table.L[index]) && read.integer(unusedInteger) && read.real(unusedReal) &&
-                        read.real(table.TWOTHETA[index]) && read.real(table.EXTRA[index]) &&
-                        read.real(table.FOBS[index]) && read.real(table.SIGF[index]);
+  const bool complete = read.integer(table.H[index]) && read.integer(table.K[index]) && read.integer(table.L[index]) &&
+                        read.integer(unusedInteger) && read.real(unusedReal) && read.real(table.TWOTHETA[index]) &&
+                        read.real(table.EXTRA[index]) && read.real(table.FOBS[index]) && read.real(table.SIGF[index]);
   read.finish();
   if (complete) {
     table.FOBS[index] = sirpowAmplitude(table.FOBS[index]);

@@ -35,22 +35,22 @@ struct CellParameters {
 
 struct ReflectionTable {
   std::vector<std::int32_t> H, K, L;
-  std::vector<float> FOBS;   // amplitude as read (SIRPOW: square root of the intensity read)
-  std::vector<float> SIGF;   // its standard deviation as read
-  std::vector<float> EXTRA;  // peak width (SIRPOW, EXPO) or the JFOU=4 third value
-  std::vector<std::int32_t> FLAG;  // integer code of JFOU=2 lines, 1 once eliminated
-  std::vector<float> SIN2THETA;    // sin^2(theta) from the cell (codes 1, 3, 4), the ordering key
-  std::vector<float> TWOTHETA;     // 2theta in degrees: read (SIRPOW) or from SIN2THETA once ordered
-  std::vector<std::int32_t> ORDER; // file row (from 1) of each row once ordered
+  std::vector<float> FOBS;          // amplitude as read (SIRPOW: square root of the intensity read)
+  std::vector<float> SIGF;          // its standard deviation as read
+  std::vector<float> EXTRA;         // peak width (SIRPOW, EXPO) or the JFOU=4 third value
+  std::vector<std::int32_t> FLAG;   // integer code of JFOU=2 lines, 1 once eliminated
+  std::vector<float> SIN2THETA;     // sin^2(theta) from the cell (codes 1, 3, 4), the ordering key
+  std::vector<float> TWOTHETA;      // 2theta in degrees: read (SIRPOW) or from SIN2THETA once ordered
+  std::vector<std::int32_t> ORDER;  // file row (from 1) of each row once ordered
   std::vector<RowStatus> STATUS;
 
   int inputCode = 0;
   CellParameters cell{};
   int capacity = defaultCapacity;  // most rows a run takes
-  int N = 0;        // reflection count of a FULLPROF file, capped at the capacity
-  float D = 0;      // fixed window of a FULLPROF file, degrees 2theta
-  float DELTA = 0;  // factor of the peak width (SIRPOW, EXPO), typed by the user
-  int n = 0;        // rows filled
+  int N = 0;                       // reflection count of a FULLPROF file, capped at the capacity
+  float D = 0;                     // fixed window of a FULLPROF file, degrees 2theta
+  float DELTA = 0;                 // factor of the peak width (SIRPOW, EXPO), typed by the user
+  int n = 0;                       // rows filled
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.
   void resizeRows(int rows);

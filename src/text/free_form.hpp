@@ -51,11 +51,11 @@ class ListRead {
   void refuse(std::string_view text);
 
   LineReader& source_;
-  std::string_view rest_;          // unread part of the current line
+  std::string_view rest_;  // unread part of the current line
   bool haveLine_ = false;
-  bool afterValue_ = false;        // a value was taken and its separator not yet
-  bool stopped_ = false;           // a slash ended the statement
-  std::int64_t repeatsLeft_ = 0;   // further copies of repeated_ still to hand out
+  bool afterValue_ = false;       // a value was taken and its separator not yet
+  bool stopped_ = false;          // a slash ended the statement
+  std::int64_t repeatsLeft_ = 0;  // further copies of repeated_ still to hand out
   bool repeatIsNull_ = false;
   std::string_view repeated_;
   std::string* refused_ = nullptr;  // where a refused value goes; null: stop the run

@@ -14,9 +14,7 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isSign(char c) { return c == '+' || c == '-'; }
-bool isExponentLetter(char c) {
-  return c == 'e' || c == 'E' || c == 'd' || c == 'D' || c == 'q' || c == 'Q';
-}
+bool isExponentLetter(char c) { return c == 'e' || c == 'E' || c == 'd' || c == 'D' || c == 'q' || c == 'Q'; }
 
 // The pieces of a real number's text, each a view into the original.
 struct RealParts {

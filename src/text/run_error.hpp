@@ -56,8 +56,7 @@ class RunError : public std::runtime_error {
   const std::string& place() const { return place_; }
 
  private:
-  RunError(std::string report, std::string_view kind, int unitNumber, std::string_view file,
-           std::string_view place);
+  RunError(std::string report, std::string_view kind, int unitNumber, std::string_view file, std::string_view place);
 
   std::string report_;
   std::string kind_;

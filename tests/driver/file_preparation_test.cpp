@@ -37,8 +37,8 @@ TEST(FileNames, WarningLinePadsTheNameTo24Characters) {
 }
 
 std::size_t filesIn(const TempDir& dir) {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.path()),
-                                                std::filesystem::directory_iterator()));
+  return static_cast<std::size_t>(
+      std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()));
 }
 
 void commitAll(RunFiles& files) { commitFiles({&files.famp, &files.fint, &files.intensity}); }

@@ -29,8 +29,8 @@ TEST(CommandLine, NoArgumentsGiveTheClassicDialogue) {
 }
 
 TEST(CommandLine, EveryAnswerCanBeGiven) {
-  const CommandLine line = parse({"--code", "3", "--delta=1.5", "--no-pause", "--report", "r.tsv", "--plot",
-                                  "p.svg", "sample"});
+  const CommandLine line =
+      parse({"--code", "3", "--delta=1.5", "--no-pause", "--report", "r.tsv", "--plot", "p.svg", "sample"});
   EXPECT_EQ(line.run.answers.inputCode, 3);
   EXPECT_EQ(line.run.answers.delta, 1.5F);
   EXPECT_FALSE(line.run.answers.pause);
@@ -43,11 +43,22 @@ TEST(CommandLine, EveryAnswerCanBeGiven) {
 
 TEST(CommandLine, UnusableLinesAreRefused) {
   const std::vector<std::vector<std::string>> refused = {
-      {"--code", "5"},      {"--code", "0"},     {"--code", "two"},  {"--code", "1.0"},
-      {"--delta", "wide"},  {"--bogus"},         {"--code"},         {"a", "b"},
-      {"--code", "1", "--delta", "0.5"},         {"--code", "4", "--delta", "0.5"},
-      {"--max-reflections", "0"}, {"--max-reflections", "-5"}, {"--max-reflections", "10000001"},
-      {"--max-reflections", "1e6"}, {"--max-reflections", "many"}, {"--max-reflections"},
+      {"--code", "5"},
+      {"--code", "0"},
+      {"--code", "two"},
+      {"--code", "1.0"},
+      {"--delta", "wide"},
+      {"--bogus"},
+      {"--code"},
+      {"a", "b"},
+      {"--code", "1", "--delta", "0.5"},
+      {"--code", "4", "--delta", "0.5"},
+      {"--max-reflections", "0"},
+      {"--max-reflections", "-5"},
+      {"--max-reflections", "10000001"},
+      {"--max-reflections", "1e6"},
+      {"--max-reflections", "many"},
+      {"--max-reflections"},
   };
   for (const auto& words : refused) {
     EXPECT_THROW(parse(words), UsageError) << words[0];

@@ -59,7 +59,8 @@ FlavourRun runFlavour(const Flavour& flavour, bool withOptions, const std::vecto
   const std::string base = entry.stem().string();
   fs::copy_file(entry, dir.path() / entry.filename());
   const std::string delta = flavour.delta;
-  const std::string answers = std::to_string(flavour.code) + "\n" + base + "\n" + (delta.empty() ? "" : delta + "\n") + "0\n";
+  const std::string answers =
+      std::to_string(flavour.code) + "\n" + base + "\n" + (delta.empty() ? "" : delta + "\n") + "0\n";
   const std::string stdinFile = dir.file("answers" + std::to_string(++counter));
   std::vector<std::string> arguments;
   if (withOptions) {
@@ -109,11 +110,18 @@ TEST(CommandLineRuns, ReportAndPlotLeaveTheFilesUnchanged) {
 }
 
 TEST(CommandLineRuns, UsageErrorsExitWithTwoBeforeAnyFile) {
-  const std::vector<std::vector<std::string>> lines = {
-      {"--code", "7", "x"}, {"--code", "1", "--delta", "0.5", "x"}, {"--delta", "wide", "x"}, {"--frobnicate"},
-      {"a", "b"}, {"--scan", "--plot", "p.svg", "x"}, {"--scan=0,wide", "x"}, {"--scan=", "x"},
-      {"--shells", "0", "x"}, {"--plot-scale", "cubic", "x"},
-      {"--max-reflections", "0", "x"}, {"--max-reflections", "10000001", "x"}};
+  const std::vector<std::vector<std::string>> lines = {{"--code", "7", "x"},
+                                                       {"--code", "1", "--delta", "0.5", "x"},
+                                                       {"--delta", "wide", "x"},
+                                                       {"--frobnicate"},
+                                                       {"a", "b"},
+                                                       {"--scan", "--plot", "p.svg", "x"},
+                                                       {"--scan=0,wide", "x"},
+                                                       {"--scan=", "x"},
+                                                       {"--shells", "0", "x"},
+                                                       {"--plot-scale", "cubic", "x"},
+                                                       {"--max-reflections", "0", "x"},
+                                                       {"--max-reflections", "10000001", "x"}};
   for (const auto& line : lines) {
     TempDir dir;
     const fs::path work = dir.path() / "run";

@@ -39,18 +39,19 @@ namespace detail {
 }
 
 // In the child: standard streams to the files, into the directory, then the program.
-[[noreturn]] inline void execKestran(const std::string& directory, const std::string& stdinFile,
-                                     const std::string& out, const std::string& err,
-                                     const std::vector<std::string>& arguments, long memoryLimitMegabytes) {
+[[noreturn]] inline void execKestran(const std::string& directory, const std::string& stdinFile, const std::string& out,
+                                     const std::string& err, const std::vector<std::string>& arguments,
+                                     long memoryLimitMegabytes) {
   if (memoryLimitMegabytes > 0) {
-    const rlimit limit{static_cast<rlim_t>(memoryLimitMegabytes) << 20, static_cast<rlim_t>(memoryLimitMegabytes) << 20};
+    const rlimit limit{static_cast<rlim_t>(memoryLimitMegabytes) << 20, static_cast<rlim_t>(memoryLimitMegabytes)
+                                                                            << 20};
     ::setrlimit(RLIMIT_AS, &limit);
   }
   const int in = ::open(stdinFile.empty() ? "/dev/null" : stdinFile.c_str(), O_RDONLY);
   const int console = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int errors = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (in < 0 || console < 0 || errors < 0 || ::dup2(in, 0) < 0 || ::dup2(console, 1) < 0 ||
-      ::dup2(errors, 2) < 0 || ::chdir(directory.c_str()) != 0) {
+  if (in < 0 || console < 0 || errors < 0 || ::dup2(in, 0) < 0 || ::dup2(console, 1) < 0 || ::dup2(errors, 2) < 0 ||
+      ::chdir(directory.c_str()) != 0) {
     ::_exit(127);
   }
   execProgram(arguments);

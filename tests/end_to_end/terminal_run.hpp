@@ -17,9 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "run_program.hpp"
-
 #include "../test_support.hpp"
+#include "run_program.hpp"
 
 namespace kestran::testing {
 

@@ -63,7 +63,11 @@ TEST(EliminateNeighbours, MarksExactlyTheClosePairs) {
       // 0.9 x 3.0 in double lies above the distance 2.6999998; rounded to
       // single it would equal the distance and not mark.
       {"window product kept in double", 2, 0.9F, {10.0F, 12.7F}, {3.0F, 3.0F}, {true, true}},
-      {"SIRPOW rows compared in file order", 2, 1.0F, {10.0F, 20.0F, 10.01F}, {0.5F, 0.5F, 0.5F},
+      {"SIRPOW rows compared in file order",
+       2,
+       1.0F,
+       {10.0F, 20.0F, 10.01F},
+       {0.5F, 0.5F, 0.5F},
        {false, false, false}},
       {"not-a-number position", 1, 100.0F, {1.0F, nan, 1.0F}, {}, {false, false, false}},
       {"not-a-number width", 3, 1.0F, {1.0F, 1.0F}, {nan, 1.0F}, {false, false}},
@@ -87,9 +91,9 @@ TEST(EliminateNeighbours, StatusNamesTheNeighbour) {
   auto table = makeTable(c);
   table->STATUS[4] = RowStatus::RemovedInInput;
   eliminateNeighbours(*table);
-  const std::vector<RowStatus> expected{RowStatus::RemovedByNext, RowStatus::RemovedByBoth,
+  const std::vector<RowStatus> expected{RowStatus::RemovedByNext,     RowStatus::RemovedByBoth,
                                         RowStatus::RemovedByPrevious, RowStatus::RemovedByNext,
-                                        RowStatus::RemovedInInput, RowStatus::Kept};
+                                        RowStatus::RemovedInInput,    RowStatus::Kept};
   EXPECT_EQ(table->STATUS, expected);
   EXPECT_EQ(countKept(table->STATUS), 1);
 }

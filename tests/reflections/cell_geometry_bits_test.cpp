@@ -36,14 +36,13 @@ TEST(CellGeometryBits, ReciprocalCellsPositionsAndAnglesAreExact) {
       }
       reciprocal = prepareReciprocalCell(cell);
       cellLine = line;
-      const std::pair<const char*, float> stored[] = {
-          {"a*", reciprocal.aStar},
-          {"b*", reciprocal.bStar},
-          {"c*", reciprocal.cStar},
-          {"cos alpha*", reciprocal.cosAlphaStar},
-          {"cos beta*", reciprocal.cosBetaStar},
-          {"cos gamma*", reciprocal.cosGammaStar},
-          {"lambda^2/4", reciprocal.wavelengthFactor}};
+      const std::pair<const char*, float> stored[] = {{"a*", reciprocal.aStar},
+                                                      {"b*", reciprocal.bStar},
+                                                      {"c*", reciprocal.cStar},
+                                                      {"cos alpha*", reciprocal.cosAlphaStar},
+                                                      {"cos beta*", reciprocal.cosBetaStar},
+                                                      {"cos gamma*", reciprocal.cosGammaStar},
+                                                      {"lambda^2/4", reciprocal.wavelengthFactor}};
       for (const auto& [name, value] : stored) {
         mismatches.check(readBits(in), bitsOf(value), name, line);
       }

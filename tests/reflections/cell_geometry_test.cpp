@@ -72,7 +72,8 @@ double referenceSinSquared(const CellParameters& cell, int h, int k, int l) {
   const double cb = std::cos(cell.beta * degree);
   const double cg = std::cos(cell.gamma * degree);
   const double a = cell.a, b = cell.b, c = cell.c;
-  const double g[3][3] = {{a * a, a * b * cg, a * c * cb}, {a * b * cg, b * b, b * c * ca}, {a * c * cb, b * c * ca, c * c}};
+  const double g[3][3] = {
+      {a * a, a * b * cg, a * c * cb}, {a * b * cg, b * b, b * c * ca}, {a * c * cb, b * c * ca, c * c}};
   const double det = g[0][0] * (g[1][1] * g[2][2] - g[1][2] * g[2][1]) -
                      g[0][1] * (g[1][0] * g[2][2] - g[1][2] * g[2][0]) +
                      g[0][2] * (g[1][0] * g[2][1] - g[1][1] * g[2][0]);
@@ -118,7 +119,7 @@ constexpr double singleUlp = std::numeric_limits<float>::epsilon();
 TEST_P(GeneralCells, SinSquaredThetaMatchesMetricTensor) {
   const CellParameters& cell = GetParam().cell;
   const ReciprocalCell r = prepareReciprocalCell(cell);
-  const int indices[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 1},  {1, -1, 1},
+  const int indices[][3] = {{1, 0, 0},  {0, 1, 0},  {0, 0, 1},  {1, 1, 1},  {1, -1, 1},
                             {-2, 1, 3}, {3, 0, -2}, {2, -3, 1}, {4, 4, -4}, {-1, 2, -5}};
   for (const auto& hkl : indices) {
     const double expected = referenceSinSquared(cell, hkl[0], hkl[1], hkl[2]);

@@ -184,20 +184,20 @@ TEST_P(EntryReaderCountLine, ReadsExactlyTheCountedLines) {
 
 INSTANTIATE_TEST_SUITE_P(
     Counts, EntryReaderCountLine,
-    ::testing::Values(CountCase{"threeOfFive", "3 0.1\n", 5, 3, 3, false},
-                      CountCase{"zeroReadsNothing", "0 0.1\n", 2, 0, 0, false},
-                      CountCase{"zeroWithEmptyList", "0 0.1\n", 0, 0, 0, false},
-                      CountCase{"negativeReadsNothing", "-4 0.1\n", 2, -4, 0, false},
-                      CountCase{"capacityExactly", "40000 0.1\n", defaultCapacity, defaultCapacity, defaultCapacity, false},
-                      CountCase{"oneAboveCapacity", "40001 0.1\n", defaultCapacity, defaultCapacity, defaultCapacity, true},
-                      CountCase{"farAboveCapacity", "123456 0.1\n", defaultCapacity + 3, defaultCapacity, defaultCapacity, true}),
+    ::testing::Values(
+        CountCase{"threeOfFive", "3 0.1\n", 5, 3, 3, false}, CountCase{"zeroReadsNothing", "0 0.1\n", 2, 0, 0, false},
+        CountCase{"zeroWithEmptyList", "0 0.1\n", 0, 0, 0, false},
+        CountCase{"negativeReadsNothing", "-4 0.1\n", 2, -4, 0, false},
+        CountCase{"capacityExactly", "40000 0.1\n", defaultCapacity, defaultCapacity, defaultCapacity, false},
+        CountCase{"oneAboveCapacity", "40001 0.1\n", defaultCapacity, defaultCapacity, defaultCapacity, true},
+        CountCase{"farAboveCapacity", "123456 0.1\n", defaultCapacity + 3, defaultCapacity, defaultCapacity, true}),
     [](const ::testing::TestParamInfo<CountCase>& info) { return std::string(info.param.name); });
 
 // A cell line without its wavelength takes the count line's first number as
 // the wavelength and the count from the first reflection line.
 TEST(EntryReaderFullprof, CountTakenFromAReflectionLineIsShown) {
-  const std::string text = "10 10 10 90 90 90\n2 0.1\n" + layoutALine(0, 0, 2, 5.0, 0.5, 1) +
-                           layoutALine(1, 0, 0, 5.0, 0.5, 1);
+  const std::string text =
+      "10 10 10 90 90 90\n2 0.1\n" + layoutALine(0, 0, 2, 5.0, 0.5, 1) + layoutALine(1, 0, 0, 5.0, 0.5, 1);
   const ReadResult r = readText(fullprof2, text);
   EXPECT_EQ(r.n, 0);
   EXPECT_EQ(r.table->cell.wavelength, 2.0F);
@@ -208,8 +208,7 @@ TEST(EntryReaderFullprof, CountTakenFromAReflectionLineIsShown) {
 TEST(EntryReaderFreeForm, NoCompleteReflectionIsShown) {
   EXPECT_EQ(readText(expo, std::string("h\n") + cubicCellLine + "1 0 0\n").console,
             "  Warning: no reflection read: no complete reflection after line 2\n");
-  EXPECT_EQ(readText(sirpow, "a\nb\n").console,
-            "  Warning: no reflection read: no complete reflection after line 2\n");
+  EXPECT_EQ(readText(sirpow, "a\nb\n").console, "  Warning: no reflection read: no complete reflection after line 2\n");
 }
 
 TEST(EntryReaderFullprof, LinesAfterTheCountAreNeverLooked) {
@@ -218,8 +217,8 @@ TEST(EntryReaderFullprof, LinesAfterTheCountAreNeverLooked) {
 }
 
 TEST(EntryReaderFullprof, CellAndCountOverSeveralLinesAndRestOfLineDropped) {
-  const std::string text = "10, 10\n10 90\n90 90 1.5406 these words are dropped\n1\n0.3 ignored\n" +
-                           layoutALine(0, 0, 1, 5.0, 0.5, 2);
+  const std::string text =
+      "10, 10\n10 90\n90 90 1.5406 these words are dropped\n1\n0.3 ignored\n" + layoutALine(0, 0, 1, 5.0, 0.5, 2);
   const ReadResult r = readText(fullprof2, text);
   EXPECT_EQ(r.n, 1);
   EXPECT_EQ(r.table->D, 0.3F);
@@ -250,11 +249,11 @@ TEST(EntryReaderFullprof, AnyOtherCodeReadsAsLayoutA) {
 TEST(EntryReaderExpo, FillsItsColumnsAndStopsAtPartialReflection) {
   const std::string text =
       "EXPO header line\n"
-      "10 10\n10 90 90\n90 1.5406\n"   // a cell over several lines
+      "10 10\n10 90 90\n90 1.5406\n"  // a cell over several lines
       "1 0 0 0.12 45.6\n"
-      "0 1\n 1 0.2 33.0\n"             // a reflection over two lines
+      "0 1\n 1 0.2 33.0\n"  // a reflection over two lines
       "2,0,0,0.3,7 trailing values 9 9\n"
-      "1 1 1\n";                       // the file ends inside this one
+      "1 1 1\n";  // the file ends inside this one
   const ReadResult r = readText(expo, text, 2.5F);
   const ReflectionTable& t = *r.table;
   ASSERT_EQ(r.n, 3);
@@ -281,10 +280,10 @@ TEST(EntryReaderExpo, NoReflectionsGiveAnEmptyList) {
 
 TEST(EntryReaderExpo, NullsRepeatsAndSlashLeaveOrFillValues) {
   const std::string text = std::string("header\n") + cubicCellLine +
-                           "1,,3 0.5 7.0\n"   // k is null: keeps the fresh zero
-                           "2 0 0 2*0.25\n"   // width and amplitude both 0.25
-                           "0 0 1 /\n"        // width and amplitude unchanged
-                           "3*1 0.5,\n9.5\n"; // a comma ending a line is one separator
+                           "1,,3 0.5 7.0\n"    // k is null: keeps the fresh zero
+                           "2 0 0 2*0.25\n"    // width and amplitude both 0.25
+                           "0 0 1 /\n"         // width and amplitude unchanged
+                           "3*1 0.5,\n9.5\n";  // a comma ending a line is one separator
   const ReadResult r = readText(expo, text);
   const ReflectionTable& t = *r.table;
   ASSERT_EQ(r.n, 4);
@@ -309,7 +308,7 @@ TEST(EntryReaderSirpow, SquareRootAndHalf) {
       "1 2 3 7 0.5 12.5 0.08 400.0 6.0\n"
       "-1 0 4 1 1.0\n 33.25 0.1 2.0 0.3\n"  // over two lines
       "2 2 2 1 1.0 40.0 0.2 -400.0 6.0\n"   // negative intensity
-      "0 0 1 1 1.0 41.0\n";                  // the file ends inside this one
+      "0 0 1 1 1.0 41.0\n";                 // the file ends inside this one
   const ReadResult r = readText(sirpow, text, 1.5F);
   const ReflectionTable& t = *r.table;
   ASSERT_EQ(r.n, 3);
@@ -439,8 +438,7 @@ INSTANTIATE_TEST_SUITE_P(
         CapacityCase{"fullprof4Three", fullprof4, 3, 5, "  Your data will be truncated at     3 hkl\n"},
         CapacityCase{"expoThree", expo, 3, 5, "  Your data will be truncated at     3 hkl\n"},
         CapacityCase{"sirpowThree", sirpow, 3, 5, "  Your data will be truncated at     3 hkl\n"},
-        CapacityCase{"expoOneIsEnough", expo, 1, 1, ""},
-        CapacityCase{"sirpowAboveTheFile", sirpow, 7, 5, ""},
+        CapacityCase{"expoOneIsEnough", expo, 1, 1, ""}, CapacityCase{"sirpowAboveTheFile", sirpow, 7, 5, ""},
         CapacityCase{"fullprof2AboveClassic", fullprof2, 45000, 45001, "  Your data will be truncated at 45000 hkl\n"},
         CapacityCase{"expoAboveClassic", expo, 50000, 50000, ""},
         CapacityCase{"sirpowWideCount", sirpow, 100000, 100001, "  Your data will be truncated at 100000 hkl\n"}),
@@ -520,9 +518,11 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"fullprofTooFewLayoutB", fullprof4, cellLine + "2 0.1\n   1   0   0    1.0\n", report::endOfFile},
         ErrorCase{"layoutALetterInAmplitude", fullprof2, cellLine + "1 0.1\n   1   0   0  12x.45   1.234   1\n",
                   report::conversionError},
-        ErrorCase{"layoutALetterInIndex", fullprof2, cellLine + "1 0.1\n   1   a   0  123.45\n", report::conversionError},
+        ErrorCase{"layoutALetterInIndex", fullprof2, cellLine + "1 0.1\n   1   a   0  123.45\n",
+                  report::conversionError},
         ErrorCase{"layoutATabInField", fullprof2, cellLine + "1 0.1\n   1   0\t0  123.45\n", report::conversionError},
-        ErrorCase{"layoutASignInMiddle", fullprof2, cellLine + "1 0.1\n   1   0   0  12-3.4\n", report::conversionError},
+        ErrorCase{"layoutASignInMiddle", fullprof2, cellLine + "1 0.1\n   1   0   0  12-3.4\n",
+                  report::conversionError},
         ErrorCase{"layoutBTwoPoints", fullprof4, cellLine + "1 0.1\n   1   0   0    1.2.34\n", report::conversionError},
         ErrorCase{"cellNotANumber", fullprof2, "10 10 ten 90 90 90 1.54\n1 0.1\n", report::listSyntaxError},
         ErrorCase{"countWithPoint", fullprof2, cellLine + "3.0 0.1\n", report::listSyntaxError},
@@ -545,8 +545,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"nullEdges", fullprof2, ",,,90 90 90 1.54\n0 0.1\n", report::impossibleCell},
         ErrorCase{"negativeEdgeBeforeBadLine", fullprof2, "-5 5 5 90 90 90 1.54\n1 0.1\nnot a line\n",
                   report::impossibleCell},
-        ErrorCase{"expoImpossibleCell", expo, "header\n5 5 5 100 100 170 1.54\n1 0 0 0.1 4\n",
-                  report::impossibleCell}),
+        ErrorCase{"expoImpossibleCell", expo, "header\n5 5 5 100 100 170 1.54\n1 0 0 0.1 4\n", report::impossibleCell}),
     [](const ::testing::TestParamInfo<ErrorCase>& info) { return std::string(info.param.name); });
 
 TEST(EntryReaderErrorText, NamesKindUnitAndFile) {

@@ -41,7 +41,7 @@ TEST(FixedPointWrite, FollowsFortranFieldRules) {
       {8, 2, 99999.99F, "99999.99"},
       {8, 2, -9999.99F, "-9999.99"},
       {8, 2, -99999.99F, "********"},
-      {8, 2, 0.125F, "    0.12"},   // exact tie goes to the even digit
+      {8, 2, 0.125F, "    0.12"},  // exact tie goes to the even digit
       {8, 2, 0.375F, "    0.38"},
       {8, 3, 1.0625F, "   1.062"},
       {8, 2, -0.001F, "   -0.00"},  // a negative value keeps its sign
@@ -98,8 +98,8 @@ TEST(FixedPointRead, BlanksImpliedDecimalsAndExponents) {
       {"  1-2   ", 8, 2, true, 0.0001F},  // 1 with exponent -2, implied decimals
       {"  1+-2  ", 8, 2, false, 0},
       {"    1.5e", 8, 2, false, 0},
-      {"\t  1.00 ", 8, 2, false, 0},    // a tab is not a blank in a fixed field
-      {"  1.0e39", 8, 2, false, 0},     // too large for single precision
+      {"\t  1.00 ", 8, 2, false, 0},  // a tab is not a blank in a fixed field
+      {"  1.0e39", 8, 2, false, 0},   // too large for single precision
       {"  1e-50.", 8, 2, false, 0},
   };
   for (const auto& c : cases) {
@@ -127,9 +127,8 @@ TEST(IntegerRead, BlanksSignsAndRange) {
     bool ok;
     std::int32_t expected;
   } const cases[] = {
-      {"  12", true, 12},  {"12  ", true, 12},   {"    ", true, 0},   {" - 3", true, -3},
-      {"+  7", true, 7},   {"  1a", false, 0},   {" 1.0", false, 0},  {"   -", false, 0},
-      {"1-2 ", false, 0},  {"\t  1", false, 0},
+      {"  12", true, 12}, {"12  ", true, 12}, {"    ", true, 0},  {" - 3", true, -3}, {"+  7", true, 7},
+      {"  1a", false, 0}, {" 1.0", false, 0}, {"   -", false, 0}, {"1-2 ", false, 0}, {"\t  1", false, 0},
   };
   for (const auto& c : cases) {
     std::int32_t value = -99;
@@ -148,7 +147,8 @@ TEST(IntegerRead, BlanksSignsAndRange) {
 
 TEST(LayoutA, ReadsTheFirstSixFields) {
   ShelxValues record;
-  ASSERT_TRUE(readRecord("   1   0   0  123.45   1.234   1   12.3456   0.0000   3          99.999", shelxRecord, record));
+  ASSERT_TRUE(
+      readRecord("   1   0   0  123.45   1.234   1   12.3456   0.0000   3          99.999", shelxRecord, record));
   EXPECT_EQ(record.h, 1);
   EXPECT_EQ(record.k, 0);
   EXPECT_EQ(record.l, 0);

@@ -22,12 +22,9 @@ struct IntegerFieldCase {
 
 TEST(WideFields, IntegersBeyond32BitsAreRefused) {
   const IntegerFieldCase cases[] = {
-      {"      2147483647", true, 2147483647},
-      {"     -2147483648", true, -2147483647 - 1},
-      {"      2147483648", false, 0},
-      {"     -2147483649", false, 0},
-      {"9999999999999999", false, 0},
-      {" 4 2 9 4 9 6 7 2", true, 42949672},
+      {"      2147483647", true, 2147483647}, {"     -2147483648", true, -2147483647 - 1},
+      {"      2147483648", false, 0},         {"     -2147483649", false, 0},
+      {"9999999999999999", false, 0},         {" 4 2 9 4 9 6 7 2", true, 42949672},
       {"4 294 967 296   ", false, 0},  // 4294967296 once the blanks go
   };
   for (const auto& c : cases) {
