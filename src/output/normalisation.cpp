@@ -125,6 +125,8 @@ int writeIntensities(const ReflectionTable& table, float largest, float largestI
     if (!isWritten(table, i)) {
       continue;
     }
+    // The same arithmetic as for the amplitude file gives the same bits, so
+    // the intensity is computed again rather than kept in the table.
     const RowValues intensity = intensityOf(table, amplitudeOf(table, i, largest));
     RowValues scaled = intensity;
     if (rescale) {

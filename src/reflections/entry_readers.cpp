@@ -49,10 +49,6 @@ void skipHeaderLines(LineReader& entry, int count) {
   }
 }
 
-std::string countOf(int count, std::string_view thing) {
-  return std::to_string(count) + " " + std::string(thing) + (count == 1 ? "" : "s");
-}
-
 void readCellLine(CellParameters& cell, LineReader& entry) {
   ListRead read(entry);
   long found = 0;

@@ -10,9 +10,4 @@ void ReflectionTable::resizeRows(int rows) {
   n = rows;
 }
 
-int ReflectionTable::addRow() {
-  resizeRows(n + 1);
-  return n - 1;
-}
-
 }  // namespace kestran

@@ -54,8 +54,6 @@ struct ReflectionTable {
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.
   void resizeRows(int rows);
-  // Adds one zeroed row at the end and returns its index.
-  int addRow();
 };
 
 // Console counts stand in five columns in the classic table; with a larger

@@ -28,8 +28,10 @@ void writeCountLine(std::ostream& console, std::string_view before, int count, s
   console << after << '\n';
 }
 
-std::string reflectionsHave(int count) {
-  return std::to_string(count) + (count == 1 ? " reflection has" : " reflections have");
+std::string countOf(int count, std::string_view noun) {
+  return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
 }
+
+std::string reflectionsHave(int count) { return countOf(count, "reflection") + (count == 1 ? " has" : " have"); }
 
 }  // namespace kestran

@@ -13,6 +13,10 @@ namespace kestran {
 void writeCountLine(std::ostream& console, std::string_view before, int count, std::string_view after = {},
                     bool widen = false);
 
+// "1 reflection" or "N reflections": the count and the noun, plural when
+// the count is not 1.
+std::string countOf(int count, std::string_view noun);
+
 // "1 reflection has" or "N reflections have", for the warning lines.
 std::string reflectionsHave(int count);
 
