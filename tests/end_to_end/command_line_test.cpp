@@ -16,8 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path examples = fs::path(KESTRAN_SOURCE_DIR) / "examples";
-
 struct Flavour {
   const char* entry;  // relative to examples/
   int code;
@@ -55,7 +53,7 @@ struct FlavourRun {
 FlavourRun runFlavour(const Flavour& flavour, bool withOptions, const std::vector<std::string>& extra = {}) {
   static int counter = 0;
   TempDir dir;
-  const fs::path entry = examples / flavour.entry;
+  const fs::path entry = examplesDir / flavour.entry;
   const std::string base = entry.stem().string();
   fs::copy_file(entry, dir.path() / entry.filename());
   const std::string delta = flavour.delta;
@@ -172,7 +170,7 @@ TEST(CommandLineRuns, ReportThatCannotBeCreatedStopsTheRunWithoutANewFile) {
   TempDir dir;
   const fs::path work = dir.path() / "run";
   fs::create_directory(work);
-  fs::copy_file(examples / "quartzite.hkl", work / "abc.hkl");
+  fs::copy_file(examplesDir / "quartzite.hkl", work / "abc.hkl");
   writeFile((work / "abcF.hkl").string(), "old\n");
   const ProcessResult result =
       runKestran(work.string(), "", {"--code", "3", "--delta", "1", "--no-pause", "--report", "no/r.tsv", "abc"});

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct ProcessResult {
   long maxResidentKilobytes = 0;
   double seconds = 0;
 };
+
+// The bundled example entry files.
+inline const std::filesystem::path examplesDir = std::filesystem::path(KESTRAN_SOURCE_DIR) / "examples";
 
 namespace detail {
 

@@ -39,7 +39,7 @@ std::map<std::string, std::string> filesIn(const fs::path& directory) {
 fs::path expoRunDirectory(const TempDir& scratch, bool oldOutputs) {
   const fs::path work = scratch.path() / "run";
   fs::create_directory(work);
-  fs::copy_file(fs::path(KESTRAN_SOURCE_DIR) / "examples" / "quartzite.hkl", work / "abc.hkl");
+  fs::copy_file(examplesDir / "quartzite.hkl", work / "abc.hkl");
   if (oldOutputs) {
     for (const char* name : {"abcF.hkl", "abcI.hkl", "abc.int"}) {
       writeFile((work / name).string(), std::string("old ") + name + "\n");

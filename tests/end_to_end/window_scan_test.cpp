@@ -20,8 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path examples = fs::path(KESTRAN_SOURCE_DIR) / "examples";
-
 struct Flavour {
   const char* entry;  // relative to examples/
   int code;
@@ -41,7 +39,7 @@ std::string baseOf(const Flavour& flavour) { return fs::path(flavour.entry).stem
 
 fs::path copyEntry(const TempDir& dir, const Flavour& flavour) {
   const fs::path target = dir.path() / fs::path(flavour.entry).filename();
-  fs::copy_file(examples / flavour.entry, target);
+  fs::copy_file(examplesDir / flavour.entry, target);
   return target;
 }
 
