@@ -1,11 +1,11 @@
 // Fuzzes the whole run after the dialogue for one flavour (FUZZ_INPUT_CODE):
-// the input is the entry file; it is read, ordered (codes 1, 3 and 4),
-// thinned and written to memory. DELTA, for codes 2 and 3, is chosen by the
+// the input is the entry file; the run's pipeline reads it, orders it
+// (codes 1, 3 and 4), thins it and hands it to the writers, in memory. DELTA, for codes 2 and 3, is chosen by the
 // input's length from a few telling values. A report may stop the run; it
 // must be one of the reader's kinds, about the entry file. Otherwise the
 // order must be the reference exchange sort's, every row not removed must be
 // written once to each file at the layout's width, and a NaN or Infinity
-// written must be announced on the console.
+// written must be counted by the writers.
 
 #include <algorithm>
 #include <array>
@@ -16,10 +16,10 @@
 #include <string>
 
 #include "fuzz_check.hpp"
-#include "output/normalisation.hpp"
+#include "output/reflection_files.hpp"
 #include "processing/elimination.hpp"
 #include "processing/ordering.hpp"
-#include "reflections/entry_readers.hpp"
+#include "processing/pipeline.hpp"
 #include "text/line_reader.hpp"
 #include "text/run_error.hpp"
 
@@ -32,8 +32,8 @@ namespace {
 using namespace kestran;
 
 constexpr int inputCode = FUZZ_INPUT_CODE;
-constexpr bool ordered = inputCode != 2;
-constexpr bool ownSigmas = inputCode == 4;
+const bool ordered = flavourOf(inputCode).ordered;
+const bool ownSigmas = flavourOf(inputCode).writesOwnSigmas;
 const char* const entryName = "fuzz.dat";
 
 bool isReaderReport(const RunError& error) {
@@ -44,10 +44,10 @@ bool isReaderReport(const RunError& error) {
 // Among the rows whose angle is a number, ascending order.
 void checkAscending(const ReflectionTable& table) {
   float previous = -INFINITY;
-  for (int i = 0; i < table.n; ++i) {
-    if (!std::isnan(table.TWOTHETA[i])) {
-      FUZZ_CHECK(previous <= table.TWOTHETA[i]);
-      previous = table.TWOTHETA[i];
+  for (int i = 0; i < table.rows; ++i) {
+    if (!std::isnan(table.twoTheta[i])) {
+      FUZZ_CHECK(previous <= table.twoTheta[i]);
+      previous = table.twoTheta[i];
     }
   }
 }
@@ -62,12 +62,29 @@ struct Reference {
 };
 
 void sortReference(const ReflectionTable& table, Reference& reference) {
-  for (int i = 0; i < table.n; ++i) {
-    reference.positions[static_cast<std::size_t>(i)] = table.SIN2THETA[i];
+  for (int i = 0; i < table.rows; ++i) {
+    reference.positions[static_cast<std::size_t>(i)] = table.sinSquaredTheta[i];
     reference.order[static_cast<std::size_t>(i)] = i + 1;
   }
-  exchangeSortPositions(reference.positions.data(), reference.order.data(), table.n);
+  exchangeSortPositions(reference.positions.data(), reference.order.data(), table.rows);
 }
+
+// Just before the ordering, the reference sorts the same positions.
+class ReferenceEvents : public QuietEvents {
+ public:
+  ReferenceEvents(const ReflectionTable& table, float delta) : QuietEvents(delta), table_(table) {}
+  void orderingStarts(int rows) override {
+    compare = rows <= referenceLimit;
+    if (compare) {
+      sortReference(table_, reference);
+    }
+  }
+  bool compare = false;
+  Reference reference;
+
+ private:
+  const ReflectionTable& table_;
+};
 
 bool holdsNonFinite(const std::string& text) {
   return text.find("NaN") != std::string::npos || text.find("Inf") != std::string::npos;
@@ -97,41 +114,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LineReader entry(in, unit::entry, entryName, LineReader::Reading::InBlocks, 1 + size % 97);
   ReflectionTable table;
   table.inputCode = inputCode;
-  std::ostringstream console;
+  ReferenceEvents events(table, deltas[size % (sizeof deltas / sizeof deltas[0])]);
+  std::ostringstream famp, fint, intensity;
+  WrittenSummary summary;
   try {
-    readEntryFile(table, entry, console);
+    runPipeline(table, entry, events, [&](const ReflectionTable& rows) {
+      summary = writeReflectionFiles(rows, {famp, fint, intensity});
+    });
   } catch (const RunError& error) {
     FUZZ_CHECK(isReaderReport(error));
     FUZZ_CHECK(error.unitNumber() == unit::entry && error.file() == entryName);
     return 0;
   }
-  FUZZ_CHECK(table.n >= 0 && table.n <= table.capacity);
+  FUZZ_CHECK(table.rows >= 0 && table.rows <= table.capacity);
   if (ordered) {
-    static Reference reference;
-    const bool compare = table.n <= referenceLimit;
-    if (compare) {
-      sortReference(table, reference);
-    }
-    orderReflections(table, console);
     checkAscending(table);
-    for (int i = 0; compare && i < table.n; ++i) {
-      FUZZ_CHECK(table.ORDER[i] == reference.order[static_cast<std::size_t>(i)]);
+    for (int i = 0; events.compare && i < table.rows; ++i) {
+      FUZZ_CHECK(table.fileRow[i] == events.reference.order[static_cast<std::size_t>(i)]);
     }
   }
-  if (inputCode == 2 || inputCode == 3) {
-    table.DELTA = deltas[size % (sizeof deltas / sizeof deltas[0])];
-  }
-  eliminateNeighbours(table);
-  const int kept = countKept(table.STATUS);
-
-  std::ostringstream famp, fint, intensity;
-  writeOutputFiles(table, console, famp, fint, intensity);
+  const int kept = countKept(table.status);
+  FUZZ_CHECK(summary.written == kept);
   const int endRecords = ownSigmas ? 0 : 1;
   FUZZ_CHECK(checkLines(famp.str(), ownSigmas ? 42 : 32) == kept + endRecords);
   FUZZ_CHECK(checkLines(fint.str(), ownSigmas ? 42 : 32) == kept + endRecords);
   FUZZ_CHECK(checkLines(intensity.str(), ownSigmas ? 54 : 40) == kept);
   FUZZ_CHECK(!holdsNonFinite(famp.str()));
-  const bool announced = console.str().find("an intensity beyond single precision") != std::string::npos;
-  FUZZ_CHECK(announced == holdsNonFinite(fint.str() + intensity.str()));
+  FUZZ_CHECK((summary.beyondRange > 0) == holdsNonFinite(fint.str() + intensity.str()));
   return 0;
 }

@@ -7,9 +7,9 @@
 #include <iostream>
 #include <new>
 
-#include "driver/dialogue.hpp"
 #include "driver/interrupt_cleanup.hpp"
 #include "driver/options.hpp"
+#include "driver/run.hpp"
 #include "text/run_error.hpp"
 
 namespace {
@@ -45,7 +45,7 @@ int main(int argc, char* argv[]) {
       return 0;
     }
     line.run.consoleIsTerminal = ::isatty(STDIN_FILENO) == 1;
-    kestran::runDialogue(std::cin, std::cout, line.run);
+    kestran::runProgram(std::cin, std::cout, line.run);
   } catch (const kestran::UsageError& error) {
     return usageFailure(error);
   } catch (const kestran::RunError& error) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/dialogue.hpp"
+#include "driver/run_options.hpp"
 
 namespace kestran {
 

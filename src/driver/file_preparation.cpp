@@ -7,7 +7,6 @@
 #include <cerrno>
 
 #include "driver/interrupt_cleanup.hpp"
-#include "reflections/input_code.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -22,8 +21,8 @@ bool canNameAFile(const std::string& fileName) { return fileName.find('\0') == s
 
 // The suffix shows in the entry file's name when the name typed already
 // carried it: a hint for the report of a missing file.
-std::string missingEntryHint(std::string_view baseName, int inputCode) {
-  return baseName.ends_with(entrySuffix(inputCode)) ? " (give the name without its extension)" : "";
+std::string missingEntryHint(std::string_view baseName, const Flavour& flavour) {
+  return baseName.ends_with(flavour.entrySuffix) ? " (give the name without its extension)" : "";
 }
 
 }  // namespace
@@ -97,8 +96,6 @@ void discardTemporary(OutputFile& file) {
 
 }  // namespace
 
-std::string_view entrySuffix(int inputCode) { return isFullprof(inputCode) ? ".dat" : ".hkl"; }
-
 std::string buildName(std::string_view baseName, std::string_view suffix) {
   std::string name(baseName);
   name += suffix;
@@ -161,9 +158,9 @@ void commitFiles(const std::vector<OutputFile*>& files) {
   }
 }
 
-void prepareFiles(std::string_view baseName, int inputCode, std::ostream& console, RunFiles& files) {
-  files.entryName = buildName(baseName, entrySuffix(inputCode));
-  openEntryFile(files.entry, files.entryName, missingEntryHint(baseName, inputCode));
+void prepareFiles(std::string_view baseName, const Flavour& flavour, std::ostream& console, RunFiles& files) {
+  files.entryName = buildName(baseName, flavour.entrySuffix);
+  openEntryFile(files.entry, files.entryName, missingEntryHint(baseName, flavour));
   openOutputFile(files.famp, buildName(baseName, fampSuffix), unit::famp, &console);
   openOutputFile(files.fint, buildName(baseName, fintSuffix), unit::fint, &console);
   openOutputFile(files.intensity, buildName(baseName, intSuffix), unit::intensity, &console);

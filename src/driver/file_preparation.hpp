@@ -12,14 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "reflections/flavours.hpp"
+
 namespace kestran {
 
 inline constexpr std::string_view fampSuffix = "F.hkl";
 inline constexpr std::string_view fintSuffix = "I.hkl";
 inline constexpr std::string_view intSuffix = ".int";
-
-// ".dat" for the FULLPROF codes 1 and 4, ".hkl" for 2 and 3.
-std::string_view entrySuffix(int inputCode);
 
 // The base name followed by the suffix. Names are never cut.
 std::string buildName(std::string_view baseName, std::string_view suffix);
@@ -69,8 +68,8 @@ struct RunFiles {
   OutputFile famp, fint, intensity;
 };
 
-// Opens the entry file of the code, then prepares the FAMP, FINT and INT files
+// Opens the entry file of the flavour, then prepares the FAMP, FINT and INT files
 // in that order, writing a warning line to the console for each old one.
-void prepareFiles(std::string_view baseName, int inputCode, std::ostream& console, RunFiles& files);
+void prepareFiles(std::string_view baseName, const Flavour& flavour, std::ostream& console, RunFiles& files);
 
 }  // namespace kestran

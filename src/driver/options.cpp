@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "reflections/input_code.hpp"
+#include "reflections/flavours.hpp"
 #include "text/number_text.hpp"
 
 namespace kestran {
@@ -31,7 +31,7 @@ constexpr int mostShells = 100;
 
 int parseCode(std::string_view text) {
   std::int32_t code = 0;
-  if (!parseInteger(text, code) || code < 1 || code > 4) {
+  if (!parseInteger(text, code) || findFlavour(code) == nullptr) {
     throw UsageError("--code must be 1, 2, 3 or 4, not '" + std::string(text) + "'");
   }
   return code;
@@ -175,25 +175,36 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
     throw UsageError(std::string("more than one base name: ") + argv[optind]);
   }
   if (given.inputCode) {
-    checkDeltaAllowed(given, *given.inputCode);
+    checkDeltaAllowed(given, flavourOf(*given.inputCode));
   }
   checkScanAlone(line.run);
   return line;
 }
 
-void checkDeltaAllowed(const GivenAnswers& given, int inputCode) {
-  if (given.delta && isFullprof(inputCode)) {
+void checkDeltaAllowed(const GivenAnswers& given, const Flavour& flavour) {
+  if (given.delta && !usesWidthWindow(flavour)) {
     throw UsageError("--delta is refused for codes 1 and 4: FULLPROF files carry their own window");
   }
 }
 
-const char* usageText() {
+// "1 FULLPROF JFOU=2, 4 FULLPROF JFOU=4, 2 SIRPOW, 3 EXPO": the codes in the menu's order.
+std::string codeList() {
+  std::string list;
+  for (const Flavour& flavour : flavoursInMenuOrder()) {
+    list += (list.empty() ? "" : ", ") + std::to_string(flavour.code) + " " + std::string(flavour.name);
+  }
+  return list;
+}
+
+std::string usageText() {
   return "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
          "               [--plot-scale linear|log] [--stats] [--shells N] [--max-reflections N]\n"
          "       kestran --scan[=LIST] [--code N] [--delta X] [--shells N] [--max-reflections N]\n"
          "               [--no-pause] [BASENAME]\n"
          "       kestran --help | --version\n"
-         "  --code N       input code: 1 FULLPROF JFOU=2, 4 FULLPROF JFOU=4, 2 SIRPOW, 3 EXPO\n"
+         "  --code N       input code: " +
+         codeList() +
+         "\n"
          "  --delta X      DELTA for codes 2 and 3 (window = DELTA x peak width)\n"
          "  --no-pause     end without the final pause\n"
          "  --report FILE  write a tab-separated elimination report\n"

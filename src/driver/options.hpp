@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "driver/dialogue.hpp"
+#include "driver/run_options.hpp"
 
 namespace kestran {
 
@@ -25,8 +25,8 @@ struct CommandLine {
 CommandLine parseCommandLine(int argc, char* argv[]);
 
 // Refuses --delta with a FULLPROF code, whose window comes from the file.
-void checkDeltaAllowed(const GivenAnswers& given, int inputCode);
+void checkDeltaAllowed(const GivenAnswers& given, const Flavour& flavour);
 
-const char* usageText();
+std::string usageText();
 
 }  // namespace kestran

@@ -5,59 +5,49 @@
 
 #include "driver/file_preparation.hpp"
 #include "output/shell_table.hpp"
-#include "processing/ordering.hpp"
+#include "processing/pipeline.hpp"
 #include "processing/window_scan.hpp"
-#include "reflections/entry_readers.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
 
 namespace {
 
-// The lines a run prints while reading and ordering (the ordering line, the
-// truncation and angle warnings) are not part of a scan: they go here.
-class SilentConsole : public std::ostream {
- public:
-  SilentConsole() : std::ostream(nullptr) {}
-};
-
-void readAndOrderSilently(ReflectionTable& table, std::string_view baseName) {
-  std::ifstream file;
-  const std::string entryName = buildName(baseName, entrySuffix(table.inputCode));
-  openEntryFile(file, entryName);
-  LineReader entry(file, unit::entry, entryName, LineReader::Reading::InBlocks);
-  SilentConsole silent;
-  readEntryFile(table, entry, silent);
-  if (isOrdered(table.inputCode)) {
-    orderReflections(table, silent);
-  }
-}
-
+// The window the scan marks as the run's own: the file's D, or a DELTA
+// given in advance (a scan asks for none).
 std::optional<float> ownWindow(const ReflectionTable& table, const RunOptions& options) {
-  if (isFullprof(table.inputCode)) {
-    return table.D;
+  if (!usesWidthWindow(flavourOf(table))) {
+    return table.fixedWindow;
   }
   return options.answers.delta;
 }
 
 }  // namespace
 
-void runWindowScan(std::string_view baseName, int inputCode, const RunOptions& options, std::ostream& console) {
+void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunOptions& options,
+                   std::ostream& console) {
   ReflectionTable table;
-  table.inputCode = inputCode;
+  table.inputCode = flavour.code;
   table.capacity = options.maxReflections;
-  readAndOrderSilently(table, baseName);
+  std::ifstream file;
+  const std::string entryName = buildName(baseName, flavour.entrySuffix);
+  openEntryFile(file, entryName);
+  LineReader entry(file, unit::entry, entryName, LineReader::Reading::InBlocks);
+  // The lines a run prints while reading and ordering (the ordering line,
+  // the truncation and angle warnings) are not part of a scan.
+  QuietEvents quiet(options.answers.delta.value_or(0.0F));
+  readAndOrder(table, entry, quiet);
   const std::optional<float> own = ownWindow(table, options);
   const std::vector<float> windows =
-      options.scanWindows.empty() ? defaultScanWindows(inputCode, own) : options.scanWindows;
+      options.scanWindows.empty() ? defaultScanWindows(flavour, own) : options.scanWindows;
   const ShellLayout layout = layShells(table, options.shellCount);
-  const ScanHeading heading{buildName(baseName, entrySuffix(inputCode)), inputCode, table.n, own};
+  const ScanHeading heading{entryName, &flavour, table.rows, own};
   writeScanTable(console, heading, layout, scanWindows(table, layout, windows));
 }
 
 void writeRunShells(const ReflectionTable& table, int shellCount, std::ostream& console) {
   const ShellLayout layout = layShells(table, shellCount);
-  writeShellStats(console, layout, countByShell(layout, table.STATUS), table.inputCode, runWindow(table));
+  writeShellStats(console, layout, countByShell(layout, table.status), flavourOf(table), runWindow(table));
 }
 
 }  // namespace kestran

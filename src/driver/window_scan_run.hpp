@@ -6,15 +6,15 @@
 #include <ostream>
 #include <string_view>
 
-#include "driver/dialogue.hpp"
+#include "driver/run_options.hpp"
 #include "reflections/reflection_table.hpp"
 
 namespace kestran {
 
-// Opens the entry file of the code alone, reads and orders it without a
+// Opens the entry file of the flavour alone, reads and orders it without a
 // console line, and prints the scan table of the windows asked for (or of
 // the default series).
-void runWindowScan(std::string_view baseName, int inputCode, const RunOptions& options, std::ostream& console);
+void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunOptions& options, std::ostream& console);
 
 // The shells of a finished run with the window it used.
 void writeRunShells(const ReflectionTable& table, int shellCount, std::ostream& console);

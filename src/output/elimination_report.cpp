@@ -20,18 +20,19 @@ std::string number(double value) {
 
 std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
   const float window = runWindow(table);
-  std::vector<ReportRow> rows(static_cast<std::size_t>(table.n));
-  for (int i = 0; i < table.n; ++i) {
+  const bool hasWidth = usesWidthWindow(flavourOf(table));
+  std::vector<ReportRow> rows(static_cast<std::size_t>(table.rows));
+  for (int i = 0; i < table.rows; ++i) {
     ReportRow& row = rows[static_cast<std::size_t>(i)];
-    row.h = table.H[i];
-    row.k = table.K[i];
-    row.l = table.L[i];
-    row.twoTheta = table.TWOTHETA[i];
-    row.amplitude = table.FOBS[i];
-    row.hasWidth = usesWidthWindow(table.inputCode);
-    row.width = table.EXTRA[i];
+    row.h = table.h[i];
+    row.k = table.k[i];
+    row.l = table.l[i];
+    row.twoTheta = table.twoTheta[i];
+    row.amplitude = table.amplitude[i];
+    row.hasWidth = hasWidth;
+    row.width = table.peakWidth[i];
     row.hasPrevious = i > 0;
-    row.hasNext = i + 1 < table.n;
+    row.hasNext = i + 1 < table.rows;
     if (row.hasPrevious) {
       row.distancePrevious = pairDistance(table, i - 1);
     }
@@ -39,7 +40,7 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
       row.window = pairWindow(table, window, i);
       row.distanceNext = pairDistance(table, i);
     }
-    row.status = table.STATUS[i];
+    row.status = table.status[i];
     row.dSpacing = dSpacing(table, i);
     row.hasDSpacing = std::isfinite(row.dSpacing);
   }

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "reflections/input_code.hpp"
-
 namespace kestran {
 
 namespace {
@@ -47,7 +45,7 @@ int sum(const std::vector<int>& values, int start) {
 }
 
 void writeScanHeader(std::ostream& out, const ScanHeading& heading, int shellCount) {
-  out << formatted("  %c %9s %6s %7s %7s |", ' ', usesWidthWindow(heading.inputCode) ? "DELTA" : "D", "kept", "removed",
+  out << formatted("  %c %9s %6s %7s %7s |", ' ', usesWidthWindow(*heading.flavour) ? "DELTA" : "D", "kept", "removed",
                    "% kept");
   for (int shell = 1; shell <= shellCount; ++shell) {
     out << formatted(" %6d", shell);
@@ -67,24 +65,9 @@ void writeScanRow(std::ostream& out, const ScanRow& row, const std::optional<flo
 
 }  // namespace
 
-std::string_view flavourName(int inputCode) {
-  switch (inputCode) {
-    case code::fullprofJfou2:
-      return "FULLPROF JFOU=2";
-    case code::fullprofJfou4:
-      return "FULLPROF JFOU=4";
-    case code::sirpow:
-      return "SIRPOW";
-    case code::expo:
-      return "EXPO";
-    default:
-      return "unknown flavour";
-  }
-}
-
-std::string windowText(int inputCode, float window) {
-  return usesWidthWindow(inputCode) ? formatted("DELTA = %g", double{window})
-                                    : formatted("D = %g degrees 2theta", double{window});
+std::string windowText(const Flavour& flavour, float window) {
+  return usesWidthWindow(flavour) ? formatted("DELTA = %g", double{window})
+                                  : formatted("D = %g degrees 2theta", double{window});
 }
 
 std::string shellRange(const ShellLayout& layout, int shell) {
@@ -92,20 +75,20 @@ std::string shellRange(const ShellLayout& layout, int shell) {
   return formatted(format, edgeValue(layout, shell), edgeValue(layout, shell + 1));
 }
 
-void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, int inputCode,
+void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const Flavour& flavour,
                      float window) {
   const int rows = sum(counts.rows, counts.rowsWithoutAngle);
   const int kept = sum(counts.kept, counts.keptWithoutAngle);
-  out << "\n  Resolution shells, " << windowText(inputCode, window) << '\n';
+  out << "\n  Resolution shells, " << windowText(flavour, window) << '\n';
   writeShellLines(out, layout, counts, true);
   out << formatted("  all    %-18s %7d %6d ", "", rows, kept) << percentText(kept, rows, "%7.1f") << '\n';
 }
 
 void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLayout& layout,
                     const std::vector<ScanRow>& rows) {
-  out << "\n  Window scan of " << heading.entryName << " (" << flavourName(heading.inputCode)
-      << "): " << heading.reflections << " reflections, "
-      << (usesWidthWindow(heading.inputCode) ? "window DELTA x FWHM" : "window D in degrees 2theta") << '\n';
+  out << "\n  Window scan of " << heading.entryName << " (" << heading.flavour->name << "): " << heading.reflections
+      << " reflections, " << (usesWidthWindow(*heading.flavour) ? "window DELTA x FWHM" : "window D in degrees 2theta")
+      << '\n';
   ShellCounts shape;
   if (!rows.empty()) {
     shape = rows.front().shells;
@@ -113,7 +96,7 @@ void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLa
   shape.rows.resize(static_cast<std::size_t>(layout.shellCount()));
   writeShellLines(out, layout, shape, false);
   if (heading.ownWindow) {
-    out << "  * " << (isFullprof(heading.inputCode) ? "the file's own D" : "the DELTA given") << '\n';
+    out << "  * " << (usesWidthWindow(*heading.flavour) ? "the DELTA given" : "the file's own D") << '\n';
   }
   out << '\n';
   writeScanHeader(out, heading, layout.shellCount());

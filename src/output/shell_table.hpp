@@ -13,22 +13,19 @@
 
 namespace kestran {
 
-// "FULLPROF JFOU=2", "FULLPROF JFOU=4", "SIRPOW" or "EXPO".
-std::string_view flavourName(int inputCode);
-
 // "D = 0.02 degrees 2theta" or "DELTA = 1.5".
-std::string windowText(int inputCode, float window);
+std::string windowText(const Flavour& flavour, float window);
 
 // The range of one shell as shown, low resolution first: "9.5610 - 4.1280"
 // (d in the unit of the wavelength) or "10.000 - 20.000" (2theta, degrees).
 std::string shellRange(const ShellLayout& layout, int shell);
 
-void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, int inputCode,
+void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const Flavour& flavour,
                      float window);
 
 struct ScanHeading {
   std::string entryName;
-  int inputCode = 0;
+  const Flavour* flavour = nullptr;
   int reflections = 0;
   std::optional<float> ownWindow;  // marked with * in the table
 };

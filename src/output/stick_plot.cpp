@@ -182,8 +182,8 @@ void writeTitle(std::ostream& out, const PlotSettings& settings, const std::vect
                 const SameAngle& same) {
   const auto kept = std::count_if(rows.begin(), rows.end(), isKeptRow);
   out << "<text x=\"" << plotWidth / 2 << "\" y=\"24\" " << textStyle << " font-size=\"16\" text-anchor=\"middle\">"
-      << escapeXml(settings.baseName) << ": " << flavourName(settings.inputCode) << ", "
-      << windowText(settings.inputCode, settings.window) << "</text>\n"
+      << escapeXml(settings.baseName) << ": " << settings.flavour->name << ", "
+      << windowText(*settings.flavour, settings.window) << "</text>\n"
       << "<text x=\"" << plotWidth / 2 << "\" y=\"44\" " << textStyle << " font-size=\"13\" text-anchor=\"middle\">"
       << rows.size() << " reflections, " << kept << " kept, " << rows.size() - static_cast<std::size_t>(kept)
       << " removed; " << rowsSharingAnAngle(same) << " at an angle shared with another</text>\n";

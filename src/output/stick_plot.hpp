@@ -20,7 +20,7 @@ namespace kestran {
 
 struct PlotSettings {
   std::string_view baseName;
-  int inputCode = 0;
+  const Flavour* flavour = nullptr;
   float window = 0;  // D or DELTA as the run used it
   bool logScale = false;
 };

@@ -17,25 +17,30 @@ RowStatus statusOf(bool byPrevious, bool byNext) {
   return byNext ? RowStatus::RemovedByNext : RowStatus::Kept;
 }
 
+double windowOfPair(const ReflectionTable& table, bool byWidth, float window, int index) {
+  const double factor = window;
+  return byWidth ? factor * table.peakWidth[index] : factor;
+}
+
 }  // namespace
 
 double pairWindow(const ReflectionTable& table, float window, int index) {
-  const double factor = window;
-  return usesWidthWindow(table.inputCode) ? factor * table.EXTRA[index] : factor;
+  return windowOfPair(table, usesWidthWindow(flavourOf(table)), window, index);
 }
 
 double pairDistance(const ReflectionTable& table, int index) {
-  return std::fabs(double{table.TWOTHETA[index]} - double{table.TWOTHETA[index + 1]});
+  return std::fabs(double{table.twoTheta[index]} - double{table.twoTheta[index + 1]});
 }
 
 std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float window) {
-  const int n = table.n;
+  const int n = table.rows;
+  const bool byWidth = usesWidthWindow(flavourOf(table));
   std::vector<RowStatus> status(static_cast<std::size_t>(n));
   // Not-a-number distances fail the strict test, so such pairs are never close.
   bool closeToPrevious = false;
   for (int i = 0; i < n; ++i) {
-    const bool closeToNext = i + 1 < n && pairDistance(table, i) < pairWindow(table, window, i);
-    const bool removedInInput = table.STATUS[i] == RowStatus::RemovedInInput;
+    const bool closeToNext = i + 1 < n && pairDistance(table, i) < windowOfPair(table, byWidth, window, i);
+    const bool removedInInput = table.status[i] == RowStatus::RemovedInInput;
     status[i] = removedInInput ? RowStatus::RemovedInInput : statusOf(closeToPrevious, closeToNext);
     closeToPrevious = closeToNext;
   }
@@ -46,9 +51,6 @@ int countKept(const std::vector<RowStatus>& status) {
   return static_cast<int>(std::count(status.begin(), status.end(), RowStatus::Kept));
 }
 
-void eliminateNeighbours(ReflectionTable& table) {
-  table.STATUS = eliminationWith(table, runWindow(table));
-  std::fill(table.FLAG.begin(), table.FLAG.end(), 1);
-}
+void eliminateNeighbours(ReflectionTable& table) { table.status = eliminationWith(table, runWindow(table)); }
 
 }  // namespace kestran

@@ -1,7 +1,7 @@
 #pragma once
 // Neighbour elimination: both rows of every neighbouring pair closer than the
 // window are removed, so a run of close rows goes whole. The test reads only
-// positions (TWOTHETA) and, for SIRPOW and EXPO, peak widths; it never reads
+// positions (twoTheta) and, for SIRPOW and EXPO, peak widths; it never reads
 // amplitudes, and it can be asked for any window without changing the table.
 
 #include <vector>
@@ -12,7 +12,7 @@ namespace kestran {
 
 // The window and the distance of the pair of rows (index, index + 1) exactly
 // as the elimination compares them: in double precision, unrounded. For
-// SIRPOW and EXPO `window` is DELTA and the pair's window DELTA x EXTRA of
+// SIRPOW and EXPO `window` is DELTA and the pair's window DELTA x peakWidth of
 // the lower row; for every other code it is the fixed window itself.
 double pairWindow(const ReflectionTable& table, float window, int index);
 double pairDistance(const ReflectionTable& table, int index);
@@ -23,8 +23,8 @@ std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float windo
 
 int countKept(const std::vector<RowStatus>& status);
 
-// The run's elimination, with D or DELTA as the code asks: sets STATUS and
-// FLAG = 1 on every row.
+// The run's elimination, with D or DELTA as the flavour asks: sets the status
+// of every row.
 void eliminateNeighbours(ReflectionTable& table);
 
 }  // namespace kestran

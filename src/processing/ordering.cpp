@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#include <cstdio>
 #include <span>
 #include <utility>
 #include <vector>
@@ -260,12 +259,6 @@ void permuteColumn(std::vector<T>& column, const std::vector<std::int32_t>& orde
   column.swap(scratch);
 }
 
-void printOrderingLine(std::ostream& console, int n) {
-  char line[48];
-  std::snprintf(line, sizeof line, "  START ORDERING  %5d  REFLEXIONS\n", n);
-  console << line;
-}
-
 }  // namespace
 
 void exchangeSortPositions(float* pos, std::int32_t* order, int n) {
@@ -300,20 +293,21 @@ void sortPositions(float* pos, std::int32_t* order, int n) {
   moveRows(pos, order, rowAt, keys);
 }
 
-void orderReflections(ReflectionTable& table, std::ostream& console) {
-  const int n = table.n;
-  printOrderingLine(console, n);
-  for (int i = 0; i < n; ++i) table.ORDER[i] = i + 1;
-  sortPositions(table.SIN2THETA.data(), table.ORDER.data(), n);
+void orderReflections(ReflectionTable& table) {
+  const int n = table.rows;
+  for (int i = 0; i < n; ++i) table.fileRow[i] = i + 1;
+  sortPositions(table.sinSquaredTheta.data(), table.fileRow.data(), n);
 
   std::vector<std::int32_t> integers;
-  for (auto* column : {&table.H, &table.K, &table.L}) permuteColumn(*column, table.ORDER, integers);
+  for (auto* column : {&table.h, &table.k, &table.l}) permuteColumn(*column, table.fileRow, integers);
   std::vector<float> reals;
-  for (auto* column : {&table.FOBS, &table.SIGF, &table.EXTRA}) permuteColumn(*column, table.ORDER, reals);
+  for (auto* column : {&table.amplitude, &table.sigma, &table.peakWidth, &table.thirdValue}) {
+    permuteColumn(*column, table.fileRow, reals);
+  }
   std::vector<RowStatus> statuses;
-  permuteColumn(table.STATUS, table.ORDER, statuses);
+  permuteColumn(table.status, table.fileRow, statuses);
 
-  for (int i = 0; i < n; ++i) table.TWOTHETA[i] = twoThetaDegrees(table.SIN2THETA[i]);
+  for (int i = 0; i < n; ++i) table.twoTheta[i] = twoThetaDegrees(table.sinSquaredTheta[i]);
 }
 
 }  // namespace kestran

@@ -3,15 +3,14 @@
 // following, and the conversion of the positions to 2theta in degrees.
 
 #include <cstdint>
-#include <ostream>
 
 #include "reflections/reflection_table.hpp"
 
 namespace kestran {
 
-// Prints the ordering line, orders the rows by SIN2THETA, moves H, K, L, FOBS,
-// SIGF, EXTRA and STATUS into the new order and sets TWOTHETA.
-void orderReflections(ReflectionTable& table, std::ostream& console);
+// Orders the rows by sinSquaredTheta, moves every data column and the
+// status into the new order, records each row's fileRow and sets twoTheta.
+void orderReflections(ReflectionTable& table);
 
 // The reference ordering: the plain exchange sort over pos[0..n), carrying
 // order along. Rows i < j are exchanged unless pos[i] - pos[j] <= 0, so a

@@ -4,32 +4,36 @@
 #include <cmath>
 #include <limits>
 
+#include "reflections/cell_geometry.hpp"
+
 namespace kestran {
 
 namespace {
 
 constexpr double degreesPerRadian = 57.29577951308232;
 
+// Shells in d-spacing need a wavelength: a flavour that gives one, and a
+// usable value.
 bool hasWavelength(const ReflectionTable& table) {
   const double wavelength = table.cell.wavelength;
-  return table.inputCode != code::sirpow && std::isfinite(wavelength) && wavelength != 0;
+  return flavourOf(table).shellAxis == ShellAxis::DSpacing && std::isfinite(wavelength) && wavelength != 0;
 }
 
-bool hasRealAngle(const ReflectionTable& table, int row) { return std::isfinite(table.TWOTHETA[row]); }
+bool rowHasRealAngle(const ReflectionTable& table, int row) { return hasRealAngle(table.sinSquaredTheta[row]); }
 
 // 1/d = 2 sin(theta) / lambda, so 1/d^3 = (4 sin^2(theta) / lambda^2)^(3/2).
 double reciprocalVolume(const ReflectionTable& table, int row) {
   const double wavelength = table.cell.wavelength;
-  const double inverseDSquared = 4.0 * double{table.SIN2THETA[row]} / (wavelength * wavelength);
+  const double inverseDSquared = 4.0 * double{table.sinSquaredTheta[row]} / (wavelength * wavelength);
   return inverseDSquared * std::sqrt(inverseDSquared);
 }
 
 // Where a row lies along the axis, or not a number for a row in no shell.
 double coordinate(const ReflectionTable& table, ShellAxis axis, int row) {
-  if (!hasRealAngle(table, row)) {
+  if (!rowHasRealAngle(table, row)) {
     return std::numeric_limits<double>::quiet_NaN();
   }
-  return axis == ShellAxis::DSpacing ? reciprocalVolume(table, row) : double{table.TWOTHETA[row]};
+  return axis == ShellAxis::DSpacing ? reciprocalVolume(table, row) : double{table.twoTheta[row]};
 }
 
 std::vector<double> equalSteps(double low, double high, int shellCount) {
@@ -55,20 +59,20 @@ int shellOf(const std::vector<double>& edges, double value) {
 }  // namespace
 
 double dSpacing(const ReflectionTable& table, int row) {
-  if (!hasWavelength(table) || !hasRealAngle(table, row)) {
+  if (!hasWavelength(table) || !rowHasRealAngle(table, row)) {
     return std::numeric_limits<double>::quiet_NaN();
   }
-  return std::fabs(double{table.cell.wavelength}) / (2.0 * std::sqrt(double{table.SIN2THETA[row]}));
+  return std::fabs(double{table.cell.wavelength}) / (2.0 * std::sqrt(double{table.sinSquaredTheta[row]}));
 }
 
 ShellLayout layShells(const ReflectionTable& table, int shellCount) {
   ShellLayout layout;
   layout.axis = hasWavelength(table) ? ShellAxis::DSpacing : ShellAxis::TwoTheta;
   layout.wavelength = table.cell.wavelength;
-  std::vector<double> coordinates(static_cast<std::size_t>(table.n));
+  std::vector<double> coordinates(static_cast<std::size_t>(table.rows));
   double low = std::numeric_limits<double>::infinity();
   double high = -low;
-  for (int row = 0; row < table.n; ++row) {
+  for (int row = 0; row < table.rows; ++row) {
     coordinates[row] = coordinate(table, layout.axis, row);
     if (std::isfinite(coordinates[row])) {
       low = std::min(low, coordinates[row]);

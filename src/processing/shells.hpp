@@ -18,8 +18,6 @@ namespace kestran {
 inline constexpr int defaultShellCount = 6;
 inline constexpr int noShell = -1;
 
-enum class ShellAxis : std::uint8_t { DSpacing, TwoTheta };
-
 // The d-spacing of a row, lambda / (2 sin(theta)), in the length unit of the
 // wavelength; not a finite number for a row with no real angle, at 2theta 0,
 // or when the table's flavour or wavelength gives no d (SIRPOW).

@@ -27,15 +27,15 @@ std::vector<ScanRow> scanWindows(const ReflectionTable& table, const ShellLayout
     ScanRow row;
     row.window = window;
     row.kept = countKept(status);
-    row.removed = table.n - row.kept;
+    row.removed = table.rows - row.kept;
     row.shells = countByShell(layout, status);
     rows.push_back(std::move(row));
   }
   return rows;
 }
 
-std::vector<float> defaultScanWindows(int inputCode, std::optional<float> ownWindow) {
-  std::vector<float> windows = usesWidthWindow(inputCode) ? widthFactorSeries : fixedWindowSeries;
+std::vector<float> defaultScanWindows(const Flavour& flavour, std::optional<float> ownWindow) {
+  std::vector<float> windows = usesWidthWindow(flavour) ? widthFactorSeries : fixedWindowSeries;
   if (ownWindow) {
     windows.push_back(*ownWindow);
   }

@@ -13,7 +13,7 @@
 namespace kestran {
 
 struct ScanRow {
-  float window = 0;  // D or DELTA, as the table's code uses it
+  float window = 0;  // D or DELTA, as the table's flavour uses it
   int kept = 0;
   int removed = 0;  // every other row, those removed in the input included
   ShellCounts shells;
@@ -26,6 +26,6 @@ std::vector<ScanRow> scanWindows(const ReflectionTable& table, const ShellLayout
 // of D values in degrees 2theta from 0 to 0.1 (FULLPROF) or of DELTA values
 // from 0 to 3 (SIRPOW, EXPO), with `ownWindow` (the file's D, or a DELTA
 // given in advance) among them.
-std::vector<float> defaultScanWindows(int inputCode, std::optional<float> ownWindow);
+std::vector<float> defaultScanWindows(const Flavour& flavour, std::optional<float> ownWindow);
 
 }  // namespace kestran

@@ -8,6 +8,10 @@ namespace kestran {
 
 namespace {
 
+// Both constants are the single-precision values the classic program
+// computes with: 2 pi rounded to single, and 360/pi (2theta in degrees is
+// twice theta in radians times 180/pi) as written there to 8 digits. The
+// exact values would move last bits of every angle.
 constexpr float twoPi = 6.2831855F;
 constexpr float degreesPerHalfRadian = 114.59156F;
 
@@ -21,6 +25,10 @@ CellRadians anglesInRadians(const CellParameters& cell) {
   return {toRadians(cell.alpha), toRadians(cell.beta), toRadians(cell.gamma)};
 }
 
+// The triclinic volume in its half-sum form, V = 2abc sqrt(sin S sin(S-alpha)
+// sin(S-beta) sin(S-gamma)) with S = (alpha+beta+gamma)/2: the product
+// under the root is built one factor at a time, each rounded where the
+// classic program stores it.
 double volumeFrom(const CellParameters& cell, const CellRadians& angles) {
   const double alpha = angles.alpha;
   const double beta = angles.beta;
@@ -63,6 +71,10 @@ ReciprocalCell prepareReciprocalCell(const CellParameters& cell) {
   return reciprocal;
 }
 
+// Q = h^2 a*^2 + k^2 b*^2 + l^2 c*^2 + 2kl b*c* cos alpha* + 2lh a*c* cos beta*
+// + 2hk a*b* cos gamma*, in double; sin^2(theta) = Q lambda^2/4. The terms
+// are added, and each product is multiplied, in the order written: double
+// rounding depends on that order, and this one gives the classic bits.
 float sinSquaredTheta(const ReciprocalCell& r, std::int32_t h, std::int32_t k, std::int32_t l) {
   const double dh = h;
   const double dk = k;

@@ -25,4 +25,9 @@ double cellVolume(const CellParameters& cell);
 float sinSquaredTheta(const ReciprocalCell& reciprocal, std::int32_t h, std::int32_t k, std::int32_t l);
 float twoThetaDegrees(float sinSquared);
 
+// A row has a real angle exactly when 0 <= sin^2(theta) <= 1: the values for
+// which twoThetaDegrees gives a number. SIRPOW rows carry their 2theta and
+// keep a sin^2(theta) of zero, so they always have one.
+inline bool hasRealAngle(float sinSquared) { return sinSquared >= 0 && sinSquared <= 1; }
+
 }  // namespace kestran

@@ -18,10 +18,6 @@ namespace kestran {
 
 namespace {
 
-void writeTruncationLine(std::ostream& console, const ReflectionTable& table) {
-  writeCountLine(console, "  Your data will be truncated at ", table.capacity, " hkl", widensCounts(table));
-}
-
 // Rows to make room for when `wanted` are asked for: no more than the bytes
 // left in the entry file when it tells (each row takes a line, and a line at
 // least one byte), so that memory follows the file, not the count it claims.
@@ -61,21 +57,14 @@ void readCellLine(CellParameters& cell, LineReader& entry) {
   read.finish();
 }
 
-// Where the count of a FULLPROF file was taken from, for the warning when it
-// announces no reflection.
-struct CountSource {
-  long lineNumber = 0;
-  std::string text;
-};
-
-CountSource readCountLine(ReflectionTable& table, LineReader& entry) {
+NoReflection readCountLine(ReflectionTable& table, LineReader& entry) {
   constexpr std::string_view expected = "the count line needs 2 values (count and window)";
   ListRead read(entry);
-  if (!read.integer(table.N)) {
+  if (!read.integer(table.announcedCount)) {
     failAtEnd(entry, expected, 0);
   }
-  CountSource source{entry.lineNumber(), std::string(entry.lastLine())};
-  if (!read.real(table.D)) {
+  NoReflection source{true, table.announcedCount, entry.lineNumber(), std::string(entry.lastLine())};
+  if (!read.real(table.fixedWindow)) {
     failAtEnd(entry, expected, 1);
   }
   read.finish();
@@ -91,34 +80,22 @@ ReciprocalCell checkedReciprocalCell(const CellParameters& cell, LineReader& ent
 }
 
 void markRemovedInInput(ReflectionTable& table, int index) {
-  table.STATUS[index] = table.FOBS[index] == removedInInputMarker ? RowStatus::RemovedInInput : RowStatus::Kept;
+  table.status[index] = table.amplitude[index] == removedInInputMarker ? RowStatus::RemovedInInput : RowStatus::Kept;
 }
 
 // Each row gets its sin^2(theta) as soon as it is read, and a row whose
 // amplitude is the marker of the entry file counts as removed from the start.
 void finishRow(ReflectionTable& table, int index, const ReciprocalCell& reciprocal) {
-  table.SIN2THETA[index] = sinSquaredTheta(reciprocal, table.H[index], table.K[index], table.L[index]);
+  table.sinSquaredTheta[index] = sinSquaredTheta(reciprocal, table.h[index], table.k[index], table.l[index]);
   markRemovedInInput(table, index);
 }
 
-// Exactly the positions for which twoThetaDegrees gives no number.
-bool hasRealAngle(float sinSquared) { return sinSquared >= 0 && sinSquared <= 1; }
-
-void reportUnrealAngles(const ReflectionTable& table, std::ostream& console) {
-  int unreal = 0;
-  for (int index = 0; index < table.n; ++index) {
-    if (!hasRealAngle(table.SIN2THETA[index])) {
-      ++unreal;
-    }
-  }
-  if (unreal > 0) {
-    console << "  Warning: " << reflectionsHave(unreal)
-            << " no real angle (sin^2(theta) above 1): check the wavelength\n";
-  }
+// The JFOU=2 code is read, so that a field that is not a number stops the
+// run, but not kept: every written record carries 1, as the classic files do.
+void storeLastValue(ReflectionTable& /*table*/, int /*index*/, const ShelxValues& /*values*/) {}
+void storeLastValue(ReflectionTable& table, int index, const Jfou4Values& values) {
+  table.thirdValue[index] = values.extra;
 }
-
-void storeLastValue(ReflectionTable& table, int index, const ShelxValues& values) { table.FLAG[index] = values.flag; }
-void storeLastValue(ReflectionTable& table, int index, const Jfou4Values& values) { table.EXTRA[index] = values.extra; }
 
 // One FULLPROF line into row `index`: the indices, amplitude and standard
 // deviation, then the JFOU=2 flag or the JFOU=4 third value.
@@ -129,11 +106,11 @@ bool readFixedColumnRow(ReflectionTable& table, int index, std::string_view line
   if (!readRecord(line, layout, values, badField)) {
     return false;
   }
-  table.H[index] = values.h;
-  table.K[index] = values.k;
-  table.L[index] = values.l;
-  table.FOBS[index] = values.value;
-  table.SIGF[index] = values.sigma;
+  table.h[index] = values.h;
+  table.k[index] = values.k;
+  table.l[index] = values.l;
+  table.amplitude[index] = values.value;
+  table.sigma[index] = values.sigma;
   storeLastValue(table, index, values);
   return true;
 }
@@ -153,27 +130,22 @@ bool readJfou4Row(ReflectionTable& table, int index, std::string_view line, Colu
                                                 std::to_string(columns.last) + ": " + quoted(fieldText(line, columns)));
 }
 
-// A count of zero or below reads nothing: the console says so and which line
-// gave the count, since a cell line without its wavelength takes the count
-// line's first value and leaves the count to the line after it.
-void warnOfNoCount(const ReflectionTable& table, const CountSource& count, std::ostream& console) {
-  if (table.n == 0) {
-    console << "  Warning: no reflection read: the count " << table.N << " was taken from line " << count.lineNumber
-            << ": " << quoted(count.text) << '\n';
-  }
-}
+using RowReader = bool (*)(ReflectionTable&, int, std::string_view, ColumnRange*);
 
 // Cell line, count line, then exactly N fixed-column lines (none for N <= 0).
-void readFullprof(ReflectionTable& table, LineReader& entry, std::ostream& console) {
+// A count of zero or below reads nothing: the caller is told which line gave
+// the count, since a cell line without its wavelength takes the count line's
+// first value and leaves the count to the line after it.
+void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events, RowReader readRow) {
+  skipHeaderLines(entry, flavourOf(table).headerLines);
   readCellLine(table.cell, entry);
-  const CountSource count = readCountLine(table, entry);
-  if (table.N > table.capacity) {
-    writeTruncationLine(console, table);
-    table.N = table.capacity;
+  const NoReflection count = readCountLine(table, entry);
+  if (table.announcedCount > table.capacity) {
+    events.rowsCut(table.capacity);
+    table.announcedCount = table.capacity;
   }
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry);
-  const auto readRow = table.inputCode == code::fullprofJfou4 ? readJfou4Row : readJfou2Row;
-  const int rows = std::max(table.N, 0);
+  const int rows = std::max(table.announcedCount, 0);
   // A file with fewer lines than N ends in an end-of-file report at the
   // first missing line, before the rows run out.
   table.resizeRows(rowsToHold(rows, entry));
@@ -188,18 +160,20 @@ void readFullprof(ReflectionTable& table, LineReader& entry, std::ostream& conso
     }
     finishRow(table, index, reciprocal);
   }
-  warnOfNoCount(table, count, console);
+  if (table.rows == 0) {
+    events.noReflectionRead(count);
+  }
 }
 
 // The reflection lists of EXPO and SIRPOW run to the end of the file. Once
 // the rows are full, whatever is not blank on the following lines is lost,
-// and the console says so. The rest of the last line read is not looked at:
+// and the caller is told so. The rest of the last line read is not looked at:
 // every free-form read drops the rest of its line, so it is never data.
-void reportUnreadRest(const ReflectionTable& table, LineReader& entry, std::ostream& console) {
+void reportUnreadRest(const ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   std::string_view line;
   while (entry.next(line)) {
     if (!isBlankLine(line)) {
-      writeTruncationLine(console, table);
+      events.rowsCut(table.capacity);
       return;
     }
   }
@@ -209,12 +183,12 @@ void reportUnreadRest(const ReflectionTable& table, LineReader& entry, std::ostr
 // is full; a reflection cut by the end of the file is dropped. The columns
 // grow in doubling steps of zeroed rows and are cut to the rows read.
 template <typename ReadReflection, typename FinishRow>
-void readToEnd(ReflectionTable& table, LineReader& entry, std::ostream& console, ReadReflection readReflection,
+void readToEnd(ReflectionTable& table, LineReader& entry, ReadEvents& events, ReadReflection readReflection,
                FinishRow finish) {
   constexpr int firstRows = 1024;
   int filled = 0;
   while (filled < table.capacity) {
-    if (filled == table.n) {
+    if (filled == table.rows) {
       table.resizeRows(std::min(table.capacity, std::max(firstRows, 2 * filled)));
     }
     if (!readReflection(table, filled, entry)) {
@@ -225,7 +199,7 @@ void readToEnd(ReflectionTable& table, LineReader& entry, std::ostream& console,
   }
   table.resizeRows(filled);
   if (filled == table.capacity) {
-    reportUnreadRest(table, entry, console);
+    reportUnreadRest(table, entry, events);
   }
 }
 
@@ -233,29 +207,34 @@ void readToEnd(ReflectionTable& table, LineReader& entry, std::ostream& console,
 // ends before all five are found. Null values leave the row's zeros.
 bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry) {
   ListRead read(entry);
-  const bool complete = read.integer(table.H[index]) && read.integer(table.K[index]) && read.integer(table.L[index]) &&
-                        read.real(table.EXTRA[index]) && read.real(table.FOBS[index]);
+  const bool complete = read.integer(table.h[index]) && read.integer(table.k[index]) && read.integer(table.l[index]) &&
+                        read.real(table.peakWidth[index]) && read.real(table.amplitude[index]);
   read.finish();
   return complete;
 }
 
-// An EXPO or SIRPOW file that holds no complete reflection.
-void warnOfNoReflection(const ReflectionTable& table, long lastHeaderLine, std::ostream& console) {
-  if (table.n == 0) {
-    console << "  Warning: no reflection read: no complete reflection after line " << lastHeaderLine << '\n';
+// An EXPO or SIRPOW file that holds no complete reflection after its header
+// (and cell) lines.
+void tellIfNoReflection(const ReflectionTable& table, long lastLineBefore, ReadEvents& events) {
+  if (table.rows == 0) {
+    events.noReflectionRead(NoReflection{false, 0, lastLineBefore, {}});
   }
 }
 
-void readExpo(ReflectionTable& table, LineReader& entry, std::ostream& console) {
-  skipHeaderLines(entry, 1);
+}  // namespace
+
+void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
+  skipHeaderLines(entry, flavourOf(table).headerLines);
   readCellLine(table.cell, entry);
-  table.N = table.capacity;
+  table.announcedCount = table.capacity;
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry);
   const long cellLine = entry.lineNumber();
-  readToEnd(table, entry, console, readExpoReflection,
+  readToEnd(table, entry, events, readExpoReflection,
             [&](ReflectionTable& rows, int index) { finishRow(rows, index, reciprocal); });
-  warnOfNoReflection(table, cellLine, console);
+  tellIfNoReflection(table, cellLine, events);
 }
+
+namespace {
 
 // One free-form read of h, k, l, an integer and a real that are not kept,
 // 2theta, peak width, intensity and the value whose half is SIGF.
@@ -263,24 +242,34 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry) 
   std::int32_t unusedInteger = 0;
   float unusedReal = 0;
   ListRead read(entry);
-  const bool complete = read.integer(table.H[index]) && read.integer(table.K[index]) && read.integer(table.L[index]) &&
-                        read.integer(unusedInteger) && read.real(unusedReal) && read.real(table.TWOTHETA[index]) &&
-                        read.real(table.EXTRA[index]) && read.real(table.FOBS[index]) && read.real(table.SIGF[index]);
+  const bool complete = read.integer(table.h[index]) && read.integer(table.k[index]) && read.integer(table.l[index]) &&
+                        read.integer(unusedInteger) && read.real(unusedReal) && read.real(table.twoTheta[index]) &&
+                        read.real(table.peakWidth[index]) && read.real(table.amplitude[index]) &&
+                        read.real(table.sigma[index]);
   read.finish();
   if (complete) {
-    table.FOBS[index] = sirpowAmplitude(table.FOBS[index]);
-    table.SIGF[index] = sirpowSigma(table.SIGF[index]);
+    table.amplitude[index] = sirpowAmplitude(table.amplitude[index]);
+    table.sigma[index] = sirpowSigma(table.sigma[index]);
   }
   return complete;
 }
 
-void readSirpow(ReflectionTable& table, LineReader& entry, std::ostream& console) {
-  skipHeaderLines(entry, 2);
-  readToEnd(table, entry, console, readSirpowReflection, markRemovedInInput);
-  warnOfNoReflection(table, 2, console);
+}  // namespace
+
+void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
+  const int headerLines = flavourOf(table).headerLines;
+  skipHeaderLines(entry, headerLines);
+  readToEnd(table, entry, events, readSirpowReflection, markRemovedInInput);
+  tellIfNoReflection(table, headerLines, events);
 }
 
-}  // namespace
+void readFullprofJfou2(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
+  readFullprof(table, entry, events, readJfou2Row);
+}
+
+void readFullprofJfou4(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
+  readFullprof(table, entry, events, readJfou4Row);
+}
 
 float sirpowAmplitude(float intensity) {
   if (intensity < 0) {
@@ -291,22 +280,17 @@ float sirpowAmplitude(float intensity) {
 
 float sirpowSigma(float lastValue) { return roundToSingle(double{lastValue} * 0.5); }
 
-int readEntryFile(ReflectionTable& table, LineReader& entry, std::ostream& console) {
+int readEntryFile(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   table.resizeRows(0);
-  switch (table.inputCode) {
-    case code::sirpow:
-      readSirpow(table, entry, console);
-      break;
-    case code::expo:
-      readExpo(table, entry, console);
-      reportUnrealAngles(table, console);
-      break;
-    default:  // 1 and 4; any other code takes the branch of code 1
-      readFullprof(table, entry, console);
-      reportUnrealAngles(table, console);
-      break;
+  flavourOf(table).read(table, entry, events);
+  int unreal = 0;
+  for (int index = 0; index < table.rows; ++index) {
+    unreal += hasRealAngle(table.sinSquaredTheta[index]) ? 0 : 1;
   }
-  return table.n;
+  if (unreal > 0) {
+    events.rowsWithoutRealAngle(unreal);
+  }
+  return table.rows;
 }
 
 }  // namespace kestran

@@ -1,25 +1,54 @@
 #pragma once
 // Readers of the four entry-file flavours. Each fills the rows of the table
 // with the columns of its flavour (the others keep their zero), and for
-// codes 1, 3 and 4 each row's SIN2THETA as soon as it is read.
+// codes 1, 3 and 4 each row's sinSquaredTheta as soon as it is read. A row
+// whose amplitude is the entry file's removed marker gets the status
+// RemovedInInput, every other row Kept.
 
-#include <ostream>
+#include <string>
 
 #include "reflections/reflection_table.hpp"
 #include "text/line_reader.hpp"
 
 namespace kestran {
 
-// Reads the entry file of table.inputCode into rows 0..n-1; sets N, D, the
-// cell and n as the flavour gives them and returns n. A row whose amplitude
-// is the entry file's removed marker gets the status RemovedInInput, every
-// other row Kept. The truncation line, and for codes 1, 3 and 4 a warning
-// when some reflections have no real angle, go to the console.
-int readEntryFile(ReflectionTable& table, LineReader& entry, std::ostream& console);
+// Where a file that gave no reflection took that from: the count of a
+// FULLPROF file and the line it stood on, or the line after which an EXPO or
+// SIRPOW file holds no complete reflection.
+struct NoReflection {
+  bool fromCount = false;
+  int count = 0;
+  long lineNumber = 0;
+  std::string lineText;  // the count's line, as read
+};
 
-// SIRPOW rows: FOBS is the square root of the intensity read (a negative
-// intensity has no real amplitude and counts as zero), SIGF half the last
-// value of the record.
+// What the readers tell as they read; the caller decides what the console
+// makes of it.
+class ReadEvents {
+ public:
+  virtual ~ReadEvents() = default;
+  // The file holds more reflections than the table takes: told as soon as
+  // the count says so (FULLPROF), or when the table is full and more follows.
+  virtual void rowsCut(int capacity) = 0;
+  virtual void noReflectionRead(const NoReflection& where) = 0;
+  // Rows read whose sin^2(theta) gives no real angle (codes 1, 3 and 4),
+  // told once the file is read.
+  virtual void rowsWithoutRealAngle(int count) = 0;
+};
+
+// Reads the entry file of table.inputCode into rows 0..rows-1, setting the
+// cell, the count and D as the flavour gives them; returns the rows read.
+int readEntryFile(ReflectionTable& table, LineReader& entry, ReadEvents& events);
+
+// The readers of each flavour, as the table of flavours names them.
+void readFullprofJfou2(ReflectionTable& table, LineReader& entry, ReadEvents& events);
+void readFullprofJfou4(ReflectionTable& table, LineReader& entry, ReadEvents& events);
+void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events);
+void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events);
+
+// SIRPOW rows: the amplitude is the square root of the intensity read (a
+// negative intensity has no real amplitude and counts as zero), its sigma
+// half the last value of the record.
 float sirpowAmplitude(float intensity);
 float sirpowSigma(float lastValue);
 

@@ -2,12 +2,12 @@
 
 namespace kestran {
 
-void ReflectionTable::resizeRows(int rows) {
-  const auto size = static_cast<std::size_t>(rows);
-  for (auto* column : {&H, &K, &L, &FLAG, &ORDER}) column->resize(size);
-  for (auto* column : {&FOBS, &SIGF, &EXTRA, &SIN2THETA, &TWOTHETA}) column->resize(size);
-  STATUS.resize(size);
-  n = rows;
+void ReflectionTable::resizeRows(int count) {
+  const auto size = static_cast<std::size_t>(count);
+  for (auto* column : {&h, &k, &l, &fileRow}) column->resize(size);
+  for (auto* column : {&amplitude, &sigma, &peakWidth, &thirdValue, &sinSquaredTheta, &twoTheta}) column->resize(size);
+  status.resize(size);
+  rows = count;
 }
 
 }  // namespace kestran

@@ -1,13 +1,13 @@
 #pragma once
 // The one table of reflections that every stage reads and writes in place:
-// parallel columns holding rows 0..n-1 (row i of the program's messages is
-// index i-1), plus the run-wide scalars. Each column means one thing for the
-// whole run.
+// parallel columns holding rows 0..rows-1 (row i of the program's messages
+// is index i-1), plus the run-wide values. Each column means one thing for
+// the whole run; a column the flavour does not fill stays zero.
 
 #include <cstdint>
 #include <vector>
 
-#include "reflections/input_code.hpp"
+#include "reflections/flavours.hpp"
 
 namespace kestran {
 
@@ -34,27 +34,29 @@ struct CellParameters {
 };
 
 struct ReflectionTable {
-  std::vector<std::int32_t> H, K, L;
-  std::vector<float> FOBS;          // amplitude as read (SIRPOW: square root of the intensity read)
-  std::vector<float> SIGF;          // its standard deviation as read
-  std::vector<float> EXTRA;         // peak width (SIRPOW, EXPO) or the JFOU=4 third value
-  std::vector<std::int32_t> FLAG;   // integer code of JFOU=2 lines, 1 once eliminated
-  std::vector<float> SIN2THETA;     // sin^2(theta) from the cell (codes 1, 3, 4), the ordering key
-  std::vector<float> TWOTHETA;      // 2theta in degrees: read (SIRPOW) or from SIN2THETA once ordered
-  std::vector<std::int32_t> ORDER;  // file row (from 1) of each row once ordered
-  std::vector<RowStatus> STATUS;
+  std::vector<std::int32_t> h, k, l;
+  std::vector<float> amplitude;        // as read (SIRPOW: square root of the intensity read)
+  std::vector<float> sigma;            // the amplitude's standard deviation as read
+  std::vector<float> peakWidth;        // FWHM in degrees 2theta (SIRPOW, EXPO)
+  std::vector<float> thirdValue;       // the JFOU=4 third value, carried to the outputs
+  std::vector<float> sinSquaredTheta;  // from the cell (codes 1, 3, 4), the ordering key
+  std::vector<float> twoTheta;         // degrees: read (SIRPOW) or from sinSquaredTheta once ordered
+  std::vector<std::int32_t> fileRow;   // line of the reflection list (from 1) of each row once ordered
+  std::vector<RowStatus> status;
 
   int inputCode = 0;
   CellParameters cell{};
   int capacity = defaultCapacity;  // most rows a run takes
-  int N = 0;                       // reflection count of a FULLPROF file, capped at the capacity
-  float D = 0;                     // fixed window of a FULLPROF file, degrees 2theta
-  float DELTA = 0;                 // factor of the peak width (SIRPOW, EXPO), typed by the user
-  int n = 0;                       // rows filled
+  int announcedCount = 0;          // reflection count of a FULLPROF file, capped at the capacity
+  float fixedWindow = 0;           // D of a FULLPROF file, degrees 2theta
+  float widthFactor = 0;           // DELTA, the factor of the peak width (SIRPOW, EXPO)
+  int rows = 0;                    // rows filled
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.
-  void resizeRows(int rows);
+  void resizeRows(int count);
 };
+
+inline const Flavour& flavourOf(const ReflectionTable& table) { return flavourOf(table.inputCode); }
 
 // Console counts stand in five columns in the classic table; with a larger
 // capacity a count that needs more columns takes them instead of asterisks.
@@ -62,7 +64,7 @@ inline bool widensCounts(const ReflectionTable& table) { return table.capacity >
 
 // The window of the run: D for FULLPROF data, DELTA for SIRPOW and EXPO.
 inline float runWindow(const ReflectionTable& table) {
-  return usesWidthWindow(table.inputCode) ? table.DELTA : table.D;
+  return usesWidthWindow(flavourOf(table)) ? table.widthFactor : table.fixedWindow;
 }
 
 }  // namespace kestran

@@ -16,10 +16,10 @@ using testing::TempDir;
 using testing::writeFile;
 
 TEST(FileNames, SuffixesJoinTheBaseNameWhole) {
-  EXPECT_EQ(buildName("abc", entrySuffix(1)), "abc.dat");
-  EXPECT_EQ(buildName("abc", entrySuffix(4)), "abc.dat");
-  EXPECT_EQ(buildName("abc", entrySuffix(2)), "abc.hkl");
-  EXPECT_EQ(buildName("abc", entrySuffix(3)), "abc.hkl");
+  EXPECT_EQ(buildName("abc", flavourOf(1).entrySuffix), "abc.dat");
+  EXPECT_EQ(buildName("abc", flavourOf(4).entrySuffix), "abc.dat");
+  EXPECT_EQ(buildName("abc", flavourOf(2).entrySuffix), "abc.hkl");
+  EXPECT_EQ(buildName("abc", flavourOf(3).entrySuffix), "abc.hkl");
   EXPECT_EQ(buildName("abc", fampSuffix), "abcF.hkl");
   EXPECT_EQ(buildName("abc", fintSuffix), "abcI.hkl");
   EXPECT_EQ(buildName("abc", intSuffix), "abc.int");
@@ -49,7 +49,7 @@ TEST(PrepareFiles, NoOldOutputsNoWarnings) {
   writeFile(base + ".hkl", "entry\n");
   std::ostringstream console;
   RunFiles files;
-  prepareFiles(base, 3, console, files);
+  prepareFiles(base, flavourOf(3), console, files);
   EXPECT_EQ(console.str(), "");
   EXPECT_TRUE(files.entry.is_open());
   EXPECT_EQ(files.famp.name, base + "F.hkl");
@@ -73,7 +73,7 @@ TEST(PrepareFiles, OldOutputsAreAnnouncedInOrderAndReplacedOnlyByCommit) {
   }
   std::ostringstream console;
   RunFiles files;
-  prepareFiles(base, 1, console, files);
+  prepareFiles(base, flavourOf(1), console, files);
   EXPECT_EQ(console.str(), warningLine(base + "F.hkl") + "\n" + warningLine(base + "I.hkl") + "\n" +
                                warningLine(base + ".int") + "\n");
   EXPECT_EQ(filesIn(dir), 7U);  // the new files stand beside the old ones
@@ -95,7 +95,7 @@ TEST(PrepareFiles, FilesNeverCommittedLeaveTheOldOnesAndNoNewFile) {
   {
     std::ostringstream console;
     RunFiles files;
-    prepareFiles(base, 4, console, files);
+    prepareFiles(base, flavourOf(4), console, files);
     files.fint.stream << "new\n";
     finishWriting(files.fint);
   }
@@ -106,7 +106,7 @@ TEST(PrepareFiles, FilesNeverCommittedLeaveTheOldOnesAndNoNewFile) {
 RunError prepareError(const std::string& base, int code, std::ostringstream& console) {
   RunFiles files;
   try {
-    prepareFiles(base, code, console, files);
+    prepareFiles(base, flavourOf(code), console, files);
   } catch (const RunError& error) {
     return error;
   }

@@ -23,18 +23,18 @@ struct SmallRun {
   SmallRun() {
     ReflectionTable& t = *table;
     t.inputCode = 3;
-    t.DELTA = 2.0F;
+    t.widthFactor = 2.0F;
     t.resizeRows(4);
     const float pos[] = {10.0F, 10.1F, 20.0F, 30.0F};
     const float width[] = {0.1F, 0.1F, 0.2F, 0.3F};
     const float fobs[] = {100.0F, 50.0F, 80.0F, -1.0F};
-    for (int i = 0; i < t.n; ++i) {
-      t.H[i] = i + 1;
-      t.TWOTHETA[i] = pos[i];
-      t.EXTRA[i] = width[i];
-      t.FOBS[i] = fobs[i];
+    for (int i = 0; i < t.rows; ++i) {
+      t.h[i] = i + 1;
+      t.twoTheta[i] = pos[i];
+      t.peakWidth[i] = width[i];
+      t.amplitude[i] = fobs[i];
     }
-    t.STATUS[3] = RowStatus::RemovedInInput;
+    t.status[3] = RowStatus::RemovedInInput;
     eliminateNeighbours(t);
   }
 };
@@ -66,12 +66,12 @@ TEST(EliminationReport, RowsCheckedByHand) {
 TEST(EliminationReport, FixedWindowRowsHaveNoWidth) {
   auto table = std::make_unique<ReflectionTable>();
   table->inputCode = 1;
-  table->D = 0.5F;
+  table->fixedWindow = 0.5F;
   table->resizeRows(3);
   const float pos[] = {5.0F, 5.2F, 5.4F};
   for (int i = 0; i < 3; ++i) {
-    table->TWOTHETA[i] = pos[i];
-    table->FOBS[i] = 10.0F;
+    table->twoTheta[i] = pos[i];
+    table->amplitude[i] = 10.0F;
   }
   eliminateNeighbours(*table);
   const std::vector<ReportRow> rows = describeElimination(*table);
@@ -85,8 +85,8 @@ TEST(EliminationReport, DSpacingColumnFromTheWavelength) {
   table->inputCode = 4;
   table->cell.wavelength = 1.5406F;
   table->resizeRows(1);
-  table->SIN2THETA[0] = 0.01F;  // sin(theta) = 0.1: d = 1.5406 / 0.2 = 7.703
-  table->TWOTHETA[0] = 11.478F;
+  table->sinSquaredTheta[0] = 0.01F;  // sin(theta) = 0.1: d = 1.5406 / 0.2 = 7.703
+  table->twoTheta[0] = 11.478F;
   eliminateNeighbours(*table);
   std::ostringstream out;
   writeEliminationReport(out, describeElimination(*table));
@@ -144,7 +144,8 @@ TEST(StickPlot, IsWellFormedAndCountsTheRows) {
   const std::vector<ReportRow> rows = describeElimination(*run.table);
   std::ostringstream out;
   const ShellLayout layout = layShells(*run.table);
-  writeStickPlot(out, PlotSettings{"a<b & c", 3, 2.0F, false}, rows, layout, countByShell(layout, run.table->STATUS));
+  writeStickPlot(out, PlotSettings{"a<b & c", &flavourOf(3), 2.0F, false}, rows, layout,
+                 countByShell(layout, run.table->status));
   const std::string svg = out.str();
   std::string problem;
   EXPECT_TRUE(isWellFormedXml(svg, problem)) << problem;
@@ -174,21 +175,21 @@ std::size_t occurrences(const std::string& text, const std::string& piece) {
 std::string plotOfCrowdedRows(bool logScale) {
   auto table = std::make_unique<ReflectionTable>();
   table->inputCode = 1;
-  table->D = 0.1F;
+  table->fixedWindow = 0.1F;
   table->cell.wavelength = 1.5406F;
   table->resizeRows(4);
   const float pos[] = {10.0F, 20.0F, 20.0F, 40.0F};
   const float fobs[] = {30.0F, 90.0F, 5.0F, 0.5F};
-  for (int i = 0; i < table->n; ++i) {
-    table->TWOTHETA[i] = pos[i];
-    table->SIN2THETA[i] = static_cast<float>(std::pow(std::sin(pos[i] * 3.14159265358979 / 360), 2));
-    table->FOBS[i] = fobs[i];
+  for (int i = 0; i < table->rows; ++i) {
+    table->twoTheta[i] = pos[i];
+    table->sinSquaredTheta[i] = static_cast<float>(std::pow(std::sin(pos[i] * 3.14159265358979 / 360), 2));
+    table->amplitude[i] = fobs[i];
   }
   eliminateNeighbours(*table);
   const ShellLayout layout = layShells(*table, 2);
   std::ostringstream out;
-  writeStickPlot(out, PlotSettings{"crowd", 1, 0.1F, logScale}, describeElimination(*table), layout,
-                 countByShell(layout, table->STATUS));
+  writeStickPlot(out, PlotSettings{"crowd", &flavourOf(1), 0.1F, logScale}, describeElimination(*table), layout,
+                 countByShell(layout, table->status));
   return out.str();
 }
 

@@ -231,69 +231,54 @@ std::unique_ptr<ReflectionTable> tableWithPositions(const std::vector<float>& po
   table->resizeRows(static_cast<int>(positions.size()));
   for (std::size_t i = 0; i < positions.size(); ++i) {
     const auto row = static_cast<std::int32_t>(i + 1);
-    table->SIN2THETA[i] = positions[i];
-    table->STATUS[i] = row % 2 == 0 ? RowStatus::RemovedInInput : RowStatus::Kept;
-    table->H[i] = row;
-    table->K[i] = 100 + row;
-    table->L[i] = -row;
-    table->FOBS[i] = 10.0F * static_cast<float>(row);
-    table->SIGF[i] = 0.5F * static_cast<float>(row);
-    table->EXTRA[i] = 0.01F * static_cast<float>(row);
-    table->FLAG[i] = 1000 + row;
+    table->sinSquaredTheta[i] = positions[i];
+    table->status[i] = row % 2 == 0 ? RowStatus::RemovedInInput : RowStatus::Kept;
+    table->h[i] = row;
+    table->k[i] = 100 + row;
+    table->l[i] = -row;
+    table->amplitude[i] = 10.0F * static_cast<float>(row);
+    table->sigma[i] = 0.5F * static_cast<float>(row);
+    table->peakWidth[i] = 0.01F * static_cast<float>(row);
+    table->thirdValue[i] = -0.02F * static_cast<float>(row);
   }
   return table;
-}
-
-std::string orderingLine(ReflectionTable& table) {
-  std::ostringstream console;
-  orderReflections(table, console);
-  return console.str();
 }
 
 TEST(OrderReflections, WorkedExamplesGiveTheirOrder) {
   for (const auto& c : {ExchangeCase{{0.2F, 0.2F, 0.1F}, {3, 2, 1}}, ExchangeCase{{0.2F, 0.1F, 0.2F}, {2, 1, 3}}}) {
     auto table = tableWithPositions(c.pos);
-    orderingLine(*table);
-    EXPECT_EQ(std::vector<std::int32_t>(table->ORDER.begin(), table->ORDER.begin() + 3), c.order);
+    orderReflections(*table);
+    EXPECT_EQ(std::vector<std::int32_t>(table->fileRow.begin(), table->fileRow.begin() + 3), c.order);
   }
-}
-
-TEST(OrderReflections, PrintsTheCountRightAligned) {
-  ReflectionTable empty;
-  EXPECT_EQ(orderingLine(empty), "  START ORDERING      0  REFLEXIONS\n");
-
-  auto filled = std::make_unique<ReflectionTable>();
-  filled->resizeRows(2735);
-  EXPECT_EQ(orderingLine(*filled), "  START ORDERING   2735  REFLEXIONS\n");
 }
 
 TEST(OrderReflections, SingleRowIsConverted) {
   auto table = tableWithPositions({0.0059336214F});
-  orderingLine(*table);
-  EXPECT_EQ(table->ORDER[0], 1);
-  EXPECT_FLOAT_EQ(table->TWOTHETA[0], 8.835741F);
+  orderReflections(*table);
+  EXPECT_EQ(table->fileRow[0], 1);
+  EXPECT_FLOAT_EQ(table->twoTheta[0], 8.835741F);
 }
 
-TEST(OrderReflections, DataColumnsFollowAndFlagStays) {
+TEST(OrderReflections, DataColumnsFollow) {
   const std::vector<float> positions = {0.3F, 0.1F, 0.2F, 0.1F, 0.05F, 0.3F, 0.2F};
   auto table = tableWithPositions(positions);
   const auto before = tableWithPositions(positions);
-  orderingLine(*table);
+  orderReflections(*table);
 
-  for (int i = 0; i < table->n; ++i) {
-    const int source = table->ORDER[i] - 1;
-    EXPECT_EQ(table->H[i], before->H[source]);
-    EXPECT_EQ(table->K[i], before->K[source]);
-    EXPECT_EQ(table->L[i], before->L[source]);
-    EXPECT_EQ(table->FOBS[i], before->FOBS[source]);
-    EXPECT_EQ(table->SIGF[i], before->SIGF[source]);
-    EXPECT_EQ(table->EXTRA[i], before->EXTRA[source]);
-    EXPECT_EQ(table->STATUS[i], before->STATUS[source]);
-    EXPECT_EQ(table->SIN2THETA[i], before->SIN2THETA[source]);
-    EXPECT_EQ(table->TWOTHETA[i], twoThetaDegrees(before->SIN2THETA[source]));
-    EXPECT_EQ(table->FLAG[i], before->FLAG[i]);
+  for (int i = 0; i < table->rows; ++i) {
+    const int source = table->fileRow[i] - 1;
+    EXPECT_EQ(table->h[i], before->h[source]);
+    EXPECT_EQ(table->k[i], before->k[source]);
+    EXPECT_EQ(table->l[i], before->l[source]);
+    EXPECT_EQ(table->amplitude[i], before->amplitude[source]);
+    EXPECT_EQ(table->sigma[i], before->sigma[source]);
+    EXPECT_EQ(table->peakWidth[i], before->peakWidth[source]);
+    EXPECT_EQ(table->thirdValue[i], before->thirdValue[source]);
+    EXPECT_EQ(table->status[i], before->status[source]);
+    EXPECT_EQ(table->sinSquaredTheta[i], before->sinSquaredTheta[source]);
+    EXPECT_EQ(table->twoTheta[i], twoThetaDegrees(before->sinSquaredTheta[source]));
   }
-  EXPECT_TRUE(std::is_sorted(table->TWOTHETA.begin(), table->TWOTHETA.end()));
+  EXPECT_TRUE(std::is_sorted(table->twoTheta.begin(), table->twoTheta.end()));
 }
 
 }  // namespace

@@ -19,23 +19,23 @@ const float nan = std::nanf("");
 // sin^2(theta) = 1 / (4 d^2); a d of 0 stands for a row with no real angle.
 std::unique_ptr<ReflectionTable> rowsAtSpacings(const std::vector<double>& spacings) {
   auto table = std::make_unique<ReflectionTable>();
-  table->inputCode = code::fullprofJfou2;
+  table->inputCode = 1;  // FULLPROF JFOU=2
   table->cell.wavelength = 1.0F;
   table->resizeRows(static_cast<int>(spacings.size()));
-  for (int i = 0; i < table->n; ++i) {
+  for (int i = 0; i < table->rows; ++i) {
     const double d = spacings[i];
-    table->SIN2THETA[i] = d > 0 ? static_cast<float>(1 / (4 * d * d)) : 1.5F;
-    table->TWOTHETA[i] = d > 0 ? static_cast<float>(2 * std::asin(1 / (2 * d)) * 180 / std::numbers::pi) : nan;
+    table->sinSquaredTheta[i] = d > 0 ? static_cast<float>(1 / (4 * d * d)) : 1.5F;
+    table->twoTheta[i] = d > 0 ? static_cast<float>(2 * std::asin(1 / (2 * d)) * 180 / std::numbers::pi) : nan;
   }
   return table;
 }
 
 std::unique_ptr<ReflectionTable> sirpowRowsAt(const std::vector<float>& positions) {
   auto table = std::make_unique<ReflectionTable>();
-  table->inputCode = code::sirpow;
+  table->inputCode = 2;           // SIRPOW
   table->cell.wavelength = 1.5F;  // a SIRPOW file has none; whatever stands here is not used
   table->resizeRows(static_cast<int>(positions.size()));
-  for (int i = 0; i < table->n; ++i) table->TWOTHETA[i] = positions[i];
+  for (int i = 0; i < table->rows; ++i) table->twoTheta[i] = positions[i];
   return table;
 }
 
@@ -93,13 +93,13 @@ TEST(Shells, NoShellWithoutAnglesAndOneWhenEveryRowIsAtOnePlace) {
 }
 
 TEST(WindowScan, DefaultSeriesHoldsZeroAndTheOwnWindowOnceInOrder) {
-  const std::vector<float> fixed = defaultScanWindows(code::fullprofJfou4, 0.04F);
+  const std::vector<float> fixed = defaultScanWindows(flavourOf(4), 0.04F);
   EXPECT_EQ(fixed.front(), 0.0F);
   EXPECT_TRUE(std::is_sorted(fixed.begin(), fixed.end()));
   EXPECT_EQ(std::count(fixed.begin(), fixed.end(), 0.04F), 1);
-  const std::vector<float> width = defaultScanWindows(code::expo, 1.0F);
+  const std::vector<float> width = defaultScanWindows(flavourOf(3), 1.0F);
   EXPECT_EQ(std::count(width.begin(), width.end(), 1.0F), 1);
-  EXPECT_EQ(width, defaultScanWindows(code::sirpow, std::nullopt));
+  EXPECT_EQ(width, defaultScanWindows(flavourOf(2), std::nullopt));
   EXPECT_GT(width.back(), 1.0F);
 }
 

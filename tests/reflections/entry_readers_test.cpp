@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "driver/console_events.hpp"
 #include "reflections/cell_geometry.hpp"
 #include "text/run_error.hpp"
 
@@ -37,14 +38,16 @@ ReadResult readText(int code, const std::string& text, float presetDelta = 0, in
   ReadResult result;
   result.table = std::make_unique<ReflectionTable>();
   result.table->inputCode = code;
-  result.table->DELTA = presetDelta;
+  result.table->widthFactor = presetDelta;
   result.table->capacity = capacity;
   std::istringstream in(text);
   // As the program reads an entry file: in blocks (small ones here, so that
   // lines cross the blocks' ends).
   LineReader entry(in, unit::entry, entryName, LineReader::Reading::InBlocks, 100);
   std::ostringstream console;
-  result.n = readEntryFile(*result.table, entry, console);
+  ConsoleEvents events(
+      console, [] { return 0.0F; }, widensCounts(*result.table));
+  result.n = readEntryFile(*result.table, entry, events);
   result.console = console.str();
   return result;
 }
@@ -62,20 +65,19 @@ RunError readFailure(int code, const std::string& text) {
 // Every column a reader may fill, for one row.
 struct Row {
   int h, k, l;
-  float fobs, sigf, extra;
-  int flag;
+  float amplitude, sigma, peakWidth, thirdValue;
 };
 
 void expectRow(const ReflectionTable& t, int index, const Row& row) {
   SCOPED_TRACE("row " + std::to_string(index + 1));
-  EXPECT_EQ(t.H[index], row.h);
-  EXPECT_EQ(t.K[index], row.k);
-  EXPECT_EQ(t.L[index], row.l);
-  EXPECT_EQ(t.FOBS[index], row.fobs);
-  EXPECT_EQ(t.SIGF[index], row.sigf);
-  EXPECT_EQ(t.EXTRA[index], row.extra);
-  EXPECT_EQ(t.FLAG[index], row.flag);
-  EXPECT_EQ(t.ORDER[index], 0);
+  EXPECT_EQ(t.h[index], row.h);
+  EXPECT_EQ(t.k[index], row.k);
+  EXPECT_EQ(t.l[index], row.l);
+  EXPECT_EQ(t.amplitude[index], row.amplitude);
+  EXPECT_EQ(t.sigma[index], row.sigma);
+  EXPECT_EQ(t.peakWidth[index], row.peakWidth);
+  EXPECT_EQ(t.thirdValue[index], row.thirdValue);
+  EXPECT_EQ(t.fileRow[index], 0);
 }
 
 float cubicPosition(int h, int k, int l) {
@@ -122,17 +124,17 @@ TEST(EntryReaderFullprof, LayoutAFillsItsColumnsAndPositions) {
   const ReadResult r = readText(fullprof2, text);
   const ReflectionTable& t = *r.table;
   ASSERT_EQ(r.n, 2);
-  EXPECT_EQ(t.n, 2);
-  EXPECT_EQ(t.N, 2);
-  EXPECT_EQ(t.D, 0.15F);
+  EXPECT_EQ(t.rows, 2);
+  EXPECT_EQ(t.announcedCount, 2);
+  EXPECT_EQ(t.fixedWindow, 0.15F);
   EXPECT_EQ(t.cell.a, 10.0F);
   EXPECT_EQ(t.cell.gamma, 90.0F);
   EXPECT_EQ(t.cell.wavelength, 1.5406F);
 
-  expectRow(t, 0, {1, 0, 0, 123.45F, 1.234F, 0, 1});
-  expectRow(t, 1, {0, 2, -1, 12.34F, 5.678F, 0, -3});  // no point: the last digits are the fraction
-  EXPECT_EQ(t.SIN2THETA[0], cubicFirstShell);
-  EXPECT_EQ(t.SIN2THETA[1], cubicPosition(0, 2, -1));
+  expectRow(t, 0, {1, 0, 0, 123.45F, 1.234F, 0, 0});
+  expectRow(t, 1, {0, 2, -1, 12.34F, 5.678F, 0, 0});  // no point: the last digits are the fraction
+  EXPECT_EQ(t.sinSquaredTheta[0], cubicFirstShell);
+  EXPECT_EQ(t.sinSquaredTheta[1], cubicPosition(0, 2, -1));
   EXPECT_EQ(r.console, "");
 }
 
@@ -143,10 +145,10 @@ TEST(EntryReaderFullprof, LayoutBFillsItsColumnsAndLeavesFlag) {
   const ReadResult r = readText(fullprof4, text);
   const ReflectionTable& t = *r.table;
   ASSERT_EQ(r.n, 2);
-  expectRow(t, 0, {1, 1, 0, 987.6543F, 1.2345F, -0.05F, 0});
+  expectRow(t, 0, {1, 1, 0, 987.6543F, 1.2345F, 0, -0.05F});
   expectRow(t, 1, {-2, 0, 3, 1.2345F, 0, 0, 0});
-  EXPECT_EQ(t.SIN2THETA[0], 0.011867243F);
-  EXPECT_EQ(t.SIN2THETA[1], cubicPosition(-2, 0, 3));
+  EXPECT_EQ(t.sinSquaredTheta[0], 0.011867243F);
+  EXPECT_EQ(t.sinSquaredTheta[1], cubicPosition(-2, 0, 3));
 }
 
 struct CountCase {
@@ -167,18 +169,17 @@ TEST_P(EntryReaderCountLine, ReadsExactlyTheCountedLines) {
   const ReadResult r = readText(fullprof2, fullprofFile(c.countLine, c.linesInFile));
   const ReflectionTable& t = *r.table;
   EXPECT_EQ(r.n, c.expectedRows);
-  EXPECT_EQ(t.n, c.expectedRows);
-  EXPECT_EQ(t.N, c.expectedN);
+  EXPECT_EQ(t.rows, c.expectedRows);
+  EXPECT_EQ(t.announcedCount, c.expectedN);
   const std::string countLine(c.countLine, std::string_view(c.countLine).find('\n'));
   const std::string noReflectionLine = "  Warning: no reflection read: the count " + std::to_string(c.expectedN) +
                                        " was taken from line 2: \"" + countLine + "\"\n";
   EXPECT_EQ(r.console, c.truncated ? truncationLine : c.expectedRows == 0 ? noReflectionLine : "");
   if (c.expectedRows > 0) {
     const int last = c.expectedRows - 1;
-    EXPECT_EQ(t.H[last], last % 5);
-    EXPECT_EQ(t.L[last], last % 7);
-    EXPECT_EQ(t.FOBS[last], static_cast<float>(last % 1000 + 0.25));
-    EXPECT_EQ(t.FLAG[last], last % 9);
+    EXPECT_EQ(t.h[last], last % 5);
+    EXPECT_EQ(t.l[last], last % 7);
+    EXPECT_EQ(t.amplitude[last], static_cast<float>(last % 1000 + 0.25));
   }
 }
 
@@ -221,10 +222,10 @@ TEST(EntryReaderFullprof, CellAndCountOverSeveralLinesAndRestOfLineDropped) {
       "10, 10\n10 90\n90 90 1.5406 these words are dropped\n1\n0.3 ignored\n" + layoutALine(0, 0, 1, 5.0, 0.5, 2);
   const ReadResult r = readText(fullprof2, text);
   EXPECT_EQ(r.n, 1);
-  EXPECT_EQ(r.table->D, 0.3F);
+  EXPECT_EQ(r.table->fixedWindow, 0.3F);
   EXPECT_EQ(r.table->cell.c, 10.0F);
   EXPECT_EQ(r.table->cell.wavelength, 1.5406F);
-  EXPECT_EQ(r.table->SIN2THETA[0], cubicFirstShell);
+  EXPECT_EQ(r.table->sinSquaredTheta[0], cubicFirstShell);
 }
 
 TEST(EntryReaderFullprof, CrLfLinesReadLikeLfLines) {
@@ -233,15 +234,9 @@ TEST(EntryReaderFullprof, CrLfLinesReadLikeLfLines) {
       "   1   0   0   12.3456\r\n";
   const ReadResult r = readText(fullprof4, text);
   ASSERT_EQ(r.n, 1);
-  EXPECT_EQ(r.table->FOBS[0], 12.3456F);
-  EXPECT_EQ(r.table->SIGF[0], 0.0F);
-  EXPECT_EQ(r.table->SIN2THETA[0], cubicFirstShell);
-}
-
-TEST(EntryReaderFullprof, AnyOtherCodeReadsAsLayoutA) {
-  const ReadResult r = readText(7, fullprofFile("1 0.1\n", 1));
-  EXPECT_EQ(r.n, 1);
-  EXPECT_EQ(r.table->FOBS[0], 0.25F);
+  EXPECT_EQ(r.table->amplitude[0], 12.3456F);
+  EXPECT_EQ(r.table->sigma[0], 0.0F);
+  EXPECT_EQ(r.table->sinSquaredTheta[0], cubicFirstShell);
 }
 
 // --------------------------------------------------------------------- EXPO
@@ -257,19 +252,19 @@ TEST(EntryReaderExpo, FillsItsColumnsAndStopsAtPartialReflection) {
   const ReadResult r = readText(expo, text, 2.5F);
   const ReflectionTable& t = *r.table;
   ASSERT_EQ(r.n, 3);
-  EXPECT_EQ(t.n, 3);
-  EXPECT_EQ(t.N, defaultCapacity);
-  EXPECT_EQ(t.DELTA, 2.5F) << "DELTA is not the reader's";
+  EXPECT_EQ(t.rows, 3);
+  EXPECT_EQ(t.announcedCount, defaultCapacity);
+  EXPECT_EQ(t.widthFactor, 2.5F) << "DELTA is not the reader's";
   EXPECT_EQ(t.cell.beta, 90.0F);
   EXPECT_EQ(t.cell.wavelength, 1.5406F);
 
   expectRow(t, 0, {1, 0, 0, 45.6F, 0, 0.12F, 0});
   expectRow(t, 1, {0, 1, 1, 33.0F, 0, 0.2F, 0});
   expectRow(t, 2, {2, 0, 0, 7.0F, 0, 0.3F, 0});
-  EXPECT_EQ(t.SIN2THETA[0], cubicFirstShell);
-  EXPECT_EQ(t.SIN2THETA[1], cubicPosition(0, 1, 1));
-  EXPECT_EQ(t.SIN2THETA[2], cubicPosition(2, 0, 0));
-  EXPECT_EQ(t.SIN2THETA.size(), 3U) << "the partial reflection kept its row";
+  EXPECT_EQ(t.sinSquaredTheta[0], cubicFirstShell);
+  EXPECT_EQ(t.sinSquaredTheta[1], cubicPosition(0, 1, 1));
+  EXPECT_EQ(t.sinSquaredTheta[2], cubicPosition(2, 0, 0));
+  EXPECT_EQ(t.sinSquaredTheta.size(), 3U) << "the partial reflection kept its row";
   EXPECT_EQ(r.console, "");
 }
 
@@ -296,8 +291,8 @@ TEST(EntryReaderExpo, NullsRepeatsAndSlashLeaveOrFillValues) {
 TEST(EntryReaderExpo, CrLfLinesReadLikeLfLines) {
   const ReadResult r = readText(expo, "header\r\n10 10 10 90 90 90 1.5406\r\n1 0 0 0.12 45.6\r\n");
   ASSERT_EQ(r.n, 1);
-  EXPECT_EQ(r.table->FOBS[0], 45.6F);
-  EXPECT_EQ(r.table->SIN2THETA[0], cubicFirstShell);
+  EXPECT_EQ(r.table->amplitude[0], 45.6F);
+  EXPECT_EQ(r.table->sinSquaredTheta[0], cubicFirstShell);
 }
 
 // ------------------------------------------------------------------- SIRPOW
@@ -312,26 +307,26 @@ TEST(EntryReaderSirpow, SquareRootAndHalf) {
   const ReadResult r = readText(sirpow, text, 1.5F);
   const ReflectionTable& t = *r.table;
   ASSERT_EQ(r.n, 3);
-  EXPECT_EQ(t.n, 3);
-  EXPECT_EQ(t.DELTA, 1.5F);
-  EXPECT_EQ(t.N, 0);
+  EXPECT_EQ(t.rows, 3);
+  EXPECT_EQ(t.widthFactor, 1.5F);
+  EXPECT_EQ(t.announcedCount, 0);
   EXPECT_EQ(t.cell.a, 0.0F);
 
   expectRow(t, 0, {1, 2, 3, 20.0F, 3.0F, 0.08F, 0});
   expectRow(t, 1, {-1, 0, 4, 1.4142135F, 0.15F, 0.1F, 0});  // sqrt(2) rounded to single
   expectRow(t, 2, {2, 2, 2, 0.0F, 3.0F, 0.2F, 0});          // a negative intensity: amplitude zero
-  EXPECT_FALSE(std::signbit(t.FOBS[2]));
-  EXPECT_EQ(t.TWOTHETA[0], 12.5F);
-  EXPECT_EQ(t.TWOTHETA[1], 33.25F);
-  EXPECT_EQ(t.TWOTHETA[2], 40.0F);
+  EXPECT_FALSE(std::signbit(t.amplitude[2]));
+  EXPECT_EQ(t.twoTheta[0], 12.5F);
+  EXPECT_EQ(t.twoTheta[1], 33.25F);
+  EXPECT_EQ(t.twoTheta[2], 40.0F);
   EXPECT_EQ(r.console, "");
 }
 
 TEST(EntryReaderSirpow, NullIntensityGivesZeroAmplitude) {
   const ReadResult r = readText(sirpow, "a\nb\n1 1 1 1 1.0 20.0 0.1,,5.0\n");
   ASSERT_EQ(r.n, 1);
-  EXPECT_EQ(r.table->FOBS[0], 0.0F);
-  EXPECT_EQ(r.table->SIGF[0], 2.5F);
+  EXPECT_EQ(r.table->amplitude[0], 0.0F);
+  EXPECT_EQ(r.table->sigma[0], 2.5F);
 }
 
 TEST(EntryReaderSirpow, NoReflectionsGiveAnEmptyList) {
@@ -360,7 +355,7 @@ TEST_P(EntryReaderOverCapacity, WarnsOnlyWhenSomethingIsLeft) {
   EXPECT_EQ(r.n, defaultCapacity);
   EXPECT_EQ(r.console, c.truncated ? truncationLine : "");
   const int last = defaultCapacity - 1;
-  EXPECT_EQ(r.table->H[last], last % 5);
+  EXPECT_EQ(r.table->h[last], last % 5);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -423,11 +418,11 @@ TEST_P(EntryReaderCapacity, CutsAtTheCapacityAndSaysSo) {
   ASSERT_EQ(whole.n, kept);
   EXPECT_EQ(whole.console, "");
   for (int i = 0; i < kept; ++i) {
-    ASSERT_EQ(cut.table->H[i], whole.table->H[i]) << i;
-    ASSERT_EQ(cut.table->L[i], whole.table->L[i]) << i;
-    ASSERT_EQ(cut.table->FOBS[i], whole.table->FOBS[i]) << i;
-    ASSERT_EQ(cut.table->TWOTHETA[i], whole.table->TWOTHETA[i]) << i;
-    ASSERT_EQ(cut.table->SIN2THETA[i], whole.table->SIN2THETA[i]) << i;
+    ASSERT_EQ(cut.table->h[i], whole.table->h[i]) << i;
+    ASSERT_EQ(cut.table->l[i], whole.table->l[i]) << i;
+    ASSERT_EQ(cut.table->amplitude[i], whole.table->amplitude[i]) << i;
+    ASSERT_EQ(cut.table->twoTheta[i], whole.table->twoTheta[i]) << i;
+    ASSERT_EQ(cut.table->sinSquaredTheta[i], whole.table->sinSquaredTheta[i]) << i;
   }
 }
 
@@ -463,7 +458,7 @@ TEST(EntryReaderAngles, CountsReflectionsBeyondTheWavelength) {
   ASSERT_EQ(r.n, 4);
   int withoutAngle = 0;
   for (int i = 0; i < r.n; ++i) {
-    withoutAngle += std::isnan(twoThetaDegrees(r.table->SIN2THETA[i])) ? 1 : 0;
+    withoutAngle += std::isnan(twoThetaDegrees(r.table->sinSquaredTheta[i])) ? 1 : 0;
   }
   EXPECT_EQ(withoutAngle, 2);
   EXPECT_EQ(r.console, "  Warning: 2 reflections have no real angle (sin^2(theta) above 1): check the wavelength\n");

@@ -1,11 +1,7 @@
 #pragma once
-// The console dialogue that drives a whole run: title and menu, the input
-// code, the base name, the files, the stages of the chosen flavour in their
-// order, the DELTA prompt where the flavour needs it, and the final pause.
+// Everything a run may be given besides the console answers.
 
-#include <istream>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,7 +19,6 @@ struct GivenAnswers {
   bool pause = true;
 };
 
-// Everything a run may be given besides the console answers.
 struct RunOptions {
   GivenAnswers answers;
   std::string reportFile;  // tab-separated elimination report, when not empty
@@ -38,11 +33,5 @@ struct RunOptions {
   int shellCount = defaultShellCount;
   int maxReflections = defaultCapacity;  // the table's capacity, 1 to maxCapacity
 };
-
-// The base name as typed: the whole answer line less its trailing blanks.
-std::string measureBaseName(std::string_view answer);
-
-// Runs the program once; failures are thrown as RunError.
-void runDialogue(std::istream& consoleIn, std::ostream& console, const RunOptions& options = {});
 
 }  // namespace kestran

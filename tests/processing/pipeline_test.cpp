@@ -4,15 +4,15 @@
 // report of a reader's kind or, otherwise, every row not removed written
 // once to each file at the layout's exact width.
 
+#include "processing/pipeline.hpp"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
-#include "output/normalisation.hpp"
+#include "output/reflection_files.hpp"
 #include "processing/elimination.hpp"
-#include "processing/ordering.hpp"
-#include "reflections/entry_readers.hpp"
 #include "text/line_reader.hpp"
 #include "text/run_error.hpp"
 
@@ -55,20 +55,14 @@ TEST(PipelineRegressions, EveryRowNotRemovedIsWrittenOnce) {
     LineReader entry(in, unit::entry, "regression.dat");
     auto table = std::make_unique<ReflectionTable>();
     table->inputCode = r.inputCode;
-    std::ostringstream console;
-    readEntryFile(*table, entry, console);
-    if (r.inputCode != 2) {
-      orderReflections(*table, console);
-    }
-    if (r.inputCode == 2 || r.inputCode == 3) {
-      table->DELTA = r.delta;
-    }
-    eliminateNeighbours(*table);
-    const int kept = countKept(table->STATUS);
-    EXPECT_EQ(kept, r.rowsWritten);
-
+    QuietEvents events(r.delta);
     std::ostringstream famp, fint, intensity;
-    writeOutputFiles(*table, console, famp, fint, intensity);
+    int kept = 0;
+    runPipeline(*table, entry, events, [&](const ReflectionTable& rows) {
+      kept = countKept(rows.status);
+      EXPECT_EQ(writeReflectionFiles(rows, {famp, fint, intensity}).written, kept);
+    });
+    EXPECT_EQ(kept, r.rowsWritten);
     const bool ownSigmas = r.inputCode == 4;
     const int endRecords = ownSigmas ? 0 : 1;
     EXPECT_EQ(linesOfWidth(famp.str(), ownSigmas ? 42 : 32), kept + endRecords);

@@ -1,0 +1,127 @@
+#include "driver/run.hpp"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/clobber_check.hpp"
+#include "driver/console_events.hpp"
+#include "driver/file_preparation.hpp"
+#include "driver/options.hpp"
+#include "driver/prompts.hpp"
+#include "driver/window_scan_run.hpp"
+#include "output/elimination_report.hpp"
+#include "output/reflection_files.hpp"
+#include "output/stick_plot.hpp"
+#include "processing/pipeline.hpp"
+#include "reflections/reflection_table.hpp"
+#include "text/console_text.hpp"
+#include "text/line_reader.hpp"
+#include "text/run_error.hpp"
+
+namespace kestran {
+
+namespace {
+
+// The report and the plot, created with the outputs and put in place with them.
+struct ExtraFiles {
+  OutputFile report, plot;
+};
+
+void openExtraFiles(const RunOptions& options, ExtraFiles& extra) {
+  if (!options.reportFile.empty()) {
+    openOutputFile(extra.report, options.reportFile, unit::report, nullptr);
+  }
+  if (!options.plotFile.empty()) {
+    openOutputFile(extra.plot, options.plotFile, unit::plot, nullptr);
+  }
+}
+
+void writeReportAndPlot(const RunOptions& options, std::string_view baseName, const ReflectionTable& table,
+                        ExtraFiles& extra) {
+  if (options.reportFile.empty() && options.plotFile.empty()) {
+    return;
+  }
+  const std::vector<ReportRow> rows = describeElimination(table);
+  if (!options.reportFile.empty()) {
+    writeEliminationReport(extra.report.stream, rows);
+    finishWriting(extra.report);
+  }
+  if (!options.plotFile.empty()) {
+    const PlotSettings settings{baseName, &flavourOf(table), runWindow(table), options.logPlot};
+    const ShellLayout layout = layShells(table, options.shellCount);
+    const ShellCounts counts = countByShell(layout, table.status);
+    writeStickPlot(extra.plot.stream, settings, rows, layout, counts);
+    finishWriting(extra.plot);
+  }
+}
+
+void commitRun(RunFiles& files, ExtraFiles& extra) {
+  std::vector<OutputFile*> written{&files.famp, &files.fint, &files.intensity};
+  for (OutputFile* file : {&extra.report, &extra.plot}) {
+    if (!file->temporaryName.empty()) {
+      written.push_back(file);
+    }
+  }
+  commitFiles(written);
+}
+
+void refuseClobberingRunFiles(const RunOptions& options, std::string_view baseName, const Flavour& flavour) {
+  refuseClobbering(options, {buildName(baseName, flavour.entrySuffix), buildName(baseName, fampSuffix),
+                             buildName(baseName, fintSuffix), buildName(baseName, intSuffix)});
+}
+
+// The run proper: files, pipeline, outputs, all put in place together.
+void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader& consoleIn, std::ostream& console,
+                  const RunOptions& options) {
+  refuseClobberingRunFiles(options, baseName, flavour);
+  RunFiles files;
+  prepareFiles(baseName, flavour, console, files);
+  ExtraFiles extra;
+  openExtraFiles(options, extra);
+
+  ReflectionTable table;
+  table.inputCode = flavour.code;
+  table.capacity = options.maxReflections;
+  LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
+  ConsoleEvents events(
+      console, [&] { return askDelta(consoleIn, console, options); }, widensCounts(table));
+  runPipeline(table, entry, events, [&](const ReflectionTable& rows) {
+    const WrittenSummary summary =
+        writeReflectionFiles(rows, {files.famp.stream, files.fint.stream, files.intensity.stream});
+    writeOutputSummary(console, rows, summary);
+  });
+  finishWriting(files.famp);
+  finishWriting(files.fint);
+  finishWriting(files.intensity);
+  writeReportAndPlot(options, baseName, table, extra);
+  if (options.stats) {
+    writeRunShells(table, options.shellCount, console);
+  }
+  commitRun(files, extra);
+}
+
+}  // namespace
+
+void runProgram(std::istream& consoleInput, std::ostream& console, const RunOptions& options) {
+  const GivenAnswers& given = options.answers;
+  LineReader consoleIn(consoleInput, unit::console, "stdin");
+  if (given.inputCode && given.baseName) {  // all known: refused before the menu
+    if (const Flavour* flavour = findFlavour(*given.inputCode)) {
+      refuseClobberingRunFiles(options, measureBaseName(*given.baseName), *flavour);
+    }
+  }
+  showMenu(console);
+  const Flavour& flavour = checkedFlavour(askInputCode(consoleIn, console, options));
+  checkDeltaAllowed(given, flavour);
+  showChosenData(console, flavour);
+  const std::string baseName = askBaseName(consoleIn, console, given);
+  if (options.scan) {
+    runWindowScan(baseName, flavour, options, console);
+  } else {
+    runWithFiles(baseName, flavour, consoleIn, console, options);
+  }
+  finalPause(consoleIn, console, given);
+}
+
+}  // namespace kestran

@@ -1,0 +1,26 @@
+#pragma once
+// The writers of the three reflection files: the amplitude file, the
+// intensity file on the 5000 scale and the wide intensity file, in the
+// flavour's layouts. Only rows whose status is Kept are written; the values
+// come from writtenValues, the writers only format them.
+
+#include <ostream>
+
+#include "reflections/reflection_table.hpp"
+
+namespace kestran {
+
+struct ReflectionStreams {
+  std::ostream& amplitudes;
+  std::ostream& intensities;
+  std::ostream& wideIntensities;
+};
+
+struct WrittenSummary {
+  int written = 0;      // rows written to each file
+  int beyondRange = 0;  // rows whose intensity lies beyond single precision, written as NaN or Infinity
+};
+
+WrittenSummary writeReflectionFiles(const ReflectionTable& table, const ReflectionStreams& files);
+
+}  // namespace kestran

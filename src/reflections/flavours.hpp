@@ -1,0 +1,67 @@
+#pragma once
+// The four entry-file flavours, one row each in one table: everything that
+// differs from one flavour to another is looked up here by the input code
+// typed at the menu, so that a fifth flavour is one more row and its reader.
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace kestran {
+
+struct ReflectionTable;
+class LineReader;
+class ReadEvents;
+
+// How the window of a pair of neighbours is found: D, fixed for the run and
+// read from the entry file (degrees 2theta), or DELTA, a factor the user
+// types, times the peak width of the lower row of the pair.
+enum class WindowKind : std::uint8_t { FixedFromFile, DeltaTimesWidth };
+
+// When DELTA is asked for: never (FULLPROF), before the entry file is read
+// (SIRPOW), or once the rows are ordered (EXPO).
+enum class WindowAsked : std::uint8_t { Never, BeforeReading, AfterOrdering };
+
+// The records of the three output files. Shelx: the amplitude and intensity
+// files in 3I4,F8.2,F8.3,I4, each ending with a 0 0 0 record, the wide file
+// in 3I4,2F12.2,I4. Jfou4: 3I4,3F10.4 and 3I4,3F14.3, carrying the third
+// value of the entry file, without an end record.
+enum class OutputLayouts : std::uint8_t { Shelx, Jfou4 };
+
+// The axis along which resolution shells are cut: d-spacing where the
+// entry file gives a wavelength, 2theta where it gives none (SIRPOW).
+enum class ShellAxis : std::uint8_t { DSpacing, TwoTheta };
+
+// Fills the table from the entry file of its flavour.
+using EntryReader = void (*)(ReflectionTable& table, LineReader& entry, ReadEvents& events);
+
+struct Flavour {
+  int code;
+  std::string_view name;        // in the scan's heading and the plot's title
+  std::string_view menuLine;    // its line of the menu, as shown
+  std::string_view chosenLine;  // "You have chosen ..." after the code
+  std::string_view entrySuffix;
+  int headerLines;  // lines before the cell line, or before the reflections when there is none
+  EntryReader read;
+  bool ordered;  // rows ordered by the angle computed from the cell, or kept in file order
+  WindowKind window;
+  WindowAsked windowAsked;
+  bool entryHasSigmas;   // the entry file carries a standard deviation per row
+  bool writesOwnSigmas;  // the outputs write those, not one hundredth of the value
+  OutputLayouts layouts;
+  ShellAxis shellAxis;
+};
+
+// DELTA times the peak width, rather than a fixed D.
+inline bool usesWidthWindow(const Flavour& flavour) { return flavour.window == WindowKind::DeltaTimesWidth; }
+
+// Every flavour, in the order of the menu (1, 4, 2, 3).
+std::span<const Flavour> flavoursInMenuOrder();
+
+// The flavour of a code; null when no flavour has that code.
+const Flavour* findFlavour(int code);
+
+// The flavour of a code known to be valid.
+const Flavour& flavourOf(int code);
+
+}  // namespace kestran

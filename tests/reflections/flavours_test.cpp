@@ -1,0 +1,50 @@
+#include "reflections/flavours.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace kestran {
+namespace {
+
+struct FlavourFacts {
+  int code;
+  const char* suffix;
+  bool ordered;
+  bool widthWindow;
+  WindowAsked asked;
+  bool ownSigmas;
+  OutputLayouts layouts;
+  ShellAxis axis;
+};
+
+// What each input code selects, as the menu, the files and the stages use it.
+TEST(Flavours, EachCodeSelectsItsFacts) {
+  const FlavourFacts expected[] = {
+      {1, ".dat", true, false, WindowAsked::Never, false, OutputLayouts::Shelx, ShellAxis::DSpacing},
+      {4, ".dat", true, false, WindowAsked::Never, true, OutputLayouts::Jfou4, ShellAxis::DSpacing},
+      {2, ".hkl", false, true, WindowAsked::BeforeReading, false, OutputLayouts::Shelx, ShellAxis::TwoTheta},
+      {3, ".hkl", true, true, WindowAsked::AfterOrdering, false, OutputLayouts::Shelx, ShellAxis::DSpacing},
+  };
+  std::vector<int> menuOrder;
+  for (const Flavour& flavour : flavoursInMenuOrder()) menuOrder.push_back(flavour.code);
+  EXPECT_EQ(menuOrder, (std::vector<int>{1, 4, 2, 3}));
+  for (const FlavourFacts& facts : expected) {
+    SCOPED_TRACE(facts.code);
+    const Flavour* flavour = findFlavour(facts.code);
+    ASSERT_NE(flavour, nullptr);
+    EXPECT_EQ(flavour->entrySuffix, facts.suffix);
+    EXPECT_EQ(flavour->ordered, facts.ordered);
+    EXPECT_EQ(usesWidthWindow(*flavour), facts.widthWindow);
+    EXPECT_EQ(flavour->windowAsked, facts.asked);
+    EXPECT_EQ(flavour->writesOwnSigmas, facts.ownSigmas);
+    EXPECT_EQ(flavour->layouts, facts.layouts);
+    EXPECT_EQ(flavour->shellAxis, facts.axis);
+  }
+  for (const int invalid : {0, 5, 7, -1}) {
+    EXPECT_EQ(findFlavour(invalid), nullptr) << invalid;
+  }
+}
+
+}  // namespace
+}  // namespace kestran
