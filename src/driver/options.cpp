@@ -12,21 +12,6 @@ namespace kestran {
 
 namespace {
 
-enum OptionId {
-  optCode = 'c',
-  optDelta = 'd',
-  optNoPause = 'n',
-  optReport = 'r',
-  optPlot = 'p',
-  optHelp = 'h',
-  optVersion = 'V',
-  optScan = 's',
-  optStats = 't',
-  optShells = 'S',
-  optPlotScale = 'g',
-  optMaxReflections = 'm'
-};
-
 constexpr int mostShells = 100;
 
 int parseCode(std::string_view text) {
@@ -99,74 +84,60 @@ void checkScanAlone(const RunOptions& run) {
   }
 }
 
+// Each option: its name, whether it takes a value, and what it sets.
+struct OptionRule {
+  const char* name;
+  int value;  // no_argument, required_argument or optional_argument
+  void (*apply)(CommandLine& line, const char* value);
+};
+
+const OptionRule optionRules[] = {
+    {"code", required_argument, [](CommandLine& l, const char* v) { l.run.answers.inputCode = parseCode(v); }},
+    {"delta", required_argument, [](CommandLine& l, const char* v) { l.run.answers.delta = parseDelta(v); }},
+    {"no-pause", no_argument, [](CommandLine& l, const char*) { l.run.answers.pause = false; }},
+    {"report", required_argument, [](CommandLine& l, const char* v) { l.run.reportFile = v; }},
+    {"plot", required_argument, [](CommandLine& l, const char* v) { l.run.plotFile = v; }},
+    {"help", no_argument, [](CommandLine& l, const char*) { l.help = true; }},
+    {"version", no_argument, [](CommandLine& l, const char*) { l.version = true; }},
+    {"scan", optional_argument,
+     [](CommandLine& l, const char* v) {
+       l.run.scan = true;
+       l.run.scanWindows = parseWindowList(v);
+     }},
+    {"stats", no_argument, [](CommandLine& l, const char*) { l.run.stats = true; }},
+    {"shells", required_argument, [](CommandLine& l, const char* v) { l.run.shellCount = parseShellCount(v); }},
+    {"plot-scale", required_argument, [](CommandLine& l, const char* v) { l.run.logPlot = parseLogScale(v); }},
+    {"max-reflections", required_argument,
+     [](CommandLine& l, const char* v) { l.run.maxReflections = parseMaxReflections(v); }},
+};
+
+// getopt_long's table: each option returns its index in optionRules.
+std::vector<option> longOptions() {
+  std::vector<option> options;
+  for (const OptionRule& rule : optionRules) {
+    options.push_back({rule.name, rule.value, nullptr, static_cast<int>(options.size())});
+  }
+  options.push_back({nullptr, 0, nullptr, 0});
+  return options;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(int argc, char* argv[]) {
-  static const option longOptions[] = {
-      {"code", required_argument, nullptr, optCode},
-      {"delta", required_argument, nullptr, optDelta},
-      {"no-pause", no_argument, nullptr, optNoPause},
-      {"report", required_argument, nullptr, optReport},
-      {"plot", required_argument, nullptr, optPlot},
-      {"help", no_argument, nullptr, optHelp},
-      {"version", no_argument, nullptr, optVersion},
-      {"scan", optional_argument, nullptr, optScan},
-      {"stats", no_argument, nullptr, optStats},
-      {"shells", required_argument, nullptr, optShells},
-      {"plot-scale", required_argument, nullptr, optPlotScale},
-      {"max-reflections", required_argument, nullptr, optMaxReflections},
-      {nullptr, 0, nullptr, 0},
-  };
+  const std::vector<option> options = longOptions();
   CommandLine line;
   GivenAnswers& given = line.run.answers;
   optind = 1;
   opterr = 0;  // our own message instead of getopt's
   for (;;) {
-    const int id = getopt_long(argc, argv, "", longOptions, nullptr);
+    const int id = getopt_long(argc, argv, "", options.data(), nullptr);
     if (id == -1) {
       break;
     }
-    switch (id) {
-      case optCode:
-        given.inputCode = parseCode(optarg);
-        break;
-      case optDelta:
-        given.delta = parseDelta(optarg);
-        break;
-      case optNoPause:
-        given.pause = false;
-        break;
-      case optReport:
-        line.run.reportFile = optarg;
-        break;
-      case optPlot:
-        line.run.plotFile = optarg;
-        break;
-      case optMaxReflections:
-        line.run.maxReflections = parseMaxReflections(optarg);
-        break;
-      case optHelp:
-        line.help = true;
-        break;
-      case optVersion:
-        line.version = true;
-        break;
-      case optScan:
-        line.run.scan = true;
-        line.run.scanWindows = parseWindowList(optarg);
-        break;
-      case optStats:
-        line.run.stats = true;
-        break;
-      case optShells:
-        line.run.shellCount = parseShellCount(optarg);
-        break;
-      case optPlotScale:
-        line.run.logPlot = parseLogScale(optarg);
-        break;
-      default:
-        throw UsageError(std::string("unknown option or missing value: ") + argv[optind - 1]);
+    if (id < 0 || id >= static_cast<int>(std::size(optionRules))) {
+      throw UsageError(std::string("unknown option or missing value: ") + argv[optind - 1]);
     }
+    optionRules[id].apply(line, optarg);
   }
   if (optind < argc) {
     given.baseName = argv[optind++];

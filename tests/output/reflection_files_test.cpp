@@ -3,6 +3,8 @@
 // as they come out, and the writers count the rows that have them; ordinary
 // values, however wide for their fields, are not counted.
 
+#include "output/reflection_files.hpp"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "output/reflection_files.hpp"
 #include "reflections/reflection_table.hpp"
 
 namespace kestran {
