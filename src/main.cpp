@@ -45,7 +45,7 @@ int main(int argc, char* argv[]) {
       return 0;
     }
     line.run.consoleIsTerminal = ::isatty(STDIN_FILENO) == 1;
-    kestran::runProgram(std::cin, std::cout, line.run);
+    kestran::runProgram(std::cin, std::cout, std::cerr, line.run);
   } catch (const kestran::UsageError& error) {
     return usageFailure(error);
   } catch (const kestran::RunError& error) {

@@ -7,29 +7,68 @@
 
 namespace kestran {
 
-void ConsoleEvents::rowsCut(int capacity) {
-  writeCountLine(console_, "  Your data will be truncated at ", capacity, " hkl", widen_);
+namespace {
+
+std::string placeOf(std::string_view file, long lineNumber) {
+  std::string place(file);
+  if (lineNumber > 0) {
+    place += ':';
+    place += std::to_string(lineNumber);
+  }
+  return place;
 }
 
-void ConsoleEvents::noReflectionRead(const NoReflection& where) {
-  console_ << "  Warning: no reflection read: ";
-  if (where.fromCount) {
-    console_ << "the count " << where.count << " was taken from line " << where.lineNumber << ": "
-             << quoted(where.lineText) << '\n';
-  } else {
-    console_ << "no complete reflection after line " << where.lineNumber << '\n';
+}  // namespace
+
+void warnAboutInput(std::ostream& diagnostics, bool strict, std::string_view file, long lineNumber,
+                    std::string_view what) {
+  const std::string place = placeOf(file, lineNumber);
+  if (strict) {
+    throw RunError(place + ": error: " + std::string(what) + " (--strict)");
+  }
+  diagnostics << "kestran: " << place << ": warning: " << what << '\n';
+}
+
+void ConsoleEvents::rowsCut(int capacity) {
+  if (console_ != nullptr) {
+    writeCountLine(*console_, "  Your data will be truncated at ", capacity, " hkl", settings_.widen);
   }
 }
 
-void ConsoleEvents::rowsWithoutRealAngle(int count) {
-  console_ << "  Warning: " << reflectionsHave(count)
-           << " no real angle (sin^2(theta) above 1): check the wavelength\n";
+void ConsoleEvents::noReflectionRead(const NoReflection& where) {
+  if (console_ == nullptr) {
+    return;
+  }
+  *console_ << "  Warning: no reflection read: ";
+  if (where.fromCount) {
+    *console_ << "the count " << where.count << " was taken from line " << where.lineNumber << ": "
+              << quoted(where.lineText) << '\n';
+  } else {
+    *console_ << "no complete reflection after line " << where.lineNumber << '\n';
+  }
+}
+
+void ConsoleEvents::rowsWithoutRealAngle(std::string_view file, int count) {
+  const std::string what = reflectionsHave(count) + " no real angle (sin^2(theta) above 1): check the wavelength";
+  if (console_ != nullptr) {
+    *console_ << "  Warning: " << what << '\n';
+  }
+  if (settings_.strict) {
+    throw RunError(std::string(file) + ": error: " + what + " (--strict)");
+  }
+}
+
+void ConsoleEvents::warning(std::string_view file, long lineNumber, std::string_view what) {
+  warnAboutInput(diagnostics_, settings_.strict, file, lineNumber, what);
 }
 
 void ConsoleEvents::orderingStarts(int rows) {
+  if (console_ == nullptr) {
+    return;
+  }
   char line[48];
   std::snprintf(line, sizeof line, "  START ORDERING  %5d  REFLEXIONS\n", rows);
-  console_ << line;
+  *console_ << line;
 }
 
 void writeOutputSummary(std::ostream& console, const ReflectionTable& table, const WrittenSummary& summary) {

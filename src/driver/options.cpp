@@ -27,6 +27,9 @@ float parseDelta(std::string_view text) {
   if (!parseReal(text, delta)) {
     throw UsageError("--delta must be a number, not '" + std::string(text) + "'");
   }
+  if (delta < 0) {
+    throw UsageError("--delta must be 0 or more (a window below 0 removes nothing), not '" + std::string(text) + "'");
+  }
   return delta;
 }
 
@@ -53,6 +56,10 @@ std::vector<float> parseWindowList(const char* list) {
     float window = 0;
     if (!parseReal(item, window)) {
       throw UsageError("--scan takes numbers separated by commas, not '" + std::string(item) + "'");
+    }
+    if (window < 0) {
+      throw UsageError("--scan takes windows of 0 or more (a window below 0 removes nothing), not '" +
+                       std::string(item) + "'");
     }
     windows.push_back(window);
     if (comma == std::string_view::npos) {
@@ -109,6 +116,7 @@ const OptionRule optionRules[] = {
     {"plot-scale", required_argument, [](CommandLine& l, const char* v) { l.run.logPlot = parseLogScale(v); }},
     {"max-reflections", required_argument,
      [](CommandLine& l, const char* v) { l.run.maxReflections = parseMaxReflections(v); }},
+    {"strict", no_argument, [](CommandLine& l, const char*) { l.run.strict = true; }},
 };
 
 // getopt_long's table: each option returns its index in optionRules.
@@ -169,9 +177,9 @@ std::string codeList() {
 
 std::string usageText() {
   return "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
-         "               [--plot-scale linear|log] [--stats] [--shells N] [--max-reflections N]\n"
+         "               [--plot-scale linear|log] [--stats] [--shells N] [--max-reflections N] [--strict]\n"
          "       kestran --scan[=LIST] [--code N] [--delta X] [--shells N] [--max-reflections N]\n"
-         "               [--no-pause] [BASENAME]\n"
+         "               [--strict] [--no-pause] [BASENAME]\n"
          "       kestran --help | --version\n"
          "  --code N       input code: " +
          codeList() +
@@ -187,6 +195,7 @@ std::string usageText() {
          "                 DELTA for 2 and 3), e.g. --scan=0,0.01,0.02; no file is written\n"
          "  --max-reflections N\n"
          "                 take up to N reflections, 1 to 10000000 (default 40000)\n"
+         "  --strict       a warning about the input stops the run (exit 1, no file replaced)\n"
          "  BASENAME       entry file name without extension\n"
          "Answers not given are asked for at the console.\n";
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "driver/console_events.hpp"
 #include "text/free_form.hpp"
 #include "text/run_error.hpp"
 
@@ -20,12 +21,19 @@ void showDeltaPrompt(std::ostream& console) {
           << std::flush;
 }
 
+// What a prompt asks for: named where the input ends before it, described
+// where the answer is not a number.
+struct AnswerName {
+  std::string_view name;
+  std::string_view expected;
+};
+
 // The answer to a prompt that wants a number. At a terminal an answer that
 // is not a number gets a hint and the prompt again; from a pipe or a file it
 // stops the run, as does the end of the input anywhere.
 template <typename Number, typename ShowPrompt>
 Number askNumber(LineReader& consoleIn, std::ostream& console, bool askAgain, ShowPrompt showPrompt,
-                 std::string_view answerName) {
+                 AnswerName answer) {
   for (;;) {
     showPrompt(console);
     Number value{};
@@ -35,10 +43,11 @@ Number askNumber(LineReader& consoleIn, std::ostream& console, bool askAgain, Sh
         return value;
       case AnswerRead::EndOfInput:
         consoleIn.failAt(report::endOfFile, consoleIn.lineNumber() + 1,
-                         ": the input ends before " + std::string(answerName));
+                         ": the input ends before " + std::string(answer.name));
       case AnswerRead::NotANumber:
         if (!askAgain) {
-          consoleIn.failOnLine(report::listSyntaxError, ": " + quoted(refused));
+          consoleIn.failOnLine(report::listSyntaxError,
+                               ": " + quoted(refused) + ": expected " + std::string(answer.expected));
         }
         console << "  not a number: " << quoted(refused) << " — try again\n";
         break;
@@ -59,7 +68,8 @@ int askInputCode(LineReader& consoleIn, std::ostream& console, const RunOptions&
   if (options.answers.inputCode) {
     return *options.answers.inputCode;
   }
-  return askNumber<std::int32_t>(consoleIn, console, options.consoleIsTerminal, showCodePrompt, "the code");
+  return askNumber<std::int32_t>(consoleIn, console, options.consoleIsTerminal, showCodePrompt,
+                                 {"the code", "the input code, a whole number 1 to 4"});
 }
 
 const Flavour& checkedFlavour(int inputCode) {
@@ -89,11 +99,23 @@ std::string measureBaseName(std::string_view answer) {
   return std::string(answer.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
-float askDelta(LineReader& consoleIn, std::ostream& console, const RunOptions& options) {
+float askDelta(LineReader& consoleIn, std::ostream& console, std::ostream& diagnostics, const RunOptions& options) {
   if (options.answers.delta) {
     return *options.answers.delta;
   }
-  return askNumber<float>(consoleIn, console, options.consoleIsTerminal, showDeltaPrompt, "DELTA");
+  for (;;) {
+    const float delta = askNumber<float>(consoleIn, console, options.consoleIsTerminal, showDeltaPrompt,
+                                         {"DELTA", "DELTA, a number (the factor of the peak width)"});
+    if (!(delta < 0)) {
+      return delta;
+    }
+    warnAboutInput(diagnostics, options.strict, consoleIn.fileName(), consoleIn.lineNumber(),
+                   "DELTA " + quoted(consoleIn.lastLine()) +
+                       " is below 0: no reflection is removed; expected a factor of the peak width, 0 or more");
+    if (!options.consoleIsTerminal) {
+      return delta;
+    }
+  }
 }
 
 void finalPause(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given) {

@@ -1,5 +1,7 @@
 #include "driver/run.hpp"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +53,11 @@ void writeReportAndPlot(const RunOptions& options, std::string_view baseName, co
     const PlotSettings settings{baseName, &flavourOf(table), runWindow(table), options.logPlot};
     const ShellLayout layout = layShells(table, options.shellCount);
     const ShellCounts counts = countByShell(layout, table.status);
-    writeStickPlot(extra.plot.stream, settings, rows, layout, counts);
+    // Rows 0 0 0 are no reflections: the plot has no place for them.
+    std::vector<ReportRow> sticks;
+    std::copy_if(rows.begin(), rows.end(), std::back_inserter(sticks),
+                 [](const ReportRow& row) { return row.status != RowStatus::ZeroIndices; });
+    writeStickPlot(extra.plot.stream, settings, sticks, layout, counts);
     finishWriting(extra.plot);
   }
 }
@@ -73,7 +79,7 @@ void refuseClobberingRunFiles(const RunOptions& options, std::string_view baseNa
 
 // The run proper: files, pipeline, outputs, all put in place together.
 void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader& consoleIn, std::ostream& console,
-                  const RunOptions& options) {
+                  std::ostream& diagnostics, const RunOptions& options) {
   refuseClobberingRunFiles(options, baseName, flavour);
   RunFiles files;
   prepareFiles(baseName, flavour, console, files);
@@ -84,8 +90,8 @@ void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader&
   table.inputCode = flavour.code;
   table.capacity = options.maxReflections;
   LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
-  ConsoleEvents events(
-      console, [&] { return askDelta(consoleIn, console, options); }, widensCounts(table));
+  ConsoleEvents events(&console, diagnostics, [&] { return askDelta(consoleIn, console, diagnostics, options); },
+                       {widensCounts(table), options.strict});
   runPipeline(table, entry, events, [&](const ReflectionTable& rows) {
     const WrittenSummary summary =
         writeReflectionFiles(rows, {files.famp.stream, files.fint.stream, files.intensity.stream});
@@ -103,7 +109,8 @@ void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader&
 
 }  // namespace
 
-void runProgram(std::istream& consoleInput, std::ostream& console, const RunOptions& options) {
+void runProgram(std::istream& consoleInput, std::ostream& console, std::ostream& diagnostics,
+                const RunOptions& options) {
   const GivenAnswers& given = options.answers;
   LineReader consoleIn(consoleInput, unit::console, "stdin");
   if (given.inputCode && given.baseName) {  // all known: refused before the menu
@@ -117,9 +124,9 @@ void runProgram(std::istream& consoleInput, std::ostream& console, const RunOpti
   showChosenData(console, flavour);
   const std::string baseName = askBaseName(consoleIn, console, given);
   if (options.scan) {
-    runWindowScan(baseName, flavour, options, console);
+    runWindowScan(baseName, flavour, options, console, diagnostics);
   } else {
-    runWithFiles(baseName, flavour, consoleIn, console, options);
+    runWithFiles(baseName, flavour, consoleIn, console, diagnostics, options);
   }
   finalPause(consoleIn, console, given);
 }

@@ -10,7 +10,9 @@
 
 namespace kestran {
 
-// Runs the program once; failures are thrown as RunError.
-void runProgram(std::istream& consoleIn, std::ostream& console, const RunOptions& options = {});
+// Runs the program once: the dialogue on `console`, the warnings about the
+// input on `diagnostics`. Failures are thrown as RunError.
+void runProgram(std::istream& consoleIn, std::ostream& console, std::ostream& diagnostics,
+                const RunOptions& options = {});
 
 }  // namespace kestran

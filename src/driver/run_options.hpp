@@ -32,6 +32,7 @@ struct RunOptions {
   bool stats = false;              // the resolution shells of the run, after its last line
   int shellCount = defaultShellCount;
   int maxReflections = defaultCapacity;  // the table's capacity, 1 to maxCapacity
+  bool strict = false;                   // a warning about the input stops the run
 };
 
 }  // namespace kestran

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <optional>
 
+#include "driver/console_events.hpp"
 #include "driver/file_preparation.hpp"
 #include "output/shell_table.hpp"
 #include "processing/pipeline.hpp"
@@ -24,8 +25,8 @@ std::optional<float> ownWindow(const ReflectionTable& table, const RunOptions& o
 
 }  // namespace
 
-void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunOptions& options,
-                   std::ostream& console) {
+void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunOptions& options, std::ostream& console,
+                   std::ostream& diagnostics) {
   ReflectionTable table;
   table.inputCode = flavour.code;
   table.capacity = options.maxReflections;
@@ -34,9 +35,11 @@ void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunO
   openEntryFile(file, entryName);
   LineReader entry(file, unit::entry, entryName, LineReader::Reading::InBlocks);
   // The lines a run prints while reading and ordering (the ordering line,
-  // the truncation and angle warnings) are not part of a scan.
-  QuietEvents quiet(options.answers.delta.value_or(0.0F));
-  readAndOrder(table, entry, quiet);
+  // the truncation and angle warnings) are not part of a scan; the warnings
+  // about the input are. DELTA is not asked for.
+  const float delta = options.answers.delta.value_or(0.0F);
+  ConsoleEvents events(nullptr, diagnostics, [delta] { return delta; }, {widensCounts(table), options.strict});
+  readAndOrder(table, entry, events);
   const std::optional<float> own = ownWindow(table, options);
   const std::vector<float> windows =
       options.scanWindows.empty() ? defaultScanWindows(flavour, own) : options.scanWindows;

@@ -12,9 +12,10 @@
 namespace kestran {
 
 // Opens the entry file of the flavour alone, reads and orders it without a
-// console line, and prints the scan table of the windows asked for (or of
-// the default series).
-void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunOptions& options, std::ostream& console);
+// console line (the warnings about the input go to `diagnostics`), and
+// prints the scan table of the windows asked for (or of the default series).
+void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunOptions& options, std::ostream& console,
+                   std::ostream& diagnostics);
 
 // The shells of a finished run with the window it used.
 void writeRunShells(const ReflectionTable& table, int shellCount, std::ostream& console);

@@ -31,14 +31,18 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
     row.amplitude = table.amplitude[i];
     row.hasWidth = hasWidth;
     row.width = table.peakWidth[i];
-    row.hasPrevious = i > 0;
-    row.hasNext = i + 1 < table.rows;
+    // A row 0 0 0 stands in no pair; the others are paired as the
+    // elimination pairs them.
+    const int previous = isCompared(table, i) ? previousCompared(table, i) : -1;
+    const int next = isCompared(table, i) ? nextCompared(table, i) : table.rows;
+    row.hasPrevious = previous >= 0;
+    row.hasNext = next < table.rows;
     if (row.hasPrevious) {
-      row.distancePrevious = pairDistance(table, i - 1);
+      row.distancePrevious = pairDistance(table, previous, i);
     }
     if (row.hasNext) {
       row.window = pairWindow(table, window, i);
-      row.distanceNext = pairDistance(table, i);
+      row.distanceNext = pairDistance(table, i, next);
     }
     row.status = table.status[i];
     row.dSpacing = dSpacing(table, i);
@@ -59,6 +63,8 @@ const char* statusText(RowStatus status) {
       return "removed by next";
     case RowStatus::RemovedByBoth:
       return "removed by both";
+    case RowStatus::ZeroIndices:
+      return "not a reflection (0 0 0)";
   }
   return "";
 }

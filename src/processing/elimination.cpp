@@ -28,8 +28,24 @@ double pairWindow(const ReflectionTable& table, float window, int index) {
   return windowOfPair(table, usesWidthWindow(flavourOf(table)), window, index);
 }
 
-double pairDistance(const ReflectionTable& table, int index) {
-  return std::fabs(double{table.twoTheta[index]} - double{table.twoTheta[index + 1]});
+double pairDistance(const ReflectionTable& table, int lower, int upper) {
+  return std::fabs(double{table.twoTheta[lower]} - double{table.twoTheta[upper]});
+}
+
+bool isCompared(const ReflectionTable& table, int index) { return table.status[index] != RowStatus::ZeroIndices; }
+
+int nextCompared(const ReflectionTable& table, int index) {
+  do {
+    ++index;
+  } while (index < table.rows && !isCompared(table, index));
+  return index;
+}
+
+int previousCompared(const ReflectionTable& table, int index) {
+  do {
+    --index;
+  } while (index >= 0 && !isCompared(table, index));
+  return index;
 }
 
 std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float window) {
@@ -39,7 +55,12 @@ std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float windo
   // Not-a-number distances fail the strict test, so such pairs are never close.
   bool closeToPrevious = false;
   for (int i = 0; i < n; ++i) {
-    const bool closeToNext = i + 1 < n && pairDistance(table, i) < windowOfPair(table, byWidth, window, i);
+    if (!isCompared(table, i)) {
+      status[i] = table.status[i];
+      continue;
+    }
+    const int next = nextCompared(table, i);
+    const bool closeToNext = next < n && pairDistance(table, i, next) < windowOfPair(table, byWidth, window, i);
     const bool removedInInput = table.status[i] == RowStatus::RemovedInInput;
     status[i] = removedInInput ? RowStatus::RemovedInInput : statusOf(closeToPrevious, closeToNext);
     closeToPrevious = closeToNext;

@@ -10,15 +10,23 @@
 
 namespace kestran {
 
-// The window and the distance of the pair of rows (index, index + 1) exactly
-// as the elimination compares them: in double precision, unrounded. For
-// SIRPOW and EXPO `window` is DELTA and the pair's window DELTA x peakWidth of
-// the lower row; for every other code it is the fixed window itself.
-double pairWindow(const ReflectionTable& table, float window, int index);
-double pairDistance(const ReflectionTable& table, int index);
+// A row 0 0 0 is no reflection: it stands in no pair, and each of its
+// neighbours is compared with the next row that is compared.
+bool isCompared(const ReflectionTable& table, int index);
+// The next and the previous compared row; rows and -1 when there is none.
+int nextCompared(const ReflectionTable& table, int index);
+int previousCompared(const ReflectionTable& table, int index);
 
-// The status each row would have with `window`: RemovedInInput stays, every
-// other row is kept or removed by its previous, next or both neighbours.
+// The window and the distance of a pair of neighbouring rows exactly as the
+// elimination compares them: in double precision, unrounded. For SIRPOW and
+// EXPO `window` is DELTA and the pair's window DELTA x peakWidth of the lower
+// row; for every other flavour it is the fixed window itself.
+double pairWindow(const ReflectionTable& table, float window, int lower);
+double pairDistance(const ReflectionTable& table, int lower, int upper);
+
+// The status each row would have with `window`: RemovedInInput and
+// ZeroIndices stay, every other row is kept or removed by its previous, next
+// or both neighbours.
 std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float window);
 
 int countKept(const std::vector<RowStatus>& status);

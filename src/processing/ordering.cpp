@@ -299,7 +299,7 @@ void orderReflections(ReflectionTable& table) {
   sortPositions(table.sinSquaredTheta.data(), table.fileRow.data(), n);
 
   std::vector<std::int32_t> integers;
-  for (auto* column : {&table.h, &table.k, &table.l}) permuteColumn(*column, table.fileRow, integers);
+  for (auto* column : {&table.h, &table.k, &table.l, &table.line}) permuteColumn(*column, table.fileRow, integers);
   std::vector<float> reals;
   for (auto* column : {&table.amplitude, &table.sigma, &table.peakWidth, &table.thirdValue}) {
     permuteColumn(*column, table.fileRow, reals);

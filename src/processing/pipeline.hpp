@@ -30,7 +30,8 @@ class QuietEvents : public RunEvents {
   explicit QuietEvents(float widthFactor = 0) : widthFactor_(widthFactor) {}
   void rowsCut(int /*capacity*/) override {}
   void noReflectionRead(const NoReflection& /*where*/) override {}
-  void rowsWithoutRealAngle(int /*count*/) override {}
+  void rowsWithoutRealAngle(std::string_view /*file*/, int /*count*/) override {}
+  void warning(std::string_view /*file*/, long /*lineNumber*/, std::string_view /*what*/) override {}
   void orderingStarts(int /*rows*/) override {}
   float widthFactorNeeded() override { return widthFactor_; }
 

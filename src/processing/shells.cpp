@@ -28,9 +28,10 @@ double reciprocalVolume(const ReflectionTable& table, int row) {
   return inverseDSquared * std::sqrt(inverseDSquared);
 }
 
-// Where a row lies along the axis, or not a number for a row in no shell.
+// Where a row lies along the axis, or not a number for a row in no shell:
+// one without a real angle, or a row 0 0 0, which is no reflection.
 double coordinate(const ReflectionTable& table, ShellAxis axis, int row) {
-  if (!rowHasRealAngle(table, row)) {
+  if (!rowHasRealAngle(table, row) || table.status[row] == RowStatus::ZeroIndices) {
     return std::numeric_limits<double>::quiet_NaN();
   }
   return axis == ShellAxis::DSpacing ? reciprocalVolume(table, row) : double{table.twoTheta[row]};
@@ -113,6 +114,9 @@ ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>
   counts.rows.assign(static_cast<std::size_t>(layout.shellCount()), 0);
   counts.kept.assign(counts.rows.size(), 0);
   for (std::size_t row = 0; row < layout.shellOfRow.size(); ++row) {
+    if (status[row] == RowStatus::ZeroIndices) {
+      continue;
+    }
     const int shell = layout.shellOfRow[row];
     const int kept = isKept(status[row]) ? 1 : 0;
     if (shell == noShell) {

@@ -6,7 +6,7 @@
 // wavelength: their shells are bands of 2theta of equal width. Shells span
 // the rows present, from the lowest to the highest; a row on an inner edge
 // belongs to the shell above it. Rows with no real angle lie in no shell and
-// are counted apart.
+// are counted apart; rows 0 0 0, which are no reflections, are not counted.
 
 #include <cstdint>
 #include <vector>

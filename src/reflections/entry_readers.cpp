@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,13 @@ namespace {
 // least one byte), so that memory follows the file, not the count it claims.
 int rowsToHold(int wanted, const LineReader& entry) {
   return static_cast<int>(std::min(static_cast<std::size_t>(wanted), entry.bytesLeftHint()));
+}
+
+// A value read, as a message shows it.
+std::string shortNumber(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", double{value});
+  return text;
 }
 
 // An end of the entry file before what the flavour needs: the report names
@@ -57,7 +65,7 @@ void readCellLine(CellParameters& cell, LineReader& entry) {
   read.finish();
 }
 
-NoReflection readCountLine(ReflectionTable& table, LineReader& entry) {
+NoReflection readCountLine(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   constexpr std::string_view expected = "the count line needs 2 values (count and window)";
   ListRead read(entry);
   if (!read.integer(table.announcedCount)) {
@@ -68,26 +76,72 @@ NoReflection readCountLine(ReflectionTable& table, LineReader& entry) {
     failAtEnd(entry, expected, 1);
   }
   read.finish();
+  if (table.fixedWindow < 0) {
+    events.warning(entry.fileName(), entry.lineNumber(),
+                   "the window D " + shortNumber(table.fixedWindow) +
+                       " is below 0: no reflection is removed; expected a window in degrees 2theta, 0 or more");
+  }
   return source;
 }
 
-ReciprocalCell checkedReciprocalCell(const CellParameters& cell, LineReader& entry) {
+// The cell line's edges and angles, as a report quotes them.
+std::string cellText(const CellParameters& cell) {
+  std::string text;
+  for (const float value : {cell.a, cell.b, cell.c, cell.alpha, cell.beta, cell.gamma}) {
+    if (!text.empty()) {
+      text += ' ';
+    }
+    text += shortNumber(value);
+  }
+  return text;
+}
+
+ReciprocalCell checkedReciprocalCell(const CellParameters& cell, LineReader& entry, long cellLine) {
   const double volume = cellVolume(cell);
   if (!(std::isfinite(volume) && volume > 0)) {
-    entry.fail(report::impossibleCell);
+    entry.failAt(report::impossibleCell, cellLine,
+                 ": a b c alpha beta gamma = " + cellText(cell) +
+                     ": expected edges above 0 and angles that close a cell (each below the sum of the other two, "
+                     "all three below 360 degrees)");
   }
   return prepareReciprocalCell(cell);
 }
 
-void markRemovedInInput(ReflectionTable& table, int index) {
+// What the reading notices row by row: the first of each kind is told at
+// its line, the rest counted for one line at the end.
+struct RowChecks {
+  int zeroIndexRows = 0;
+  bool decreasingTold = false;
+};
+
+// The row's line, and its status from the start: removed when its
+// amplitude is the entry file's marker, no reflection when h = k = l = 0.
+void markRow(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events, RowChecks& checks) {
+  table.line[index] = static_cast<std::int32_t>(entry.lineNumber());
   table.status[index] = table.amplitude[index] == removedInInputMarker ? RowStatus::RemovedInInput : RowStatus::Kept;
+  if ((table.h[index] | table.k[index] | table.l[index]) != 0) {
+    return;
+  }
+  table.status[index] = RowStatus::ZeroIndices;
+  if (checks.zeroIndexRows++ == 0) {
+    events.warning(entry.fileName(), entry.lineNumber(),
+                   "reflection 0 0 0 " + quoted(entry.lastLine()) +
+                       " is not written: h, k and l are all 0; check that the line is not shifted and holds every "
+                       "value");
+  }
 }
 
-// Each row gets its sin^2(theta) as soon as it is read, and a row whose
-// amplitude is the marker of the entry file counts as removed from the start.
-void finishRow(ReflectionTable& table, int index, const ReciprocalCell& reciprocal) {
+void tellRowChecks(const RowChecks& checks, const LineReader& entry, ReadEvents& events) {
+  if (checks.zeroIndexRows > 1) {
+    events.warning(entry.fileName(), 0, countOf(checks.zeroIndexRows, "reflection") + " 0 0 0 in all, none written");
+  }
+}
+
+// Each row gets its sin^2(theta) as soon as it is read.
+void finishRow(ReflectionTable& table, int index, const ReciprocalCell& reciprocal, const LineReader& entry,
+               ReadEvents& events, RowChecks& checks) {
   table.sinSquaredTheta[index] = sinSquaredTheta(reciprocal, table.h[index], table.k[index], table.l[index]);
-  markRemovedInInput(table, index);
+  markRow(table, index, entry, events, checks);
 }
 
 // The JFOU=2 code is read, so that a field that is not a number stops the
@@ -132,6 +186,35 @@ bool readJfou4Row(ReflectionTable& table, int index, std::string_view line, Colu
 
 using RowReader = bool (*)(ReflectionTable&, int, std::string_view, ColumnRange*);
 
+int wordCount(std::string_view text) {
+  int words = 0;
+  bool inWord = false;
+  for (const char c : text) {
+    const bool blank = c == ' ' || c == '\t' || c == ',';
+    words += !blank && !inWord ? 1 : 0;
+    inWord = !blank;
+  }
+  return words;
+}
+
+// No reflection read stops the run: the new files would replace good ones
+// with empty ones. The console line says so first, as it always has.
+[[noreturn]] void failOnNoReflection(const LineReader& entry, ReadEvents& events, const NoReflection& where) {
+  events.noReflectionRead(where);
+  if (where.fromCount) {
+    // A count line of more than two values is likely a reflection line: the
+    // cell line before it lacked a value.
+    const bool moreThanTwo = wordCount(where.lineText) > 2;
+    entry.failAt(report::noReflection, where.lineNumber,
+                 ": " + quoted(where.lineText) + ": the count " + std::to_string(where.count) +
+                     " announces no reflection; expected a count of 1 or more" +
+                     (moreThanTwo ? " (is a value, the wavelength say, missing from the cell line?)" : ""));
+  }
+  entry.failAt(report::noReflection, entry.lineNumber(),
+               ": no complete reflection after line " + std::to_string(where.lineNumber) +
+                   "; expected the reflections to the end of the file");
+}
+
 // Cell line, count line, then exactly N fixed-column lines (none for N <= 0).
 // A count of zero or below reads nothing: the caller is told which line gave
 // the count, since a cell line without its wavelength takes the count line's
@@ -139,13 +222,15 @@ using RowReader = bool (*)(ReflectionTable&, int, std::string_view, ColumnRange*
 void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events, RowReader readRow) {
   skipHeaderLines(entry, flavourOf(table).headerLines);
   readCellLine(table.cell, entry);
-  const NoReflection count = readCountLine(table, entry);
+  const long cellLine = entry.lineNumber();
+  const NoReflection count = readCountLine(table, entry, events);
   if (table.announcedCount > table.capacity) {
     events.rowsCut(table.capacity);
     table.announcedCount = table.capacity;
   }
-  const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry);
+  const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry, cellLine);
   const int rows = std::max(table.announcedCount, 0);
+  RowChecks checks;
   // A file with fewer lines than N ends in an end-of-file report at the
   // first missing line, before the rows run out.
   table.resizeRows(rowsToHold(rows, entry));
@@ -158,11 +243,12 @@ void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events,
     if (!readRow(table, index, line, &badField)) {
       failOnField(entry, line, badField);
     }
-    finishRow(table, index, reciprocal);
+    finishRow(table, index, reciprocal, entry, events, checks);
   }
   if (table.rows == 0) {
-    events.noReflectionRead(count);
+    failOnNoReflection(entry, events, count);
   }
+  tellRowChecks(checks, entry, events);
 }
 
 // The reflection lists of EXPO and SIRPOW run to the end of the file. Once
@@ -214,11 +300,13 @@ bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry) {
 }
 
 // An EXPO or SIRPOW file that holds no complete reflection after its header
-// (and cell) lines.
-void tellIfNoReflection(const ReflectionTable& table, long lastLineBefore, ReadEvents& events) {
+// (and cell) lines stops the run; otherwise what the rows showed is told.
+void finishList(const ReflectionTable& table, long lastLineBefore, const LineReader& entry, ReadEvents& events,
+                const RowChecks& checks) {
   if (table.rows == 0) {
-    events.noReflectionRead(NoReflection{false, 0, lastLineBefore, {}});
+    failOnNoReflection(entry, events, NoReflection{false, 0, lastLineBefore, {}});
   }
+  tellRowChecks(checks, entry, events);
 }
 
 }  // namespace
@@ -227,11 +315,12 @@ void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   skipHeaderLines(entry, flavourOf(table).headerLines);
   readCellLine(table.cell, entry);
   table.announcedCount = table.capacity;
-  const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry);
   const long cellLine = entry.lineNumber();
+  const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry, cellLine);
+  RowChecks checks;
   readToEnd(table, entry, events, readExpoReflection,
-            [&](ReflectionTable& rows, int index) { finishRow(rows, index, reciprocal); });
-  tellIfNoReflection(table, cellLine, events);
+            [&](ReflectionTable& rows, int index) { finishRow(rows, index, reciprocal, entry, events, checks); });
+  finishList(table, cellLine, entry, events, checks);
 }
 
 namespace {
@@ -254,13 +343,31 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry) 
   return complete;
 }
 
+// SIRPOW rows keep the file's order and each is compared with its
+// neighbours in that order, so a 2theta below the one before is told once.
+void warnOfDecreasingAngle(const ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,
+                           RowChecks& checks) {
+  if (checks.decreasingTold || index == 0 || !(table.twoTheta[index] < table.twoTheta[index - 1])) {
+    return;
+  }
+  checks.decreasingTold = true;
+  events.warning(entry.fileName(), entry.lineNumber(),
+                 "2theta " + shortNumber(table.twoTheta[index]) + " is below the " +
+                     shortNumber(table.twoTheta[index - 1]) + " of line " + std::to_string(table.line[index - 1]) +
+                     ": SIRPOW rows are compared with their neighbours in file order; expected ascending 2theta");
+}
+
 }  // namespace
 
 void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   const int headerLines = flavourOf(table).headerLines;
   skipHeaderLines(entry, headerLines);
-  readToEnd(table, entry, events, readSirpowReflection, markRemovedInInput);
-  tellIfNoReflection(table, headerLines, events);
+  RowChecks checks;
+  readToEnd(table, entry, events, readSirpowReflection, [&](ReflectionTable& rows, int index) {
+    markRow(rows, index, entry, events, checks);
+    warnOfDecreasingAngle(rows, index, entry, events, checks);
+  });
+  finishList(table, headerLines, entry, events, checks);
 }
 
 void readFullprofJfou2(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
@@ -288,7 +395,7 @@ int readEntryFile(ReflectionTable& table, LineReader& entry, ReadEvents& events)
     unreal += hasRealAngle(table.sinSquaredTheta[index]) ? 0 : 1;
   }
   if (unreal > 0) {
-    events.rowsWithoutRealAngle(unreal);
+    events.rowsWithoutRealAngle(entry.fileName(), unreal);
   }
   return table.rows;
 }

@@ -6,6 +6,7 @@
 // RemovedInInput, every other row Kept.
 
 #include <string>
+#include <string_view>
 
 #include "reflections/reflection_table.hpp"
 #include "text/line_reader.hpp"
@@ -33,7 +34,10 @@ class ReadEvents {
   virtual void noReflectionRead(const NoReflection& where) = 0;
   // Rows read whose sin^2(theta) gives no real angle (codes 1, 3 and 4),
   // told once the file is read.
-  virtual void rowsWithoutRealAngle(int count) = 0;
+  virtual void rowsWithoutRealAngle(std::string_view file, int count) = 0;
+  // Something in the entry file that looks wrong but is read as the rules
+  // say: `lineNumber` 0 when it concerns the file as a whole.
+  virtual void warning(std::string_view file, long lineNumber, std::string_view what) = 0;
 };
 
 // Reads the entry file of table.inputCode into rows 0..rows-1, setting the

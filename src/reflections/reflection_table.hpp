@@ -21,7 +21,16 @@ inline constexpr int maxCapacity = 10'000'000;
 inline constexpr float removedInInputMarker = -1.0F;
 
 // What became of a row: kept, or removed, and why.
-enum class RowStatus : std::uint8_t { Kept, RemovedInInput, RemovedByPrevious, RemovedByNext, RemovedByBoth };
+// A row whose h, k and l are all zero is no reflection (a shifted line, a
+// missing value): it is never written and stands in no comparison.
+enum class RowStatus : std::uint8_t {
+  Kept,
+  RemovedInInput,
+  RemovedByPrevious,
+  RemovedByNext,
+  RemovedByBoth,
+  ZeroIndices
+};
 
 inline bool isKept(RowStatus status) { return status == RowStatus::Kept; }
 
@@ -41,7 +50,8 @@ struct ReflectionTable {
   std::vector<float> thirdValue;       // the JFOU=4 third value, carried to the outputs
   std::vector<float> sinSquaredTheta;  // from the cell (codes 1, 3, 4), the ordering key
   std::vector<float> twoTheta;         // degrees: read (SIRPOW) or from sinSquaredTheta once ordered
-  std::vector<std::int32_t> fileRow;   // line of the reflection list (from 1) of each row once ordered
+  std::vector<std::int32_t> fileRow;   // place in the reflection list (from 1) of each row once ordered
+  std::vector<std::int32_t> line;      // line of the entry file where the row's reflection begins
   std::vector<RowStatus> status;
 
   int inputCode = 0;

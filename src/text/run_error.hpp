@@ -22,6 +22,9 @@ inline constexpr std::string_view writeError = "write error";
 // The cell of the entry file has no real volume (impossible angles, an edge
 // of zero or below): stops the run before any reflection is read.
 inline constexpr std::string_view impossibleCell = "impossible unit cell";
+// The entry file gave no reflection: the run stops before its empty files
+// replace earlier ones.
+inline constexpr std::string_view noReflection = "no reflection read";
 }  // namespace report
 
 // Units by which the program names its files in reports.

@@ -10,8 +10,8 @@ namespace {
 
 std::string linesOf(bool widen, void (*tell)(ConsoleEvents&)) {
   std::ostringstream console;
-  ConsoleEvents events(
-      console, [] { return 0.0F; }, widen);
+  std::ostringstream diagnostics;
+  ConsoleEvents events(&console, diagnostics, [] { return 0.0F; }, {widen, false});
   tell(events);
   return console.str();
 }

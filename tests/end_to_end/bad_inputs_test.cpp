@@ -219,6 +219,7 @@ Report consoleReport(const std::string& kind) { return {kind, 5, "stdin"}; }
 const std::string notFound = "file not found";
 const std::string cannotOpen = "cannot open file";
 const std::string endOfFile = "end-of-file during read";
+const std::string noReflection = "no reflection read";
 const std::string conversion = "input conversion error";
 const std::string syntax = "list-directed I/O syntax error";
 const std::string cannotOverwrite = "cannot overwrite existing file";
@@ -536,7 +537,11 @@ std::vector<BadInput> catalogue() {
        {file(hkl, "SIRPOW one\n")},
        entryReport(endOfFile, hkl),
        "ooo"},
-      {"sirpow_ends_after_header_lines", "2\nabc\n1.0\n0\n", {file(hkl, "SIRPOW one\nSIRPOW two\n")}, normalEnd, "wwe"},
+      {"sirpow_ends_after_header_lines",
+       "2\nabc\n1.0\n0\n",
+       {file(hkl, "SIRPOW one\nSIRPOW two\n")},
+       entryReport(noReflection, hkl),
+       "ooo"},
       {"sirpow_ends_inside_a_reflection",
        "2\nabc\n1.0\n0\n",
        {file(hkl, sirpow(sirpowRows + "3 0 0 2 3.0\n"))},
@@ -677,17 +682,20 @@ const std::map<std::string, std::string> placeOfFault = {
     {"letter_for_sirpow_discarded_integer", R"(, line 3: "m")"},
     {"letter_for_sirpow_intensity", R"(, line 3: "I")"},
     {"nan_for_sirpow_position", R"(, line 3: "nan")"},
-    {"letter_for_code", R"(, line 1: "x")"},
-    {"real_for_code", R"(, line 1: "1.0")"},
-    {"nul_byte_for_code", R"(, line 1: "1\x00")"},
-    {"letter_for_sirpow_delta", R"(, line 3: "wide")"},
-    {"letter_for_expo_delta", R"(, line 3: "wide")"},
+    {"letter_for_code", R"(, line 1: "x": expected the input code, a whole number 1 to 4)"},
+    {"real_for_code", R"(, line 1: "1.0": expected the input code, a whole number 1 to 4)"},
+    {"nul_byte_for_code", R"(, line 1: "1\x00": expected the input code, a whole number 1 to 4)"},
+    {"letter_for_sirpow_delta", R"(, line 3: "wide": expected DELTA, a number (the factor of the peak width))"},
+    {"letter_for_expo_delta", R"(, line 3: "wide": expected DELTA, a number (the factor of the peak width))"},
     {"count_beyond_32_bits", R"(, line 2: "4294967297")"},
     {"expo_index_beyond_32_bits", R"(, line 3: "2147483648")"},
     {"sirpow_index_beyond_32_bits", R"(, line 3: "-2147483649")"},
-    {"code_beyond_32_bits", R"(, line 1: "99999999999")"},
+    {"code_beyond_32_bits", R"(, line 1: "99999999999": expected the input code, a whole number 1 to 4)"},
     {"cell_edge_too_large_for_single_precision", R"(, line 1: "1e39")"},
-    {"delta_too_large_for_single_precision", R"(, line 3: "3.5e38")"},
+    {"delta_too_large_for_single_precision",
+     R"(, line 3: "3.5e38": expected DELTA, a number (the factor of the peak width))"},
+    {"sirpow_ends_after_header_lines",
+     ", line 2: no complete reflection after line 2; expected the reflections to the end of the file"},
     {"fullprof_ends_inside_cell_line",
      ", line 2: the cell line needs 7 values (a b c alpha beta gamma wavelength), the file ends after 6"},
     {"fullprof_ends_before_count_line",
@@ -710,7 +718,7 @@ const std::map<std::string, std::string> placeOfFault = {
 };
 
 bool isReadFault(const Report& report) {
-  return report.kind == endOfFile || report.kind == conversion || report.kind == syntax;
+  return report.kind == endOfFile || report.kind == conversion || report.kind == syntax || report.kind == noReflection;
 }
 
 std::string expectedErrors(const BadInput& c) {

@@ -53,10 +53,11 @@ std::vector<Row> partRows(int part, int count) {
   for (int i = 0; i < count - 1; ++i) {
     const int j = static_cast<int>((static_cast<long long>(i) * 7919) % (count - 1));
     const double amplitude = 1.25 + (j * 37) % 997;
-    rows.push_back({j % 30, (j / 30) % 30, (part == 0 ? 0 : 60) + j / 900, (part == 0 ? 5.0 : 40.0) + (j % 997) * 0.01,
-                    amplitude});
+    // h from 1: a row 0 0 0 is no reflection and is never written.
+    rows.push_back({j % 30 + 1, (j / 30) % 30, (part == 0 ? 0 : 60) + j / 900,
+                    (part == 0 ? 5.0 : 40.0) + (j % 997) * 0.01, amplitude});
   }
-  // Above every row of its half (h^2 + k^2 + l^2 at most 2411 and 9251).
+  // Above every row of its half (h^2 + k^2 + l^2 at most 2470 and 9310).
   rows.push_back({0, 0, part == 0 ? 50 : 100, part == 0 ? 30.0 : 80.0, 4000.0});
   return rows;
 }

@@ -30,6 +30,8 @@ struct ReadResult {
   std::unique_ptr<ReflectionTable> table;
   int n = 0;
   std::string console;
+  std::string diagnostics;
+  std::string noReflection;  // the report of a file that gave no reflection
 };
 
 // Reads `text` as the entry file of `code` into a fresh table whose DELTA
@@ -45,10 +47,18 @@ ReadResult readText(int code, const std::string& text, float presetDelta = 0, in
   // lines cross the blocks' ends).
   LineReader entry(in, unit::entry, entryName, LineReader::Reading::InBlocks, 100);
   std::ostringstream console;
-  ConsoleEvents events(
-      console, [] { return 0.0F; }, widensCounts(*result.table));
-  result.n = readEntryFile(*result.table, entry, events);
+  std::ostringstream diagnostics;
+  ConsoleEvents events(&console, diagnostics, [] { return 0.0F; }, {widensCounts(*result.table), false});
+  try {
+    result.n = readEntryFile(*result.table, entry, events);
+  } catch (const RunError& error) {
+    if (error.kind() != report::noReflection) {
+      throw;
+    }
+    result.noReflection = error.report();
+  }
   result.console = console.str();
+  result.diagnostics = diagnostics.str();
   return result;
 }
 
@@ -202,14 +212,21 @@ TEST(EntryReaderFullprof, CountTakenFromAReflectionLineIsShown) {
   const ReadResult r = readText(fullprof2, text);
   EXPECT_EQ(r.n, 0);
   EXPECT_EQ(r.table->cell.wavelength, 2.0F);
-  EXPECT_EQ(r.console, "  Warning: no reflection read: the count 0 was taken from line 3: \"" +
-                           layoutALine(0, 0, 2, 5.0, 0.5, 1).substr(3, 29) + "\"\n");
+  const std::string countLine = layoutALine(0, 0, 2, 5.0, 0.5, 1).substr(3, 29);
+  EXPECT_EQ(r.console, "  Warning: no reflection read: the count 0 was taken from line 3: \"" + countLine + "\"\n");
+  EXPECT_EQ(r.noReflection, "no reflection read, unit 21, file abc.dat, line 3: \"" + countLine +
+                                "\": the count 0 announces no reflection; expected a count of 1 or more (is a "
+                                "value, the wavelength say, missing from the cell line?)");
 }
 
 TEST(EntryReaderFreeForm, NoCompleteReflectionIsShown) {
   EXPECT_EQ(readText(expo, std::string("h\n") + cubicCellLine + "1 0 0\n").console,
             "  Warning: no reflection read: no complete reflection after line 2\n");
-  EXPECT_EQ(readText(sirpow, "a\nb\n").console, "  Warning: no reflection read: no complete reflection after line 2\n");
+  const ReadResult r = readText(sirpow, "a\nb\n");
+  EXPECT_EQ(r.console, "  Warning: no reflection read: no complete reflection after line 2\n");
+  EXPECT_EQ(r.noReflection,
+            "no reflection read, unit 21, file abc.dat, line 2: no complete reflection after line 2; expected the "
+            "reflections to the end of the file");
 }
 
 TEST(EntryReaderFullprof, LinesAfterTheCountAreNeverLooked) {
@@ -545,7 +562,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(EntryReaderErrorText, NamesKindUnitAndFile) {
   const RunError error = readFailure(fullprof2, "5 5 5 10 10 170 1.54\n1 0.1\n");
-  EXPECT_STREQ(error.what(), "impossible unit cell, unit 21, file abc.dat");
+  EXPECT_STREQ(error.what(),
+               "impossible unit cell, unit 21, file abc.dat, line 1: a b c alpha beta gamma = 5 5 5 10 10 170: "
+               "expected edges above 0 and angles that close a cell (each below the sum of the other two, all "
+               "three below 360 degrees)");
 }
 
 }  // namespace
