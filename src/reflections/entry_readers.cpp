@@ -177,14 +177,52 @@ bool readJfou4Row(ReflectionTable& table, int index, std::string_view line, Colu
   return readFixedColumnRow(table, index, line, jfou4Record, badField);
 }
 
-// A FULLPROF line whose field is not a number: the report gives its columns
-// and its characters.
-[[noreturn]] void failOnField(const LineReader& entry, std::string_view line, ColumnRange columns) {
-  entry.failOnLine(report::conversionError, ", columns " + std::to_string(columns.first) + "-" +
-                                                std::to_string(columns.last) + ": " + quoted(fieldText(line, columns)));
+// What each field of a FULLPROF line holds, by its first column, as a
+// report says what it expected there.
+std::string expectedShelxField(int firstColumn) {
+  switch (firstColumn) {
+    case 1:
+      return "h, a whole number";
+    case 5:
+      return "k, a whole number";
+    case 9:
+      return "l, a whole number";
+    case 13:
+      return "F, a number with 2 decimals";
+    case 21:
+      return "sigma(F), a number with 3 decimals";
+    default:
+      return "the JFOU=2 code, a whole number";
+  }
 }
 
-using RowReader = bool (*)(ReflectionTable&, int, std::string_view, ColumnRange*);
+std::string expectedJfou4Field(int firstColumn) {
+  switch (firstColumn) {
+    case 13:
+      return "F, a number with 4 decimals";
+    case 23:
+      return "sigma(F), a number with 4 decimals";
+    case 33:
+      return "the third value, a number with 4 decimals";
+    default:
+      return expectedShelxField(firstColumn);
+  }
+}
+
+// The reader of one fixed-column line and what its fields hold.
+struct FixedColumnLines {
+  bool (*read)(ReflectionTable&, int, std::string_view, ColumnRange*);
+  std::string (*expected)(int firstColumn);
+};
+
+// A FULLPROF line whose field is not a number: the report gives its columns,
+// its characters and what the field holds.
+[[noreturn]] void failOnField(const LineReader& entry, std::string_view line, ColumnRange columns,
+                              const FixedColumnLines& lines) {
+  entry.failOnLine(report::conversionError, ", columns " + std::to_string(columns.first) + "-" +
+                                                std::to_string(columns.last) + ": " + quoted(fieldText(line, columns)) +
+                                                ": expected " + lines.expected(columns.first));
+}
 
 int wordCount(std::string_view text) {
   int words = 0;
@@ -219,7 +257,7 @@ int wordCount(std::string_view text) {
 // A count of zero or below reads nothing: the caller is told which line gave
 // the count, since a cell line without its wavelength takes the count line's
 // first value and leaves the count to the line after it.
-void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events, RowReader readRow) {
+void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events, const FixedColumnLines& lines) {
   skipHeaderLines(entry, flavourOf(table).headerLines);
   readCellLine(table.cell, entry);
   const long cellLine = entry.lineNumber();
@@ -240,8 +278,8 @@ void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events,
       failAtEnd(entry, "the count line announces " + countOf(rows, "reflection"), index);
     }
     ColumnRange badField{};
-    if (!readRow(table, index, line, &badField)) {
-      failOnField(entry, line, badField);
+    if (!lines.read(table, index, line, &badField)) {
+      failOnField(entry, line, badField, lines);
     }
     finishRow(table, index, reciprocal, entry, events, checks);
   }
@@ -371,11 +409,11 @@ void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
 }
 
 void readFullprofJfou2(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
-  readFullprof(table, entry, events, readJfou2Row);
+  readFullprof(table, entry, events, {readJfou2Row, expectedShelxField});
 }
 
 void readFullprofJfou4(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
-  readFullprof(table, entry, events, readJfou4Row);
+  readFullprof(table, entry, events, {readJfou4Row, expectedJfou4Field});
 }
 
 float sirpowAmplitude(float intensity) {

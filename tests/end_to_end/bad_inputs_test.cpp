@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -654,22 +655,23 @@ const std::map<std::string, std::string> placeOfFault = {
     {"empty_expo_file", ", line 1: the file needs a header line before the cell line, the file is empty"},
     {"empty_sirpow_file", ", line 1: the file needs 2 header lines, the file is empty"},
     {"binary_garbage_as_cell_line", ", line 1: \"" + garbageQuoted + "...\""},
-    {"binary_garbage_as_fullprof2_line", R"(, line 3, columns 1-4: "\xdc\x84\xe5\xaa")"},
-    {"binary_garbage_as_fullprof4_line", R"(, line 3, columns 1-4: "\xdc\x84\xe5\xaa")"},
+    {"binary_garbage_as_fullprof2_line", R"(, line 3, columns 1-4: "\xdc\x84\xe5\xaa": expected h, a whole number)"},
+    {"binary_garbage_as_fullprof4_line", R"(, line 3, columns 1-4: "\xdc\x84\xe5\xaa": expected h, a whole number)"},
     {"binary_garbage_as_expo_reflection", ", line 5: \"" + garbageQuoted + "...\""},
     {"binary_garbage_as_sirpow_reflection", ", line 3: \"" + garbageQuoted + "...\""},
     {"nul_byte_in_cell_line", R"(, line 1: "1\x00.0")"},
-    {"nul_byte_in_fixed_field", R"(, line 3, columns 5-8: "\x00")"},
+    {"nul_byte_in_fixed_field", R"(, line 3, columns 5-8: "\x00": expected k, a whole number)"},
     {"nul_byte_in_expo_reflection", R"(, line 3: "1\x00")"},
     {"megabyte_number_in_cell_line", ", line 1: \"" + std::string(40, '7') + "...\""},
-    {"letter_in_integer_field", R"(, line 3, columns 5-8: "x")"},
-    {"letter_in_fixed_point_field", R"(, line 3, columns 13-20: "12a.45")"},
-    {"letter_in_flag_field", R"(, line 3, columns 29-32: "I")"},
-    {"two_decimal_points", R"(, line 3, columns 13-22: "100.00.")"},
-    {"sign_in_middle_of_integer_field", R"(, line 3, columns 5-8: "1-2")"},
-    {"sign_in_middle_of_fixed_point_field", R"(, line 3, columns 13-20: "1.5-2.5")"},
-    {"tab_in_fixed_field", R"(, line 3, columns 21-28: "\x091.234")"},
-    {"real_too_large_in_fixed_field", R"(, line 3, columns 13-22: "1.0e39")"},
+    {"letter_in_integer_field", R"(, line 3, columns 5-8: "x": expected k, a whole number)"},
+    {"letter_in_fixed_point_field", R"(, line 3, columns 13-20: "12a.45": expected F, a number with 2 decimals)"},
+    {"letter_in_flag_field", R"(, line 3, columns 29-32: "I": expected the JFOU=2 code, a whole number)"},
+    {"two_decimal_points", R"(, line 3, columns 13-22: "100.00.": expected F, a number with 4 decimals)"},
+    {"sign_in_middle_of_integer_field", R"(, line 3, columns 5-8: "1-2": expected k, a whole number)"},
+    {"sign_in_middle_of_fixed_point_field",
+     R"(, line 3, columns 13-20: "1.5-2.5": expected F, a number with 2 decimals)"},
+    {"tab_in_fixed_field", R"(, line 3, columns 21-28: "\x091.234": expected sigma(F), a number with 3 decimals)"},
+    {"real_too_large_in_fixed_field", R"(, line 3, columns 13-22: "1.0e39": expected F, a number with 4 decimals)"},
     {"letter_in_cell_line", R"(, line 1: "ten")"},
     {"letter_in_expo_cell_line", R"(, line 2: "lambda")"},
     {"letter_for_count", R"(, line 2: "N")"},
@@ -740,6 +742,17 @@ TEST(BadInputCatalogue, EveryReadFaultHasItsPlace) {
   }
 }
 
+std::string withoutWarnings(const std::string& errors) {
+  std::istringstream lines(errors);
+  std::string kept;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(": warning: ") == std::string::npos) {
+      kept += line + "\n";
+    }
+  }
+  return kept;
+}
+
 class BadInputs : public ::testing::TestWithParam<BadInput> {};
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -798,7 +811,9 @@ TEST_P(BadInputs, OneClearReportAndNoOtherFileTouched) {
 
   EXPECT_EQ(run.signal, 0) << "killed by a signal";
   EXPECT_EQ(run.status, c.report.kind.empty() ? 0 : 1);
-  EXPECT_EQ(run.errors, expandMegabytes(expectedErrors(c)));
+  // The warnings about the input (these files repeat their rows) have a
+  // test of their own.
+  EXPECT_EQ(withoutWarnings(run.errors), expandMegabytes(expectedErrors(c)));
   for (const std::string& line : c.consoleHas) {
     EXPECT_NE(run.console.find(line), std::string::npos) << "console lacks: " << line;
   }
