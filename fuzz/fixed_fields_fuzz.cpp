@@ -21,7 +21,8 @@
 
 #include "fuzz_check.hpp"
 #include "reflections/record_layouts.hpp"
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
+#include "text/number_writing.hpp"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "reflections/input_code.hpp"
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
 
 namespace kestran {
 

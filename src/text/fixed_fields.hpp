@@ -10,7 +10,7 @@
 #include <limits>
 #include <string_view>
 
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
 
 namespace kestran {
 

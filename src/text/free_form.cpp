@@ -5,7 +5,7 @@
 #include <type_traits>
 
 #include "text/blanks.hpp"
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {

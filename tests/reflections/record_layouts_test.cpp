@@ -7,7 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
+#include "text/number_writing.hpp"
 
 namespace kestran {
 namespace {

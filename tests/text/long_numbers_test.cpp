@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
 
 namespace kestran {
 namespace {

@@ -2,8 +2,6 @@
 // fields written from integers against to_chars, short decimals read by one
 // single-precision division against from_chars.
 
-#include "text/number_text.hpp"
-
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -12,6 +10,9 @@
 #include <cstdint>
 #include <random>
 #include <string>
+
+#include "text/number_reading.hpp"
+#include "text/number_writing.hpp"
 
 namespace kestran {
 namespace {

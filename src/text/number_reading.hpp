@@ -1,8 +1,8 @@
 #pragma once
-// Conversion between decimal text and the program's numbers: the rules shared
-// by the fixed-column fields and the free-form values. Reals go from their
-// decimal text straight to single precision, correctly rounded; nothing here
-// depends on the locale or allocates.
+// Decimal text read as the program's numbers: the rules shared by the
+// fixed-column fields and the free-form values. Reals go from their decimal
+// text straight to single precision, correctly rounded; nothing here depends
+// on the locale or allocates.
 
 #include <cstdint>
 #include <string_view>
@@ -32,10 +32,5 @@ bool parseFixedPoint(std::string_view text, int decimals, float& value);
 inline constexpr std::int64_t quickMantissaLimit = std::int64_t{1} << 24;
 inline constexpr int quickScaleLimit = 10;
 float quickDecimalValue(std::int64_t mantissa, int scale, bool negative);
-
-// Writers: the value right-justified in exactly `width` characters at `out`,
-// or `width` asterisks when it does not fit.
-void formatInteger(char* out, int width, std::int32_t value);
-void formatFixedPoint(char* out, int width, int decimals, float value);
 
 }  // namespace kestran
