@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <iterator>
 #include <limits>
 
@@ -104,36 +103,7 @@ bool convertCanonical(const char* buffer, std::size_t length, float& value) {
 
 // Powers of ten that single precision holds exactly, with 10^i at index i.
 constexpr float exactPowersOfTen[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
-constexpr std::int64_t exactMantissaLimit = quickMantissaLimit;
 static_assert(std::size(exactPowersOfTen) == quickScaleLimit + 1);
-
-// The common short number without an exponent, at most 2^24 as an integer
-// and at most 10 fraction digits: the integer and the power of ten are both
-// exact in single precision, so their one quotient is the correctly rounded
-// value. False when the number is not of this kind (the slow path takes it).
-bool convertShortDecimal(const RealParts& parts, int impliedDecimals, float& value) {
-  if (!parts.exponentDigits.empty()) {
-    return false;
-  }
-  std::size_t scale = parts.fractionDigits.size();
-  if (!parts.hasPoint && impliedDecimals > 0) {
-    scale = static_cast<std::size_t>(impliedDecimals);
-  }
-  if (scale >= std::size(exactPowersOfTen)) {
-    return false;
-  }
-  std::int64_t mantissa = 0;
-  for (const std::string_view digits : {parts.integerDigits, parts.fractionDigits}) {
-    for (const char c : digits) {
-      mantissa = mantissa * 10 + (c - '0');
-      if (mantissa > exactMantissaLimit) {
-        return false;
-      }
-    }
-  }
-  value = quickDecimalValue(mantissa, static_cast<int>(scale), parts.negative);
-  return true;
-}
 
 // Most significant digits a canonical text keeps. A value halfway between
 // two neighbouring singles has at most 113 significant digits, so the digits
@@ -226,57 +196,16 @@ bool parseInteger(std::string_view text, std::int32_t& value) {
   return true;
 }
 
-namespace {
-
-// The common free-form real in one pass: an optional sign, digits and at
-// most one point, no exponent, at most 2^24 as an integer and at most
-// quickScaleLimit decimals; exactly the texts that splitReal and
-// convertShortDecimal take, with their value. False for anything else.
-bool quickReal(std::string_view text, float& value) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  bool negative = false;
-  if (p != end && isSign(*p)) {
-    negative = *p == '-';
-    ++p;
-  }
-  std::int64_t mantissa = 0;
-  const char* digitsFrom = p;
-  const char* pointAt = nullptr;
-  for (; p != end; ++p) {
-    const auto digit = static_cast<unsigned>(*p - '0');
-    if (digit < 10) {
-      mantissa = mantissa * 10 + digit;
-      if (mantissa > quickMantissaLimit) {
-        return false;
-      }
-    } else if (*p == '.' && pointAt == nullptr) {
-      pointAt = p;
-    } else {
-      return false;
-    }
-  }
-  const long digits = (end - digitsFrom) - (pointAt != nullptr ? 1 : 0);
-  const long scale = pointAt != nullptr ? end - pointAt - 1 : 0;
-  if (digits == 0 || scale > quickScaleLimit) {
-    return false;
-  }
-  value = quickDecimalValue(mantissa, static_cast<int>(scale), negative);
-  return true;
-}
-
-}  // namespace
-
 bool parseReal(std::string_view text, float& value) {
-  if (quickReal(text, value)) {
+  // The usual short value in one pass; the general path gives it the same value.
+  ShortDecimal scan;
+  if (text.size() <= shortDecimalLimit && scanShortDecimal(text.data(), text.size(), true, Blanks::Refused, scan) &&
+      shortDecimalReal(scan, 0, value)) {
     return true;
   }
   RealParts parts;
   if (!splitReal(text, parts) || (parts.integerDigits.empty() && parts.fractionDigits.empty())) {
     return false;
-  }
-  if (convertShortDecimal(parts, 0, value)) {
-    return true;
   }
   char buffer[maxNumberText];
   std::size_t length = 0;
@@ -295,9 +224,6 @@ bool parseFixedPoint(std::string_view text, int decimals, float& value) {
       return false;
     }
     value = parts.negative ? -0.0F : 0.0F;
-    return true;
-  }
-  if (convertShortDecimal(parts, decimals, value)) {
     return true;
   }
   char buffer[maxNumberText];
