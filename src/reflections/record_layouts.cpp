@@ -142,16 +142,8 @@ char* formatRecord(char* out, const RecordLayout<Values>& layout, const Values& 
   return eachField(RecordBuilder(out), layout, values).endLine();
 }
 
-template <typename Values>
-void writeRecord(std::ostream& out, const RecordLayout<Values>& layout, const Values& values) {
-  char text[maxRecordLength];
-  out.write(text, formatRecord(text, layout, values) - text);
-}
-
 template bool readRecord(std::string_view, const RecordLayout<ShelxValues>&, ShelxValues&, ColumnRange*);
 template bool readRecord(std::string_view, const RecordLayout<Jfou4Values>&, Jfou4Values&, ColumnRange*);
-template void writeRecord(std::ostream&, const RecordLayout<ShelxValues>&, const ShelxValues&);
-template void writeRecord(std::ostream&, const RecordLayout<Jfou4Values>&, const Jfou4Values&);
 template char* formatRecord(char*, const RecordLayout<ShelxValues>&, const ShelxValues&);
 template char* formatRecord(char*, const RecordLayout<Jfou4Values>&, const Jfou4Values&);
 

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "text/block_writer.hpp"
 #include "text/number_reading.hpp"
 #include "text/number_writing.hpp"
 
@@ -187,11 +188,13 @@ TEST(LayoutB, ReadsThreeReals) {
 
 TEST(LayoutWrite, RecordsEndAfterTheirLastField) {
   std::ostringstream out;
-  writeRecord(out, shelxRecord, {1, 0, 0, 5000.0F, 50.0F, 1});
-  writeRecord(out, shelxRecord, {});
-  writeRecord(out, wideShelxRecord, {1, 0, 0, 5000.0F, 50.0F, 1});
-  writeRecord(out, jfou4Record, {-1, 2, -3, 12.5F, 123456.0F, 0.5F});
-  writeRecord(out, wideJfou4Record, {1, 1, 1, 25000000.0F, 4.0F, 0.25F});
+  BlockWriter block(out);
+  writeRecord(block, shelxRecord, {1, 0, 0, 5000.0F, 50.0F, 1});
+  writeRecord(block, shelxRecord, {});
+  writeRecord(block, wideShelxRecord, {1, 0, 0, 5000.0F, 50.0F, 1});
+  writeRecord(block, jfou4Record, {-1, 2, -3, 12.5F, 123456.0F, 0.5F});
+  writeRecord(block, wideJfou4Record, {1, 1, 1, 25000000.0F, 4.0F, 0.25F});
+  block.flush();
   EXPECT_EQ(out.str(),
             "   1   0   0 5000.00  50.000   1\n"
             "   0   0   0    0.00   0.000   0\n"
@@ -203,7 +206,9 @@ TEST(LayoutWrite, RecordsEndAfterTheirLastField) {
 TEST(LayoutRoundTrip, WrittenRecordsReadBackUnchanged) {
   std::ostringstream out;
   const ShelxValues written{12, -7, 3, 1234.56F, 12.346F, 1};
-  writeRecord(out, shelxRecord, written);
+  BlockWriter block(out);
+  writeRecord(block, shelxRecord, written);
+  block.flush();
   std::string line = out.str();
   line.pop_back();
   ShelxValues read;
