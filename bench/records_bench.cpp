@@ -14,6 +14,7 @@
 #include "reflections/record_layouts.hpp"
 #include "reflections/reflection_table.hpp"
 #include "sample_entries.hpp"
+#include "text/block_writer.hpp"
 #include "text/free_form.hpp"
 #include "text/line_reader.hpp"
 
@@ -67,14 +68,17 @@ std::vector<Record> sampleRecords() {
   return records;
 }
 
-// Writes every record to a string stream that is emptied before each pass.
+// Writes every record through a block writer, as the output files are
+// written, to a string stream that is emptied before each pass.
 template <typename Record, typename Layout>
 void writeLayout(benchmark::State& state, const Layout& layout) {
   const std::vector<Record> records = sampleRecords<Record>();
   std::ostringstream out;
+  kestran::BlockWriter block(out);
   for (auto _ : state) {
     out.str({});
-    for (const Record& record : records) kestran::writeRecord(out, layout, record);
+    for (const Record& record : records) kestran::writeRecord(block, layout, record);
+    block.flush();
     benchmark::DoNotOptimize(out.tellp());
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records.size()));

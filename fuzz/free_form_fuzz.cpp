@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "../tests/support/free_form_reads.hpp"
 #include "fuzz_check.hpp"
 #include "text/free_form.hpp"
 #include "text/run_error.hpp"
@@ -29,14 +30,14 @@ bool readStatement(LineReader& source, unsigned kinds, int count, bool endIsErro
     if (asInteger) {
       std::int32_t value = 0;
       if (endIsError) {
-        read.requireInteger(value);
+        requireInteger(read, source, value);
       } else if (!read.integer(value)) {
         return false;
       }
     } else {
       float value = 0;
       if (endIsError) {
-        read.requireReal(value);
+        requireReal(read, source, value);
       } else if (!read.real(value)) {
         return false;
       }

@@ -1,8 +1,7 @@
 #include "driver/console_events.hpp"
 
-#include <cstdio>
-
 #include "text/console_text.hpp"
+#include "text/formatted.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -66,9 +65,7 @@ void ConsoleEvents::orderingStarts(int rows) {
   if (console_ == nullptr) {
     return;
   }
-  char line[48];
-  std::snprintf(line, sizeof line, "  START ORDERING  %5d  REFLEXIONS\n", rows);
-  *console_ << line;
+  *console_ << formatted("  START ORDERING  %5d  REFLEXIONS\n", rows);
 }
 
 void writeOutputSummary(std::ostream& console, const ReflectionTable& table, const WrittenSummary& summary) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "reflections/flavours.hpp"
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
 
 namespace kestran {
 

@@ -1,20 +1,16 @@
 #include "output/elimination_report.hpp"
 
 #include <cmath>
-#include <cstdio>
 
 #include "processing/elimination.hpp"
 #include "processing/shells.hpp"
+#include "text/formatted.hpp"
 
 namespace kestran {
 
 namespace {
 
-std::string number(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.4f", value);
-  return text;
-}
+std::string number(double value) { return formatted("%.4f", value); }
 
 }  // namespace
 

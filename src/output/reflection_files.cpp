@@ -8,12 +8,6 @@ namespace kestran {
 
 namespace {
 
-// One record into the output's buffer.
-template <typename Layout, typename Values>
-void writeRecord(BlockWriter& out, const Layout& layout, const Values& values) {
-  out.commit(formatRecord(out.room(maxRecordLength), layout, values));
-}
-
 // The integer that ends each record of the Shelx layouts: 1 on every row,
 // as in the classic files, whatever the entry file's code column held.
 constexpr std::int32_t recordCode = 1;

@@ -1,18 +1,12 @@
 #include "output/shell_table.hpp"
 
 #include <cmath>
-#include <cstdio>
+
+#include "text/formatted.hpp"
 
 namespace kestran {
 
 namespace {
-
-template <typename... Values>
-std::string formatted(const char* format, Values... values) {
-  char text[128];
-  std::snprintf(text, sizeof text, format, values...);
-  return text;
-}
 
 std::string percentText(int kept, int rows, const char* format) {
   const double percent = percentKept(kept, rows);

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <utility>
 
 #include "output/shell_table.hpp"
+#include "text/formatted.hpp"
 
 namespace kestran {
 
@@ -26,11 +26,7 @@ constexpr const char* removedColour = "#d1495b";
 constexpr const char* shellColour = "#9cc0e6";  // light enough to read the percentages on
 constexpr const char* textStyle = "font-family=\"sans-serif\" fill=\"#222\"";
 
-std::string fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
-}
+std::string fixed(double value, int decimals) { return formatted("%.*f", decimals, value); }
 
 std::string escapeXml(std::string_view text) {
   std::string escaped;

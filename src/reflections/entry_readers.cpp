@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -12,6 +11,7 @@
 #include "reflections/single_precision.hpp"
 #include "text/blanks.hpp"
 #include "text/console_text.hpp"
+#include "text/formatted.hpp"
 #include "text/free_form.hpp"
 #include "text/run_error.hpp"
 
@@ -27,11 +27,7 @@ int rowsToHold(int wanted, const LineReader& entry) {
 }
 
 // A value read, as a message shows it.
-std::string shortNumber(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", double{value});
-  return text;
-}
+std::string shortNumber(float value) { return formatted("%g", double{value}); }
 
 // An end of the entry file before what the flavour needs: the report names
 // the last line there is and says what was still expected.

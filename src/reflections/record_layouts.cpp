@@ -2,11 +2,36 @@
 
 #include <type_traits>
 
-#include "text/number_text.hpp"
+#include "text/number_writing.hpp"
 
 namespace kestran {
 
 namespace {
+
+// Reads every field of a record through the quick readers alone, from a line
+// that holds all the record's columns: not ok as soon as one field is not of
+// the usual text, having set only the fields before it, which the general
+// reading below sets alike.
+class QuickFieldReader {
+ public:
+  explicit QuickFieldReader(const char* line) : at_(line) {}
+
+  QuickFieldReader& field(FieldFormat format, std::int32_t& value) {
+    ok_ = ok_ && quickIntegerField(at_, static_cast<std::size_t>(format.width), value);
+    at_ += format.width;
+    return *this;
+  }
+  QuickFieldReader& field(FieldFormat format, float& value) {
+    ok_ = ok_ && quickFixedPointField(at_, static_cast<std::size_t>(format.width), format.decimals, value);
+    at_ += format.width;
+    return *this;
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  const char* at_;
+  bool ok_ = true;
+};
 
 // Reads the fields of one record from left to right, each starting where the
 // one before it ended, and keeps the columns of the first that fails.
@@ -14,16 +39,14 @@ class FieldReader {
  public:
   FieldReader(std::string_view line, ColumnRange* badField) : line_(line), badField_(badField) {}
 
-  // Each field takes the quick path when the line holds all its columns and
-  // the usual text; every other case goes to the general reader.
   FieldReader& field(FieldFormat format, std::int32_t& value) {
-    if (ok_ && !(holds(format) && quickIntegerField(fieldStart(), fieldLength(format), value))) {
+    if (ok_) {
       ok_ = readIntegerField(line_, column_, format.width, value);
     }
     return advance(format);
   }
   FieldReader& field(FieldFormat format, float& value) {
-    if (ok_ && !(holds(format) && quickFixedPointField(fieldStart(), fieldLength(format), format.decimals, value))) {
+    if (ok_) {
       ok_ = readFixedPointField(line_, column_, format.width, format.decimals, value);
     }
     return advance(format);
@@ -31,12 +54,6 @@ class FieldReader {
   bool ok() const { return ok_; }
 
  private:
-  bool holds(FieldFormat format) const { return static_cast<std::size_t>(column_ - 1 + format.width) <= line_.size(); }
-  const char* fieldStart() const { return line_.data() + (column_ - 1); }
-  static std::size_t fieldLength(FieldFormat format) {
-    return static_cast<std::size_t>(format.width < maxFieldWidth ? format.width : maxFieldWidth);
-  }
-
   FieldReader& advance(FieldFormat format) {
     if (!ok_ && !reported_) {
       reported_ = true;
@@ -77,12 +94,13 @@ class RecordBuilder {
   char* end_;
 };
 
+// The columns of a record, without its line end.
 template <typename Values>
-constexpr std::size_t recordLength(const RecordLayout<Values>& layout) {
-  return static_cast<std::size_t>(3 * layout.index.width + layout.value.width + layout.sigma.width + layout.last.width +
-                                  1);
+constexpr std::size_t recordColumns(const RecordLayout<Values>& layout) {
+  return static_cast<std::size_t>(3 * layout.index.width + layout.value.width + layout.sigma.width + layout.last.width);
 }
-static_assert(recordLength(wideShelxRecord) <= maxRecordLength && recordLength(wideJfou4Record) <= maxRecordLength);
+static_assert(recordColumns(wideShelxRecord) + 1 <= maxRecordLength &&
+              recordColumns(wideJfou4Record) + 1 <= maxRecordLength);
 
 std::int32_t& lastValue(ShelxValues& values) { return values.flag; }
 std::int32_t lastValue(const ShelxValues& values) { return values.flag; }
@@ -100,33 +118,6 @@ Fields& eachField(Fields&& fields, const RecordLayout<std::remove_const_t<Values
       .field(layout.last, lastValue(values));
 }
 
-// The whole record through the quick paths alone, when the line holds all
-// its columns: false as soon as one field is not of the usual text, having
-// set only the fields before it, which the general reading sets alike.
-template <typename Values>
-bool quickRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values) {
-  const auto index = static_cast<std::size_t>(layout.index.width);
-  const auto value = static_cast<std::size_t>(layout.value.width);
-  const auto sigma = static_cast<std::size_t>(layout.sigma.width);
-  const auto last = static_cast<std::size_t>(layout.last.width);
-  if (line.size() < 3 * index + value + sigma + last) {
-    return false;
-  }
-  const char* p = line.data();
-  const auto quick = [](const char* field, std::size_t width, FieldFormat format, auto& target) {
-    if constexpr (std::is_same_v<std::remove_reference_t<decltype(target)>, float>) {
-      return quickFixedPointField(field, width, format.decimals, target);
-    } else {
-      return quickIntegerField(field, width, target);
-    }
-  };
-  return quick(p, index, layout.index, values.h) && quick(p + index, index, layout.index, values.k) &&
-         quick(p + 2 * index, index, layout.index, values.l) &&
-         quick(p + 3 * index, value, layout.value, values.value) &&
-         quick(p + 3 * index + value, sigma, layout.sigma, values.sigma) &&
-         quick(p + 3 * index + value + sigma, last, layout.last, lastValue(values));
-}
-
 template <typename Values>
 constexpr bool fitsQuickFields(const RecordLayout<Values>& layout) {
   return layout.index.width <= maxFieldWidth && layout.value.width <= maxFieldWidth &&
@@ -139,7 +130,11 @@ static_assert(fitsQuickFields(shelxRecord) && fitsQuickFields(wideShelxRecord) &
 
 template <typename Values>
 bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values, ColumnRange* badField) {
-  return quickRecord(line, layout, values) || eachField(FieldReader(line, badField), layout, values).ok();
+  // The whole record through the quick readers when the line holds all its
+  // columns; otherwise, or when one field is not of the usual text, the
+  // general readers from the first field on.
+  return (line.size() >= recordColumns(layout) && eachField(QuickFieldReader(line.data()), layout, values).ok()) ||
+         eachField(FieldReader(line, badField), layout, values).ok();
 }
 
 template <typename Values>
@@ -147,16 +142,8 @@ char* formatRecord(char* out, const RecordLayout<Values>& layout, const Values& 
   return eachField(RecordBuilder(out), layout, values).endLine();
 }
 
-template <typename Values>
-void writeRecord(std::ostream& out, const RecordLayout<Values>& layout, const Values& values) {
-  char text[maxRecordLength];
-  out.write(text, formatRecord(text, layout, values) - text);
-}
-
 template bool readRecord(std::string_view, const RecordLayout<ShelxValues>&, ShelxValues&, ColumnRange*);
 template bool readRecord(std::string_view, const RecordLayout<Jfou4Values>&, Jfou4Values&, ColumnRange*);
-template void writeRecord(std::ostream&, const RecordLayout<ShelxValues>&, const ShelxValues&);
-template void writeRecord(std::ostream&, const RecordLayout<Jfou4Values>&, const Jfou4Values&);
 template char* formatRecord(char*, const RecordLayout<ShelxValues>&, const ShelxValues&);
 template char* formatRecord(char*, const RecordLayout<Jfou4Values>&, const Jfou4Values&);
 

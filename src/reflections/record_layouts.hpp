@@ -12,9 +12,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ostream>
 #include <string_view>
 
+#include "text/block_writer.hpp"
 #include "text/fixed_fields.hpp"
 
 namespace kestran {
@@ -50,13 +50,16 @@ template <typename Values>
 bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values,
                 ColumnRange* badField = nullptr);
 
-template <typename Values>
-void writeRecord(std::ostream& out, const RecordLayout<Values>& layout, const Values& values);
-
-// The same record built at `out` (room for maxRecordLength characters),
-// line end included; returns the end of what was written.
+// Builds one record at `out` (room for maxRecordLength characters), line
+// end included; returns the end of what was written.
 inline constexpr std::size_t maxRecordLength = 80;
 template <typename Values>
 char* formatRecord(char* out, const RecordLayout<Values>& layout, const Values& values);
+
+// One record into the output's buffer.
+template <typename Values>
+void writeRecord(BlockWriter& out, const RecordLayout<Values>& layout, const Values& values) {
+  out.commit(formatRecord(out.room(maxRecordLength), layout, values));
+}
 
 }  // namespace kestran

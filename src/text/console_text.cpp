@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "text/number_text.hpp"
+#include "text/number_writing.hpp"
 
 namespace kestran {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
 
 namespace kestran {
 
@@ -29,7 +29,7 @@ std::string_view withoutBlanks(std::string_view field, char* buffer) {
   return {buffer, static_cast<std::size_t>(length)};
 }
 
-// The general readers: every rule of number_text on the field's text.
+// The general readers: every rule of number_reading on the field's text.
 bool parseIntegerField(std::string_view field, std::int32_t& value) {
   char buffer[maxFieldWidth];
   const std::string_view text = withoutBlanks(field, buffer);

@@ -1,11 +1,10 @@
 #include "text/free_form.hpp"
 
-#include <algorithm>
 #include <array>
 #include <type_traits>
 
 #include "text/blanks.hpp"
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -155,24 +154,6 @@ bool ListRead::integer(std::int32_t& variable) { return value(variable, parseInt
 
 bool ListRead::real(float& variable) { return value(variable, parseReal); }
 
-namespace {
-[[noreturn]] void failAtEnd(const LineReader& source) {
-  source.failAt(report::endOfFile, std::max(source.lineNumber(), 1L), ": the input ends before the value");
-}
-}  // namespace
-
-void ListRead::requireInteger(std::int32_t& variable) {
-  if (!integer(variable)) {
-    failAtEnd(source_);
-  }
-}
-
-void ListRead::requireReal(float& variable) {
-  if (!real(variable)) {
-    failAtEnd(source_);
-  }
-}
-
 void ListRead::finish() {
   rest_ = {};
   haveLine_ = false;
@@ -201,21 +182,5 @@ AnswerRead tryReadOne(LineReader& source, T& value, std::string& refusedText) {
 
 template AnswerRead tryReadOne(LineReader&, std::int32_t&, std::string&);
 template AnswerRead tryReadOne(LineReader&, float&, std::string&);
-
-std::int32_t readOneInteger(LineReader& source) {
-  std::int32_t value = 0;
-  ListRead read(source);
-  read.requireInteger(value);
-  read.finish();
-  return value;
-}
-
-float readOneReal(LineReader& source) {
-  float value = 0;
-  ListRead read(source);
-  read.requireReal(value);
-  read.finish();
-  return value;
-}
 
 }  // namespace kestran

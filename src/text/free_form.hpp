@@ -29,11 +29,6 @@ class ListRead {
   [[nodiscard]] bool integer(std::int32_t& variable);
   [[nodiscard]] bool real(float& variable);
 
-  // As above, but the end of the input stops the run with an end-of-file
-  // report: for reads that have no end exit.
-  void requireInteger(std::int32_t& variable);
-  void requireReal(float& variable);
-
   // Ends the statement: the next read starts on a fresh line.
   void finish();
 
@@ -60,10 +55,6 @@ class ListRead {
   std::string_view repeated_;
   std::string* refused_ = nullptr;  // where a refused value goes; null: stop the run
 };
-
-// A whole read statement of one integer, as at the console prompts.
-std::int32_t readOneInteger(LineReader& source);
-float readOneReal(LineReader& source);
 
 // The same statement for an answer that may be asked again: a value that is
 // not a number (std::int32_t or float) is handed back in `refusedText`.

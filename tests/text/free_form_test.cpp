@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/free_form_reads.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -146,12 +147,12 @@ TEST(FreeForm, IntegersAndRealsInOneStatement) {
   ListRead read(source);
   std::int32_t h = 0, k = 0, l = 0, skipped = 0;
   float values[5] = {};
-  read.requireInteger(h);
-  read.requireInteger(k);
-  read.requireInteger(l);
-  read.requireInteger(skipped);
+  requireInteger(read, source, h);
+  requireInteger(read, source, k);
+  requireInteger(read, source, l);
+  requireInteger(read, source, skipped);
   for (float& value : values) {
-    read.requireReal(value);
+    requireReal(read, source, value);
   }
   read.finish();
   EXPECT_EQ(h, 1);

@@ -1,10 +1,9 @@
-#include "text/number_text.hpp"
+#include "text/number_reading.hpp"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <initializer_list>
 #include <iterator>
 #include <limits>
 
@@ -104,36 +103,7 @@ bool convertCanonical(const char* buffer, std::size_t length, float& value) {
 
 // Powers of ten that single precision holds exactly, with 10^i at index i.
 constexpr float exactPowersOfTen[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
-constexpr std::int64_t exactMantissaLimit = quickMantissaLimit;
 static_assert(std::size(exactPowersOfTen) == quickScaleLimit + 1);
-
-// The common short number without an exponent, at most 2^24 as an integer
-// and at most 10 fraction digits: the integer and the power of ten are both
-// exact in single precision, so their one quotient is the correctly rounded
-// value. False when the number is not of this kind (the slow path takes it).
-bool convertShortDecimal(const RealParts& parts, int impliedDecimals, float& value) {
-  if (!parts.exponentDigits.empty()) {
-    return false;
-  }
-  std::size_t scale = parts.fractionDigits.size();
-  if (!parts.hasPoint && impliedDecimals > 0) {
-    scale = static_cast<std::size_t>(impliedDecimals);
-  }
-  if (scale >= std::size(exactPowersOfTen)) {
-    return false;
-  }
-  std::int64_t mantissa = 0;
-  for (const std::string_view digits : {parts.integerDigits, parts.fractionDigits}) {
-    for (const char c : digits) {
-      mantissa = mantissa * 10 + (c - '0');
-      if (mantissa > exactMantissaLimit) {
-        return false;
-      }
-    }
-  }
-  value = quickDecimalValue(mantissa, static_cast<int>(scale), parts.negative);
-  return true;
-}
 
 // Most significant digits a canonical text keeps. A value halfway between
 // two neighbouring singles has at most 113 significant digits, so the digits
@@ -226,57 +196,16 @@ bool parseInteger(std::string_view text, std::int32_t& value) {
   return true;
 }
 
-namespace {
-
-// The common free-form real in one pass: an optional sign, digits and at
-// most one point, no exponent, at most 2^24 as an integer and at most
-// quickScaleLimit decimals; exactly the texts that splitReal and
-// convertShortDecimal take, with their value. False for anything else.
-bool quickReal(std::string_view text, float& value) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  bool negative = false;
-  if (p != end && isSign(*p)) {
-    negative = *p == '-';
-    ++p;
-  }
-  std::int64_t mantissa = 0;
-  const char* digitsFrom = p;
-  const char* pointAt = nullptr;
-  for (; p != end; ++p) {
-    const auto digit = static_cast<unsigned>(*p - '0');
-    if (digit < 10) {
-      mantissa = mantissa * 10 + digit;
-      if (mantissa > quickMantissaLimit) {
-        return false;
-      }
-    } else if (*p == '.' && pointAt == nullptr) {
-      pointAt = p;
-    } else {
-      return false;
-    }
-  }
-  const long digits = (end - digitsFrom) - (pointAt != nullptr ? 1 : 0);
-  const long scale = pointAt != nullptr ? end - pointAt - 1 : 0;
-  if (digits == 0 || scale > quickScaleLimit) {
-    return false;
-  }
-  value = quickDecimalValue(mantissa, static_cast<int>(scale), negative);
-  return true;
-}
-
-}  // namespace
-
 bool parseReal(std::string_view text, float& value) {
-  if (quickReal(text, value)) {
+  // The usual short value in one pass; the general path gives it the same value.
+  ShortDecimal scan;
+  if (text.size() <= shortDecimalLimit && scanShortDecimal(text.data(), text.size(), true, Blanks::Refused, scan) &&
+      shortDecimalReal(scan, 0, value)) {
     return true;
   }
   RealParts parts;
   if (!splitReal(text, parts) || (parts.integerDigits.empty() && parts.fractionDigits.empty())) {
     return false;
-  }
-  if (convertShortDecimal(parts, 0, value)) {
-    return true;
   }
   char buffer[maxNumberText];
   std::size_t length = 0;
@@ -297,128 +226,9 @@ bool parseFixedPoint(std::string_view text, int decimals, float& value) {
     value = parts.negative ? -0.0F : 0.0F;
     return true;
   }
-  if (convertShortDecimal(parts, decimals, value)) {
-    return true;
-  }
   char buffer[maxNumberText];
   std::size_t length = 0;
   return buildCanonical(parts, decimals, buffer, length) && convertCanonical(buffer, length, value);
-}
-
-namespace {
-
-void rightJustify(char* out, int width, const char* text, int length) {
-  if (length > width) {
-    std::memset(out, '*', static_cast<std::size_t>(width));
-    return;
-  }
-  std::memset(out, ' ', static_cast<std::size_t>(width - length));
-  std::memcpy(out + (width - length), text, static_cast<std::size_t>(length));
-}
-
-void formatNonFinite(char* out, int width, float value) {
-  if (std::isnan(value)) {
-    rightJustify(out, width, "NaN", 3);
-    return;
-  }
-  const bool negative = value < 0;
-  const char* longText = negative ? "-Infinity" : "Infinity";
-  const char* shortText = negative ? "-Inf" : "Inf";
-  const int longLength = static_cast<int>(std::strlen(longText));
-  if (longLength <= width) {
-    rightJustify(out, width, longText, longLength);
-  } else {
-    rightJustify(out, width, shortText, static_cast<int>(std::strlen(shortText)));
-  }
-}
-
-}  // namespace
-
-void formatInteger(char* out, int width, std::int32_t value) {
-  // Digits from the right end of the field leftwards, then the sign, then blanks.
-  std::uint32_t magnitude = value < 0 ? 0U - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-  int free = width;
-  do {
-    if (free == 0) {
-      std::memset(out, '*', static_cast<std::size_t>(width));
-      return;
-    }
-    out[--free] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) {
-    if (free == 0) {
-      std::memset(out, '*', static_cast<std::size_t>(width));
-      return;
-    }
-    out[--free] = '-';
-  }
-  while (free > 0) {
-    out[--free] = ' ';
-  }
-}
-
-namespace {
-
-constexpr std::uint64_t wideExactPowersOfTen[] = {1,      10,      100,      1000,      10000,
-                                                  100000, 1000000, 10000000, 100000000, 1000000000};
-
-// The fixed-point text of value with `decimals` decimals, rounded from its
-// exact binary value with ties to even, as to_chars writes it. A single
-// times 10^decimals (up to 10^9) is exact in double, and rounding that to an
-// integer in the default mode is the exact rounding with ties to even, so
-// the text is built from integers; values too large for that, and more
-// decimals, take to_chars. Returns the length.
-int fixedPointText(char* text, std::size_t size, int decimals, float value) {
-  const bool small = decimals >= 0 && decimals < static_cast<int>(std::size(wideExactPowersOfTen));
-  const double scaled = small ? std::fabs(double{value}) * static_cast<double>(wideExactPowersOfTen[decimals]) : 0;
-  if (!small || !(scaled < 0x1p53)) {
-    const auto result = std::to_chars(text, text + size, value, std::chars_format::fixed, decimals);
-    return static_cast<int>(result.ptr - text);
-  }
-  const auto units = static_cast<std::uint64_t>(std::nearbyint(scaled));
-  const std::uint64_t unit = wideExactPowersOfTen[decimals];
-  char* end = text;
-  if (std::signbit(value)) {
-    *end++ = '-';
-  }
-  end = std::to_chars(end, text + size, units / unit).ptr;
-  if (decimals > 0) {
-    *end++ = '.';
-    std::uint64_t fraction = units % unit;
-    for (int i = decimals; i > 0; --i) {
-      end[i - 1] = static_cast<char>('0' + fraction % 10);
-      fraction /= 10;
-    }
-    end += decimals;
-  }
-  return static_cast<int>(end - text);
-}
-
-}  // namespace
-
-void formatFixedPoint(char* out, int width, int decimals, float value) {
-  if (!std::isfinite(value)) {
-    formatNonFinite(out, width, value);
-    return;
-  }
-  // The largest float has 39 integer digits; decimals stay small.
-  char text[96];
-  int length = fixedPointText(text, sizeof text, decimals, value);
-  char* start = text;
-  if (length > width) {
-    // Drop the optional 0 before the point when that makes it fit.
-    const bool negative = text[0] == '-';
-    const int zeroAt = negative ? 1 : 0;
-    if (text[zeroAt] == '0' && text[zeroAt + 1] == '.') {
-      if (negative) {
-        text[1] = '-';
-      }
-      ++start;
-      --length;
-    }
-  }
-  rightJustify(out, width, start, length);
 }
 
 }  // namespace kestran

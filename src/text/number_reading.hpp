@@ -1,0 +1,143 @@
+#pragma once
+// Decimal text read as the program's numbers: the rules shared by the
+// fixed-column fields and the free-form values. Reals go from their decimal
+// text straight to single precision, correctly rounded; nothing here depends
+// on the locale or allocates.
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace kestran {
+
+// A signed decimal integer: optional sign, then digits only. False when the
+// text is not such an integer or does not fit 32 bits.
+bool parseInteger(std::string_view text, std::int32_t& value);
+
+// A real as written in free-form input: optional sign, digits with or without
+// a decimal point, optional exponent (E, D or Q in either case, or a bare
+// signed exponent as in 4+1). False when the text is not such a number or is
+// too large for single precision; a value too small for it becomes zero.
+bool parseReal(std::string_view text, float& value);
+
+// The text of a fixed-point field of `decimals` decimals with its blanks
+// already removed. Without a decimal point the last `decimals` digits before
+// any exponent are the fraction. An empty text, or one holding only a sign or
+// a point, reads as 0.0.
+bool parseFixedPoint(std::string_view text, int decimals, float& value);
+
+// The quick exact path of both real readers: a decimal integer `mantissa` of
+// at most 2^24 scaled by 10^-scale, scale at most quickScaleLimit. Both are
+// exact in single precision, so their one quotient is the correctly rounded
+// value of the decimal text.
+inline constexpr std::int64_t quickMantissaLimit = std::int64_t{1} << 24;
+inline constexpr int quickScaleLimit = 10;
+float quickDecimalValue(std::int64_t mantissa, int scale, bool negative);
+
+// The short-decimal scanner: the quick path of the fixed fields and of the
+// free-form reals, inline so that a record reader pays no call per field. It
+// reads in one pass the usual text of a number: an optional sign before
+// every digit, at least one digit and, where a point is allowed, at most one
+// point; in a fixed field blanks may stand anywhere and are left out.
+// Anything else (an exponent, a sign after a digit, a lone sign or point, a
+// character that is no part of a number) returns false and is left to the
+// general readers above, which give the same value wherever both apply.
+
+// Longest text scanned: its digits then fit 64 bits.
+inline constexpr std::size_t shortDecimalLimit = 16;
+static_assert(shortDecimalLimit <= 18);
+
+struct ShortDecimal {
+  std::uint64_t mantissa = 0;  // every digit, the point left out
+  int fractionDigits = 0;      // digits after the point, when there is one
+  bool negative = false;
+  bool point = false;
+};
+
+// Blanks are left out of a fixed field; in a free-form value they are not
+// part of the number.
+enum class Blanks { Ignored, Refused };
+
+// The first character at or after p that is not a blank, or end; four
+// characters are looked at in one step (fields are right-justified, so most
+// begin with blanks).
+inline const char* skipLeadingBlanks(const char* p, const char* end) {
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 4) {
+      std::uint32_t four = 0;
+      std::memcpy(&four, p, 4);
+      four ^= 0x20202020U;  // a blank becomes a zero byte
+      if (four != 0) {
+        return p + (std::countr_zero(four) >> 3);  // the first byte in memory is the lowest
+      }
+      p += 4;
+    }
+  }
+  while (p != end && *p == ' ') {
+    ++p;
+  }
+  return p;
+}
+
+// Scans the `length` (at most shortDecimalLimit) characters at `text`.
+inline bool scanShortDecimal(const char* text, std::size_t length, bool allowPoint, Blanks blanks, ShortDecimal& scan) {
+  const char* p = text;
+  const char* const end = text + length;
+  if (blanks == Blanks::Ignored) {
+    p = skipLeadingBlanks(p, end);
+  }
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
+  }
+  // Locals, not the struct's members: a char read may alias them.
+  std::uint64_t mantissa = 0;
+  const char* digitsFrom = p;
+  const char* pointAt = nullptr;
+  long skipped = 0;  // blanks after the sign
+  long skippedBeforePoint = 0;
+  for (; p != end; ++p) {
+    const auto digit = static_cast<unsigned>(*p - '0');
+    if (digit < 10) {
+      mantissa = mantissa * 10 + digit;
+    } else if (blanks == Blanks::Ignored && *p == ' ') {
+      ++skipped;
+    } else if (*p == '.' && allowPoint && pointAt == nullptr) {
+      pointAt = p;
+      skippedBeforePoint = skipped;
+    } else {
+      return false;
+    }
+  }
+  const long characters = static_cast<long>(end - digitsFrom) - skipped - (pointAt != nullptr ? 1 : 0);
+  if (characters <= 0) {
+    return false;
+  }
+  scan.mantissa = mantissa;
+  scan.negative = negative;
+  scan.point = pointAt != nullptr;
+  if (scan.point) {
+    scan.fractionDigits = static_cast<int>((end - pointAt - 1) - (skipped - skippedBeforePoint));
+  }
+  return true;
+}
+
+// The scanned number as a real, its last `decimals` digits the fraction when
+// it has no point: false when it is not short enough for the quick exact
+// path.
+inline bool shortDecimalReal(const ShortDecimal& scan, int decimals, float& value) {
+  if (scan.mantissa > std::uint64_t{quickMantissaLimit}) {
+    return false;
+  }
+  const int scale = scan.point ? scan.fractionDigits : decimals;
+  if (scale < 0 || scale > quickScaleLimit) {
+    return false;
+  }
+  value = quickDecimalValue(static_cast<std::int64_t>(scan.mantissa), scale, scan.negative);
+  return true;
+}
+
+}  // namespace kestran

@@ -1,0 +1,126 @@
+#include "text/number_writing.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <iterator>
+
+namespace kestran {
+
+namespace {
+
+void rightJustify(char* out, int width, const char* text, int length) {
+  if (length > width) {
+    std::memset(out, '*', static_cast<std::size_t>(width));
+    return;
+  }
+  std::memset(out, ' ', static_cast<std::size_t>(width - length));
+  std::memcpy(out + (width - length), text, static_cast<std::size_t>(length));
+}
+
+void formatNonFinite(char* out, int width, float value) {
+  if (std::isnan(value)) {
+    rightJustify(out, width, "NaN", 3);
+    return;
+  }
+  const bool negative = value < 0;
+  const char* longText = negative ? "-Infinity" : "Infinity";
+  const char* shortText = negative ? "-Inf" : "Inf";
+  const int longLength = static_cast<int>(std::strlen(longText));
+  if (longLength <= width) {
+    rightJustify(out, width, longText, longLength);
+  } else {
+    rightJustify(out, width, shortText, static_cast<int>(std::strlen(shortText)));
+  }
+}
+
+}  // namespace
+
+void formatInteger(char* out, int width, std::int32_t value) {
+  // Digits from the right end of the field leftwards, then the sign, then blanks.
+  std::uint32_t magnitude = value < 0 ? 0U - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+  int free = width;
+  do {
+    if (free == 0) {
+      std::memset(out, '*', static_cast<std::size_t>(width));
+      return;
+    }
+    out[--free] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) {
+    if (free == 0) {
+      std::memset(out, '*', static_cast<std::size_t>(width));
+      return;
+    }
+    out[--free] = '-';
+  }
+  while (free > 0) {
+    out[--free] = ' ';
+  }
+}
+
+namespace {
+
+constexpr std::uint64_t wideExactPowersOfTen[] = {1,      10,      100,      1000,      10000,
+                                                  100000, 1000000, 10000000, 100000000, 1000000000};
+
+// The fixed-point text of value with `decimals` decimals, rounded from its
+// exact binary value with ties to even, as to_chars writes it. A single
+// times 10^decimals (up to 10^9) is exact in double, and rounding that to an
+// integer in the default mode is the exact rounding with ties to even, so
+// the text is built from integers; values too large for that, and more
+// decimals, take to_chars. Returns the length.
+int fixedPointText(char* text, std::size_t size, int decimals, float value) {
+  const bool small = decimals >= 0 && decimals < static_cast<int>(std::size(wideExactPowersOfTen));
+  const double scaled = small ? std::fabs(double{value}) * static_cast<double>(wideExactPowersOfTen[decimals]) : 0;
+  if (!small || !(scaled < 0x1p53)) {
+    const auto result = std::to_chars(text, text + size, value, std::chars_format::fixed, decimals);
+    return static_cast<int>(result.ptr - text);
+  }
+  const auto units = static_cast<std::uint64_t>(std::nearbyint(scaled));
+  const std::uint64_t unit = wideExactPowersOfTen[decimals];
+  char* end = text;
+  if (std::signbit(value)) {
+    *end++ = '-';
+  }
+  end = std::to_chars(end, text + size, units / unit).ptr;
+  if (decimals > 0) {
+    *end++ = '.';
+    std::uint64_t fraction = units % unit;
+    for (int i = decimals; i > 0; --i) {
+      end[i - 1] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    end += decimals;
+  }
+  return static_cast<int>(end - text);
+}
+
+}  // namespace
+
+void formatFixedPoint(char* out, int width, int decimals, float value) {
+  if (!std::isfinite(value)) {
+    formatNonFinite(out, width, value);
+    return;
+  }
+  // The largest float has 39 integer digits; decimals stay small.
+  char text[96];
+  int length = fixedPointText(text, sizeof text, decimals, value);
+  char* start = text;
+  if (length > width) {
+    // Drop the optional 0 before the point when that makes it fit.
+    const bool negative = text[0] == '-';
+    const int zeroAt = negative ? 1 : 0;
+    if (text[zeroAt] == '0' && text[zeroAt + 1] == '.') {
+      if (negative) {
+        text[1] = '-';
+      }
+      ++start;
+      --length;
+    }
+  }
+  rightJustify(out, width, start, length);
+}
+
+}  // namespace kestran
