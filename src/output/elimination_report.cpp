@@ -48,21 +48,15 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
 }
 
 const char* statusText(RowStatus status) {
-  switch (status) {
-    case RowStatus::Kept:
-      return "kept";
-    case RowStatus::RemovedInInput:
-      return "removed in input";
-    case RowStatus::RemovedByPrevious:
-      return "removed by previous";
-    case RowStatus::RemovedByNext:
-      return "removed by next";
-    case RowStatus::RemovedByBoth:
-      return "removed by both";
-    case RowStatus::ZeroIndices:
-      return "not a reflection (0 0 0)";
-  }
-  return "";
+  // In the order of RowStatus.
+  constexpr const char* texts[] = {"kept",
+                                   "removed in input",
+                                   "removed by previous",
+                                   "removed by next",
+                                   "removed by both",
+                                   "not a reflection (0 0 0)"};
+  const auto index = static_cast<std::size_t>(status);
+  return index < std::size(texts) ? texts[index] : "";
 }
 
 void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows) {

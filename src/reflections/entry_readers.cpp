@@ -175,35 +175,33 @@ bool readJfou4Row(ReflectionTable& table, int index, std::string_view line, Colu
 
 // What each field of a FULLPROF line holds, by its first column, as a
 // report says what it expected there.
-std::string expectedShelxField(int firstColumn) {
-  switch (firstColumn) {
-    case 1:
-      return "h, a whole number";
-    case 5:
-      return "k, a whole number";
-    case 9:
-      return "l, a whole number";
-    case 13:
-      return "F, a number with 2 decimals";
-    case 21:
-      return "sigma(F), a number with 3 decimals";
-    default:
-      return "the JFOU=2 code, a whole number";
+struct FieldMeaning {
+  int firstColumn;
+  const char* expected;
+};
+
+constexpr FieldMeaning indexFields[] = {{1, "h, a whole number"}, {5, "k, a whole number"}, {9, "l, a whole number"}};
+constexpr FieldMeaning shelxFields[] = {{13, "F, a number with 2 decimals"},
+                                        {21, "sigma(F), a number with 3 decimals"},
+                                        {29, "the JFOU=2 code, a whole number"}};
+constexpr FieldMeaning jfou4Fields[] = {{13, "F, a number with 4 decimals"},
+                                        {23, "sigma(F), a number with 4 decimals"},
+                                        {33, "the third value, a number with 4 decimals"}};
+
+// The three index fields, then the three value fields of the layout.
+std::string expectedField(int firstColumn, const FieldMeaning* valueFields) {
+  for (const FieldMeaning* fields : {indexFields, valueFields}) {
+    for (int i = 0; i < 3; ++i) {
+      if (fields[i].firstColumn == firstColumn) {
+        return fields[i].expected;
+      }
+    }
   }
+  return "a number";
 }
 
-std::string expectedJfou4Field(int firstColumn) {
-  switch (firstColumn) {
-    case 13:
-      return "F, a number with 4 decimals";
-    case 23:
-      return "sigma(F), a number with 4 decimals";
-    case 33:
-      return "the third value, a number with 4 decimals";
-    default:
-      return expectedShelxField(firstColumn);
-  }
-}
+std::string expectedShelxField(int firstColumn) { return expectedField(firstColumn, shelxFields); }
+std::string expectedJfou4Field(int firstColumn) { return expectedField(firstColumn, jfou4Fields); }
 
 // The reader of one fixed-column line and what its fields hold.
 struct FixedColumnLines {
