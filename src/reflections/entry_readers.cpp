@@ -1,6 +1,7 @@
 #include "reflections/entry_readers.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -49,29 +50,84 @@ void skipHeaderLines(LineReader& entry, int count) {
   }
 }
 
-void readCellLine(CellParameters& cell, LineReader& entry) {
+// What the free-form records of an entry file show beyond their values: a
+// record that goes on to a later line (allowed, but also what a line missing
+// a value looks like), and values left on its last line, which are dropped
+// (often a decimal comma: 0,05 reads as two values). The cell and count
+// lines are told each; of the reflections the first of each kind, then how
+// many there were.
+class RecordChecks {
+ public:
+  RecordChecks(const LineReader& entry, ReadEvents& events) : entry_(entry), events_(events) {}
+
+  // Ends the record `what` (as "the reflection (h k l FWHM F)").
+  void finish(ListRead& read, std::string_view what, bool tellEach) {
+    if (read.firstLine() != 0 && read.firstLine() != entry_.lineNumber() && (tellEach || spilled_++ == 0)) {
+      events_.warning(entry_.fileName(), read.firstLine(),
+                      std::string(what) + " goes on to line " + std::to_string(entry_.lineNumber()) +
+                          "; is a value missing from this line?");
+    }
+    if (read.valuesLeft() && (tellEach || valuesLeft_++ == 0)) {
+      std::string message = "values after " + std::string(what) + " are dropped: " + quoted(read.rest());
+      if (hasDecimalComma(entry_.lastLine())) {
+        message += "; a decimal comma (0,05) reads as two values";
+      }
+      events_.warning(entry_.fileName(), entry_.lineNumber(), message);
+    }
+    read.finish();
+  }
+
+  void tellCounts() const {
+    if (spilled_ > 1) {
+      events_.warning(entry_.fileName(), 0, countOf(spilled_, "reflection") + " in all go on to a later line");
+    }
+    if (valuesLeft_ > 1) {
+      events_.warning(entry_.fileName(), 0, countOf(valuesLeft_, "line") + " in all have values after the reflection");
+    }
+  }
+
+ private:
+  static bool hasDecimalComma(std::string_view line) {
+    for (std::size_t i = 1; i + 1 < line.size(); ++i) {
+      if (line[i] == ',' && std::isdigit(static_cast<unsigned char>(line[i - 1])) != 0 &&
+          std::isdigit(static_cast<unsigned char>(line[i + 1])) != 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  const LineReader& entry_;
+  ReadEvents& events_;
+  int spilled_ = 0;
+  int valuesLeft_ = 0;
+};
+
+void readCellLine(CellParameters& cell, LineReader& entry, ReadEvents& events) {
+  constexpr const char* names[] = {"a", "b", "c", "alpha", "beta", "gamma", "lambda"};
   ListRead read(entry);
   long found = 0;
   for (float* value : {&cell.a, &cell.b, &cell.c, &cell.alpha, &cell.beta, &cell.gamma, &cell.wavelength}) {
-    if (!read.real(*value)) {
+    const std::string expected = std::string(names[found]) + ", a number";
+    if (!read.real(*value, expected)) {
       failAtEnd(entry, "the cell line needs 7 values (a b c alpha beta gamma wavelength)", found);
     }
     ++found;
   }
-  read.finish();
+  RecordChecks(entry, events).finish(read, "the cell line (a b c alpha beta gamma lambda)", true);
 }
 
 NoReflection readCountLine(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   constexpr std::string_view expected = "the count line needs 2 values (count and window)";
   ListRead read(entry);
-  if (!read.integer(table.announcedCount)) {
+  if (!read.integer(table.announcedCount, "the count, a whole number")) {
     failAtEnd(entry, expected, 0);
   }
   NoReflection source{true, table.announcedCount, entry.lineNumber(), std::string(entry.lastLine())};
-  if (!read.real(table.fixedWindow)) {
+  if (!read.real(table.fixedWindow, "the window D, a number")) {
     failAtEnd(entry, expected, 1);
   }
-  read.finish();
+  RecordChecks(entry, events).finish(read, "the count line (count and window D)", true);
   if (table.fixedWindow < 0) {
     events.warning(entry.fileName(), entry.lineNumber(),
                    "the window D " + shortNumber(table.fixedWindow) +
@@ -113,14 +169,13 @@ struct RowChecks {
 // The row's line, and its status from the start: removed when its
 // amplitude is the entry file's marker, no reflection when h = k = l = 0.
 void markRow(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events, RowChecks& checks) {
-  table.line[index] = static_cast<std::int32_t>(entry.lineNumber());
   table.status[index] = table.amplitude[index] == removedInInputMarker ? RowStatus::RemovedInInput : RowStatus::Kept;
   if ((table.h[index] | table.k[index] | table.l[index]) != 0) {
     return;
   }
   table.status[index] = RowStatus::ZeroIndices;
   if (checks.zeroIndexRows++ == 0) {
-    events.warning(entry.fileName(), entry.lineNumber(),
+    events.warning(entry.fileName(), table.line[index],
                    "reflection 0 0 0 " + quoted(entry.lastLine()) +
                        " is not written: h, k and l are all 0; check that the line is not shifted and holds every "
                        "value");
@@ -151,9 +206,9 @@ void storeLastValue(ReflectionTable& table, int index, const Jfou4Values& values
 // deviation, then the JFOU=2 flag or the JFOU=4 third value.
 template <typename Values>
 bool readFixedColumnRow(ReflectionTable& table, int index, std::string_view line, const RecordLayout<Values>& layout,
-                        ColumnRange* badField) {
+                        RecordFaults& faults) {
   Values values;
-  if (!readRecord(line, layout, values, badField)) {
+  if (!readRecord(line, layout, values, &faults)) {
     return false;
   }
   table.h[index] = values.h;
@@ -163,14 +218,6 @@ bool readFixedColumnRow(ReflectionTable& table, int index, std::string_view line
   table.sigma[index] = values.sigma;
   storeLastValue(table, index, values);
   return true;
-}
-
-bool readJfou2Row(ReflectionTable& table, int index, std::string_view line, ColumnRange* badField) {
-  return readFixedColumnRow(table, index, line, shelxRecord, badField);
-}
-
-bool readJfou4Row(ReflectionTable& table, int index, std::string_view line, ColumnRange* badField) {
-  return readFixedColumnRow(table, index, line, jfou4Record, badField);
 }
 
 // What each field of a FULLPROF line holds, by its first column, as a
@@ -200,22 +247,70 @@ std::string expectedField(int firstColumn, const FieldMeaning* valueFields) {
   return "a number";
 }
 
-std::string expectedShelxField(int firstColumn) { return expectedField(firstColumn, shelxFields); }
-std::string expectedJfou4Field(int firstColumn) { return expectedField(firstColumn, jfou4Fields); }
-
-// The reader of one fixed-column line and what its fields hold.
-struct FixedColumnLines {
-  bool (*read)(ReflectionTable&, int, std::string_view, ColumnRange*);
-  std::string (*expected)(int firstColumn);
+// A FULLPROF layout, what its fields hold, and the flavour whose lines it reads.
+template <typename Values>
+struct FullprofLines {
+  const RecordLayout<Values>& layout;
+  const FieldMeaning* valueFields;
+  int code;
 };
+
+constexpr int jfou2Code = 1;
+constexpr int jfou4Code = 4;
 
 // A FULLPROF line whose field is not a number: the report gives its columns,
 // its characters and what the field holds.
+template <typename Values>
 [[noreturn]] void failOnField(const LineReader& entry, std::string_view line, ColumnRange columns,
-                              const FixedColumnLines& lines) {
+                              const FullprofLines<Values>& lines) {
   entry.failOnLine(report::conversionError, ", columns " + std::to_string(columns.first) + "-" +
                                                 std::to_string(columns.last) + ": " + quoted(fieldText(line, columns)) +
-                                                ": expected " + lines.expected(columns.first));
+                                                ": expected " + expectedField(columns.first, lines.valueFields));
+}
+
+// What the lines of a FULLPROF file show beyond their values: lines whose
+// decimal points stand where the other FULLPROF layout puts them (the wrong
+// code), and numbers with blanks inside them (a shifted line).
+struct LineChecks {
+  int otherLayout = 0;
+  long firstOtherLayout = 0;
+  int blanksInside = 0;
+};
+
+template <typename Own, typename Other>
+void checkLine(std::string_view line, const RecordFaults& faults, const LineReader& entry, ReadEvents& events,
+               const FullprofLines<Own>& own, const FullprofLines<Other>& other, LineChecks& checks) {
+  if (!sigmaPointInPlace(line, own.layout) && !pointsFit(line, own.layout) && pointsFit(line, other.layout)) {
+    if (checks.otherLayout++ == 0) {
+      checks.firstOtherLayout = entry.lineNumber();
+    }
+    return;  // its fields are cut in the wrong places: nothing more to say of them
+  }
+  if (faults.blanksInside.first != 0 && checks.blanksInside++ == 0) {
+    const ColumnRange columns = faults.blanksInside;
+    events.warning(entry.fileName(), entry.lineNumber(),
+                   "columns " + std::to_string(columns.first) + "-" + std::to_string(columns.last) + " " +
+                       quoted(fieldText(line, columns)) +
+                       " hold blanks inside a number, read as if they were not there; is the line shifted?");
+  }
+}
+
+template <typename Own, typename Other>
+void tellLineChecks(const LineChecks& checks, const LineReader& entry, ReadEvents& events,
+                    const FullprofLines<Own>& own, const FullprofLines<Other>& other) {
+  if (checks.otherLayout > 0) {
+    const Flavour& read = flavourOf(own.code);
+    const Flavour& fits = flavourOf(other.code);
+    events.warning(entry.fileName(), checks.firstOtherLayout,
+                   countOf(checks.otherLayout, "line") + " read as code " + std::to_string(read.code) + " (" +
+                       std::string(read.name) + ") fit code " + std::to_string(fits.code) + " (" +
+                       std::string(fits.name) +
+                       "): their decimal points stand where its lines put them; is the "
+                       "code right?");
+  }
+  if (checks.blanksInside > 1) {
+    events.warning(entry.fileName(), 0, countOf(checks.blanksInside, "line") + " in all hold blanks inside a number");
+  }
 }
 
 int wordCount(std::string_view text) {
@@ -251,9 +346,11 @@ int wordCount(std::string_view text) {
 // A count of zero or below reads nothing: the caller is told which line gave
 // the count, since a cell line without its wavelength takes the count line's
 // first value and leaves the count to the line after it.
-void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events, const FixedColumnLines& lines) {
+template <typename Own, typename Other>
+void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events, const FullprofLines<Own>& own,
+                  const FullprofLines<Other>& other) {
   skipHeaderLines(entry, flavourOf(table).headerLines);
-  readCellLine(table.cell, entry);
+  readCellLine(table.cell, entry, events);
   const long cellLine = entry.lineNumber();
   const NoReflection count = readCountLine(table, entry, events);
   if (table.announcedCount > table.capacity) {
@@ -263,6 +360,7 @@ void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events,
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry, cellLine);
   const int rows = std::max(table.announcedCount, 0);
   RowChecks checks;
+  LineChecks lineChecks;
   // A file with fewer lines than N ends in an end-of-file report at the
   // first missing line, before the rows run out.
   table.resizeRows(rowsToHold(rows, entry));
@@ -271,15 +369,18 @@ void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events,
     if (!entry.next(line)) {
       failAtEnd(entry, "the count line announces " + countOf(rows, "reflection"), index);
     }
-    ColumnRange badField{};
-    if (!lines.read(table, index, line, &badField)) {
-      failOnField(entry, line, badField, lines);
+    table.line[index] = static_cast<std::int32_t>(entry.lineNumber());
+    RecordFaults faults;
+    if (!readFixedColumnRow(table, index, line, own.layout, faults)) {
+      failOnField(entry, line, faults.notANumber, own);
     }
+    checkLine(line, faults, entry, events, own, other, lineChecks);
     finishRow(table, index, reciprocal, entry, events, checks);
   }
   if (table.rows == 0) {
     failOnNoReflection(entry, events, count);
   }
+  tellLineChecks(lineChecks, entry, events, own, other);
   tellRowChecks(checks, entry, events);
 }
 
@@ -303,19 +404,21 @@ void reportUnreadRest(const ReflectionTable& table, LineReader& entry, ReadEvent
 template <typename ReadReflection, typename FinishRow>
 void readToEnd(ReflectionTable& table, LineReader& entry, ReadEvents& events, ReadReflection readReflection,
                FinishRow finish) {
+  RecordChecks records(entry, events);
   constexpr int firstRows = 1024;
   int filled = 0;
   while (filled < table.capacity) {
     if (filled == table.rows) {
       table.resizeRows(std::min(table.capacity, std::max(firstRows, 2 * filled)));
     }
-    if (!readReflection(table, filled, entry)) {
+    if (!readReflection(table, filled, entry, records)) {
       break;
     }
     finish(table, filled);
     ++filled;
   }
   table.resizeRows(filled);
+  records.tellCounts();
   if (filled == table.capacity) {
     reportUnreadRest(table, entry, events);
   }
@@ -323,12 +426,18 @@ void readToEnd(ReflectionTable& table, LineReader& entry, ReadEvents& events, Re
 
 // One free-form read of h, k, l, peak width, amplitude; false when the file
 // ends before all five are found. Null values leave the row's zeros.
-bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry) {
+bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry, RecordChecks& records) {
   ListRead read(entry);
-  const bool complete = read.integer(table.h[index]) && read.integer(table.k[index]) && read.integer(table.l[index]) &&
-                        read.real(table.peakWidth[index]) && read.real(table.amplitude[index]);
-  read.finish();
-  return complete;
+  const bool complete =
+      read.integer(table.h[index], "h, a whole number") && read.integer(table.k[index], "k, a whole number") &&
+      read.integer(table.l[index], "l, a whole number") && read.real(table.peakWidth[index], "FWHM, a number") &&
+      read.real(table.amplitude[index], "F, a number");
+  if (!complete) {
+    return false;
+  }
+  table.line[index] = static_cast<std::int32_t>(read.firstLine());
+  records.finish(read, "the reflection (h k l FWHM F)", false);
+  return true;
 }
 
 // An EXPO or SIRPOW file that holds no complete reflection after its header
@@ -345,7 +454,7 @@ void finishList(const ReflectionTable& table, long lastLineBefore, const LineRea
 
 void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   skipHeaderLines(entry, flavourOf(table).headerLines);
-  readCellLine(table.cell, entry);
+  readCellLine(table.cell, entry, events);
   table.announcedCount = table.capacity;
   const long cellLine = entry.lineNumber();
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry, cellLine);
@@ -359,20 +468,26 @@ namespace {
 
 // One free-form read of h, k, l, an integer and a real that are not kept,
 // 2theta, peak width, intensity and the value whose half is SIGF.
-bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry) {
+bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry, RecordChecks& records) {
   std::int32_t unusedInteger = 0;
   float unusedReal = 0;
   ListRead read(entry);
-  const bool complete = read.integer(table.h[index]) && read.integer(table.k[index]) && read.integer(table.l[index]) &&
-                        read.integer(unusedInteger) && read.real(unusedReal) && read.real(table.twoTheta[index]) &&
-                        read.real(table.peakWidth[index]) && read.real(table.amplitude[index]) &&
-                        read.real(table.sigma[index]);
-  read.finish();
-  if (complete) {
-    table.amplitude[index] = sirpowAmplitude(table.amplitude[index]);
-    table.sigma[index] = sirpowSigma(table.sigma[index]);
+  const bool complete =
+      read.integer(table.h[index], "h, a whole number") && read.integer(table.k[index], "k, a whole number") &&
+      read.integer(table.l[index], "l, a whole number") &&
+      read.integer(unusedInteger, "the 4th value, a whole number") &&
+      read.real(unusedReal, "the 5th value, a number") && read.real(table.twoTheta[index], "2theta, a number") &&
+      read.real(table.peakWidth[index], "FWHM, a number") &&
+      read.real(table.amplitude[index], "the intensity, a number") &&
+      read.real(table.sigma[index], "the 9th value (twice sigma(F)), a number");
+  if (!complete) {
+    return false;
   }
-  return complete;
+  table.line[index] = static_cast<std::int32_t>(read.firstLine());
+  records.finish(read, "the reflection (h k l m x 2theta FWHM I sigma)", false);
+  table.amplitude[index] = sirpowAmplitude(table.amplitude[index]);
+  table.sigma[index] = sirpowSigma(table.sigma[index]);
+  return true;
 }
 
 // SIRPOW rows keep the file's order and each is compared with its
@@ -383,7 +498,7 @@ void warnOfDecreasingAngle(const ReflectionTable& table, int index, const LineRe
     return;
   }
   checks.decreasingTold = true;
-  events.warning(entry.fileName(), entry.lineNumber(),
+  events.warning(entry.fileName(), table.line[index],
                  "2theta " + shortNumber(table.twoTheta[index]) + " is below the " +
                      shortNumber(table.twoTheta[index - 1]) + " of line " + std::to_string(table.line[index - 1]) +
                      ": SIRPOW rows are compared with their neighbours in file order; expected ascending 2theta");
@@ -403,11 +518,13 @@ void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
 }
 
 void readFullprofJfou2(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
-  readFullprof(table, entry, events, {readJfou2Row, expectedShelxField});
+  readFullprof(table, entry, events, FullprofLines<ShelxValues>{shelxRecord, shelxFields, jfou2Code},
+               FullprofLines<Jfou4Values>{jfou4Record, jfou4Fields, jfou4Code});
 }
 
 void readFullprofJfou4(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
-  readFullprof(table, entry, events, {readJfou4Row, expectedJfou4Field});
+  readFullprof(table, entry, events, FullprofLines<Jfou4Values>{jfou4Record, jfou4Fields, jfou4Code},
+               FullprofLines<ShelxValues>{shelxRecord, shelxFields, jfou2Code});
 }
 
 float sirpowAmplitude(float intensity) {

@@ -34,10 +34,11 @@ class QuickFieldReader {
 };
 
 // Reads the fields of one record from left to right, each starting where the
-// one before it ended, and keeps the columns of the first that fails.
+// one before it ended, and keeps the columns of the first that fails and of
+// the first with blanks inside its number.
 class FieldReader {
  public:
-  FieldReader(std::string_view line, ColumnRange* badField) : line_(line), badField_(badField) {}
+  FieldReader(std::string_view line, RecordFaults* faults) : line_(line), faults_(faults) {}
 
   FieldReader& field(FieldFormat format, std::int32_t& value) {
     if (ok_) {
@@ -55,19 +56,54 @@ class FieldReader {
 
  private:
   FieldReader& advance(FieldFormat format) {
-    if (!ok_ && !reported_) {
-      reported_ = true;
-      if (badField_ != nullptr) *badField_ = {column_, column_ + format.width - 1};
+    const ColumnRange columns{column_, column_ + format.width - 1};
+    if (faults_ != nullptr) {
+      if (!ok_ && faults_->notANumber.first == 0) {
+        faults_->notANumber = columns;
+      }
+      if (ok_ && faults_->blanksInside.first == 0 && hasBlanksInside(fieldText(line_, columns))) {
+        faults_->blanksInside = columns;
+      }
     }
     column_ += format.width;
     return *this;
   }
 
   std::string_view line_;
-  ColumnRange* badField_;
+  RecordFaults* faults_;
   int column_ = 1;
   bool ok_ = true;
-  bool reported_ = false;
+};
+
+// Looks at each field's decimal point, as pointsFit describes.
+class PointChecker {
+ public:
+  explicit PointChecker(std::string_view line) : line_(line) {}
+
+  PointChecker& field(FieldFormat format, const std::int32_t& /*value*/) {
+    fits_ = fits_ && pointAt(format) == std::string_view::npos;
+    return advance(format);
+  }
+  PointChecker& field(FieldFormat format, const float& /*value*/) {
+    const std::size_t point = pointAt(format);
+    fits_ = fits_ &&
+            (point == std::string_view::npos || point == static_cast<std::size_t>(format.width - format.decimals - 1));
+    return advance(format);
+  }
+  bool ok() const { return fits_; }
+
+ private:
+  std::size_t pointAt(FieldFormat format) const {
+    return fieldText(line_, {column_, column_ + format.width - 1}).find('.');
+  }
+  PointChecker& advance(FieldFormat format) {
+    column_ += format.width;
+    return *this;
+  }
+
+  std::string_view line_;
+  int column_ = 1;
+  bool fits_ = true;
 };
 
 // Builds one record at a place given, field after field.
@@ -129,12 +165,18 @@ static_assert(fitsQuickFields(shelxRecord) && fitsQuickFields(wideShelxRecord) &
 }  // namespace
 
 template <typename Values>
-bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values, ColumnRange* badField) {
+bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values, RecordFaults* faults) {
   // The whole record through the quick readers when the line holds all its
   // columns; otherwise, or when one field is not of the usual text, the
   // general readers from the first field on.
   return (line.size() >= recordColumns(layout) && eachField(QuickFieldReader(line.data()), layout, values).ok()) ||
-         eachField(FieldReader(line, badField), layout, values).ok();
+         eachField(FieldReader(line, faults), layout, values).ok();
+}
+
+template <typename Values>
+bool pointsFit(std::string_view line, const RecordLayout<Values>& layout) {
+  const Values unread{};
+  return eachField(PointChecker(line), layout, unread).ok();
 }
 
 template <typename Values>
@@ -142,8 +184,10 @@ char* formatRecord(char* out, const RecordLayout<Values>& layout, const Values& 
   return eachField(RecordBuilder(out), layout, values).endLine();
 }
 
-template bool readRecord(std::string_view, const RecordLayout<ShelxValues>&, ShelxValues&, ColumnRange*);
-template bool readRecord(std::string_view, const RecordLayout<Jfou4Values>&, Jfou4Values&, ColumnRange*);
+template bool readRecord(std::string_view, const RecordLayout<ShelxValues>&, ShelxValues&, RecordFaults*);
+template bool readRecord(std::string_view, const RecordLayout<Jfou4Values>&, Jfou4Values&, RecordFaults*);
+template bool pointsFit(std::string_view, const RecordLayout<ShelxValues>&);
+template bool pointsFit(std::string_view, const RecordLayout<Jfou4Values>&);
 template char* formatRecord(char*, const RecordLayout<ShelxValues>&, const ShelxValues&);
 template char* formatRecord(char*, const RecordLayout<Jfou4Values>&, const Jfou4Values&);
 

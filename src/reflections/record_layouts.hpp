@@ -44,11 +44,35 @@ inline constexpr RecordLayout<ShelxValues> wideShelxRecord{{4, 0}, {12, 2}, {12,
 inline constexpr RecordLayout<Jfou4Values> jfou4Record{{4, 0}, {10, 4}, {10, 4}, {10, 4}};
 inline constexpr RecordLayout<Jfou4Values> wideJfou4Record{{4, 0}, {14, 3}, {14, 3}, {14, 3}};
 
+// What the reading of a record found wrong, by columns (first 0: nothing):
+// the first field that is not a number, and the first whose number has
+// blanks inside it, read as if they were not there.
+struct RecordFaults {
+  ColumnRange notANumber{0, 0};
+  ColumnRange blanksInside{0, 0};
+};
+
 // Reads one record (ShelxValues or Jfou4Values): false on the first field
-// that is not a number; its columns then go to `badField` when one is given.
+// that is not a number. With `faults`, what the reading found goes there.
 template <typename Values>
 bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values,
-                ColumnRange* badField = nullptr);
+                RecordFaults* faults = nullptr);
+
+// Whether the decimal points of `line` stand where `layout` puts them: each
+// real field that holds a point holds it `decimals` columns before its end,
+// and no index field holds one. A line of another layout read in this one
+// shows itself so (the two FULLPROF layouts put their points apart).
+template <typename Values>
+bool pointsFit(std::string_view line, const RecordLayout<Values>& layout);
+
+// The quick test before pointsFit: the sigma field's point stands in its
+// column, as on nearly every line of the layout.
+template <typename Values>
+bool sigmaPointInPlace(std::string_view line, const RecordLayout<Values>& layout) {
+  const auto column = static_cast<std::size_t>(3 * layout.index.width + layout.value.width + layout.sigma.width -
+                                               layout.sigma.decimals);
+  return line.size() >= column && line[column - 1] == '.';
+}
 
 // Builds one record at `out` (room for maxRecordLength characters), line
 // end included; returns the end of what was written.

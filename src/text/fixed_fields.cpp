@@ -58,6 +58,15 @@ bool readFixedPointField(std::string_view line, int column, int width, int decim
          parseFixedPointField(field, decimals, value);
 }
 
+bool hasBlanksInside(std::string_view field) {
+  const std::size_t first = field.find_first_not_of(' ');
+  if (first == std::string_view::npos) {
+    return false;
+  }
+  const std::size_t last = field.find_last_not_of(' ');
+  return field.substr(first, last - first).find(' ') != std::string_view::npos;
+}
+
 std::string_view fieldText(std::string_view line, ColumnRange columns) {
   const auto start = static_cast<std::size_t>(columns.first - 1);
   if (start >= line.size()) {

@@ -38,7 +38,7 @@ static_assert(static_cast<std::size_t>(maxFieldWidth) <= shortDecimalLimit);
 
 inline bool quickIntegerField(const char* field, std::size_t length, std::int32_t& value) {
   ShortDecimal scan;
-  if (!scanShortDecimal(field, length, false, Blanks::Ignored, scan) ||
+  if (!scanShortDecimal(field, length, false, Blanks::Leading, scan) ||
       scan.mantissa > std::uint64_t{std::numeric_limits<std::int32_t>::max()} + (scan.negative ? 1 : 0)) {
     return false;
   }
@@ -49,8 +49,12 @@ inline bool quickIntegerField(const char* field, std::size_t length, std::int32_
 
 inline bool quickFixedPointField(const char* field, std::size_t length, int decimals, float& value) {
   ShortDecimal scan;
-  return scanShortDecimal(field, length, true, Blanks::Ignored, scan) && shortDecimalReal(scan, decimals, value);
+  return scanShortDecimal(field, length, true, Blanks::Leading, scan) && shortDecimalReal(scan, decimals, value);
 }
+
+// A blank between two characters of the field's number: `2  441.5` is read
+// as 2441.5, as the field rules say, but is more likely a shifted line.
+bool hasBlanksInside(std::string_view field);
 
 // The field's characters as they stand in the line (blanks included, cut
 // where the line ends): the text an error report quotes.

@@ -82,6 +82,9 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
   if (!skipToValue()) {
     return Next::EndOfInput;
   }
+  if (firstLine_ == 0) {
+    firstLine_ = source_.lineNumber();
+  }
   if (rest_.front() == ',') {
     rest_.remove_prefix(1);
     if (afterValue_) {
@@ -112,7 +115,7 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
   const std::size_t star = token.find('*');
   std::int32_t count = 0;
   if (!parseInteger(token.substr(0, star), count) || count < 1 || token[0] == '+' || token[0] == '-') {
-    refuse(token);
+    refuse(token, {});
     return Next::Refused;
   }
   repeated_ = token.substr(star + 1);
@@ -123,7 +126,7 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
 }
 
 template <typename T, typename Parse>
-bool ListRead::value(T& variable, Parse parse) {
+bool ListRead::value(T& variable, Parse parse, std::string_view expected) {
   std::string_view text;
   switch (nextValue(text)) {
     case Next::EndOfInput:
@@ -133,7 +136,7 @@ bool ListRead::value(T& variable, Parse parse) {
       return true;
     case Next::Value:
       if (!parse(text, variable)) {
-        refuse(text);
+        refuse(text, expected);
         return false;
       }
       return true;
@@ -141,21 +144,43 @@ bool ListRead::value(T& variable, Parse parse) {
   return true;
 }
 
-void ListRead::refuse(std::string_view text) {
+void ListRead::refuse(std::string_view text, std::string_view expected) {
   if (refused_ == nullptr) {
-    source_.failOnLine(report::listSyntaxError, ": " + quoted(text));
+    std::string detail = ": ";
+    detail += quoted(text);
+    if (!expected.empty()) {
+      detail += ": expected ";
+      detail += expected;
+    }
+    source_.failOnLine(report::listSyntaxError, detail);
   }
   *refused_ = text;
 }
 
+bool ListRead::valuesLeft() const {
+  if (stopped_ || !haveLine_) {
+    return false;
+  }
+  // A comma right after the last value is its separator, not a null.
+  for (const char c : rest_) {
+    if (!isBlank(c) && c != ',') {
+      return true;
+    }
+  }
+  return false;
+}
+
 void ListRead::keepRefusedValue(std::string& text) { refused_ = &text; }
 
-bool ListRead::integer(std::int32_t& variable) { return value(variable, parseInteger); }
+bool ListRead::integer(std::int32_t& variable, std::string_view expected) {
+  return value(variable, parseInteger, expected);
+}
 
-bool ListRead::real(float& variable) { return value(variable, parseReal); }
+bool ListRead::real(float& variable, std::string_view expected) { return value(variable, parseReal, expected); }
 
 void ListRead::finish() {
   rest_ = {};
+  firstLine_ = 0;
   haveLine_ = false;
   afterValue_ = false;
   stopped_ = false;

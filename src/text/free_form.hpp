@@ -24,10 +24,20 @@ class ListRead {
 
   // Each reads the next value into its variable (unchanged for a null value
   // or after a slash). A value that is not a number of the variable's type
-  // stops the run with a list-directed syntax error; false when the input
-  // ends before the value is found.
-  [[nodiscard]] bool integer(std::int32_t& variable);
-  [[nodiscard]] bool real(float& variable);
+  // stops the run with a list-directed syntax error, which says what was
+  // `expected` when given; false when the input ends before the value is
+  // found.
+  [[nodiscard]] bool integer(std::int32_t& variable, std::string_view expected = {});
+  [[nodiscard]] bool real(float& variable, std::string_view expected = {});
+
+  // The line of the statement's first value or null (0 before one).
+  long firstLine() const { return firstLine_; }
+  // Whether values stand on the statement's last line after the ones it
+  // took (a slash ends the statement and the rest with it): finish() drops
+  // them.
+  bool valuesLeft() const;
+  // The unread rest of the statement's last line.
+  std::string_view rest() const { return rest_; }
 
   // Ends the statement: the next read starts on a fresh line.
   void finish();
@@ -40,10 +50,10 @@ class ListRead {
   enum class Next { Value, Null, EndOfInput, Refused };
   Next nextValue(std::string_view& text);
   template <typename T, typename Parse>
-  bool value(T& variable, Parse parse);
+  bool value(T& variable, Parse parse, std::string_view expected);
   bool skipToValue();
   std::string_view takeToken(bool& hasStar);
-  void refuse(std::string_view text);
+  void refuse(std::string_view text, std::string_view expected);
 
   LineReader& source_;
   std::string_view rest_;  // unread part of the current line
@@ -54,6 +64,7 @@ class ListRead {
   bool repeatIsNull_ = false;
   std::string_view repeated_;
   std::string* refused_ = nullptr;  // where a refused value goes; null: stop the run
+  long firstLine_ = 0;
 };
 
 // The same statement for an answer that may be asked again: a value that is

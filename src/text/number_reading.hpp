@@ -40,10 +40,12 @@ float quickDecimalValue(std::int64_t mantissa, int scale, bool negative);
 // free-form reals, inline so that a record reader pays no call per field. It
 // reads in one pass the usual text of a number: an optional sign before
 // every digit, at least one digit and, where a point is allowed, at most one
-// point; in a fixed field blanks may stand anywhere and are left out.
-// Anything else (an exponent, a sign after a digit, a lone sign or point, a
-// character that is no part of a number) returns false and is left to the
-// general readers above, which give the same value wherever both apply.
+// point; in a fixed field blanks may stand before it. Anything else (a blank
+// after the number has begun, an exponent, a sign after a digit, a lone sign
+// or point, a character that is no part of a number) returns false and is
+// left to the general readers above, which give the same value wherever both
+// apply: a field with blanks inside or after its number is rare, and one with
+// blanks inside is told about.
 
 // Longest text scanned: its digits then fit 64 bits.
 inline constexpr std::size_t shortDecimalLimit = 16;
@@ -56,9 +58,8 @@ struct ShortDecimal {
   bool point = false;
 };
 
-// Blanks are left out of a fixed field; in a free-form value they are not
-// part of the number.
-enum class Blanks { Ignored, Refused };
+// A fixed field may begin with blanks; a free-form value holds none.
+enum class Blanks { Leading, Refused };
 
 // The first character at or after p that is not a blank, or end; four
 // characters are looked at in one step (fields are right-justified, so most
@@ -85,7 +86,7 @@ inline const char* skipLeadingBlanks(const char* p, const char* end) {
 inline bool scanShortDecimal(const char* text, std::size_t length, bool allowPoint, Blanks blanks, ShortDecimal& scan) {
   const char* p = text;
   const char* const end = text + length;
-  if (blanks == Blanks::Ignored) {
+  if (blanks == Blanks::Leading) {
     p = skipLeadingBlanks(p, end);
   }
   bool negative = false;
@@ -97,22 +98,17 @@ inline bool scanShortDecimal(const char* text, std::size_t length, bool allowPoi
   std::uint64_t mantissa = 0;
   const char* digitsFrom = p;
   const char* pointAt = nullptr;
-  long skipped = 0;  // blanks after the sign
-  long skippedBeforePoint = 0;
   for (; p != end; ++p) {
     const auto digit = static_cast<unsigned>(*p - '0');
     if (digit < 10) {
       mantissa = mantissa * 10 + digit;
-    } else if (blanks == Blanks::Ignored && *p == ' ') {
-      ++skipped;
     } else if (*p == '.' && allowPoint && pointAt == nullptr) {
       pointAt = p;
-      skippedBeforePoint = skipped;
     } else {
       return false;
     }
   }
-  const long characters = static_cast<long>(end - digitsFrom) - skipped - (pointAt != nullptr ? 1 : 0);
+  const long characters = static_cast<long>(end - digitsFrom) - (pointAt != nullptr ? 1 : 0);
   if (characters <= 0) {
     return false;
   }
@@ -120,7 +116,7 @@ inline bool scanShortDecimal(const char* text, std::size_t length, bool allowPoi
   scan.negative = negative;
   scan.point = pointAt != nullptr;
   if (scan.point) {
-    scan.fractionDigits = static_cast<int>((end - pointAt - 1) - (skipped - skippedBeforePoint));
+    scan.fractionDigits = static_cast<int>(end - pointAt - 1);
   }
   return true;
 }

@@ -58,20 +58,27 @@ TEST(LayoutB, AFieldOffTheQuickPathIsReadAlikeOrReported) {
     bool ok;
     Jfou4Values expected;
     ColumnRange badField;
+    ColumnRange blanksInside;
   } cases[] = {
-      {"  -3   2   1  250.5000    2.0000    0.1234", true, {-3, 2, 1, 250.5F, 2.0F, 0.1234F}, {0, 0}},
-      {"  -3   2   1    2505e2    2.0000    0.1234", true, {-3, 2, 1, 25.05F, 2.0F, 0.1234F}, {0, 0}},
-      {"  -3   2   1  250.5000    2.0000 1.234D-01", true, {-3, 2, 1, 250.5F, 2.0F, 0.1234F}, {0, 0}},
-      {"  -3   2   1  250.5000    2.0", true, {-3, 2, 1, 250.5F, 2.0F, 0.0F}, {0, 0}},  // short line
-      {"  -3   2   1  250.5000    2.0e0x    0.1234", false, {}, {23, 32}},
-      {"  -3   2 1-1  250.5000    2.0000    0.1234", false, {}, {9, 12}},
+      {"  -3   2   1  250.5000    2.0000    0.1234", true, {-3, 2, 1, 250.5F, 2.0F, 0.1234F}, {0, 0}, {0, 0}},
+      {"  -3   2   1    2505e2    2.0000    0.1234", true, {-3, 2, 1, 25.05F, 2.0F, 0.1234F}, {0, 0}, {0, 0}},
+      {"  -3   2   1  250.5000    2.0000 1.234D-01", true, {-3, 2, 1, 250.5F, 2.0F, 0.1234F}, {0, 0}, {0, 0}},
+      {"  -3   2   1  250.5000    2.0", true, {-3, 2, 1, 250.5F, 2.0F, 0.0F}, {0, 0}, {0, 0}},  // short line
+      {"  -3   2   1  250.5000    2.0e0x    0.1234", false, {}, {23, 32}, {0, 0}},
+      {"  -3   2 1-1  250.5000    2.0000    0.1234", false, {}, {9, 12}, {0, 0}},
+      // Blanks inside a number are left out and told; before or after it they are not.
+      {"  -3   2   1  25 .5000    2.0000    0.1234", true, {-3, 2, 1, 25.5F, 2.0F, 0.1234F}, {0, 0}, {13, 22}},
+      {"  -3   2 1 1  250.5000    2.00      0.1234", true, {-3, 2, 11, 250.5F, 2.0F, 0.1234F}, {0, 0}, {9, 12}},
+      {"  -3   2   1  250.5000    2.00      0.1234", true, {-3, 2, 1, 250.5F, 2.0F, 0.1234F}, {0, 0}, {0, 0}},
   };
   for (const auto& c : cases) {
     Jfou4Values record{9, 9, 9, 9.0F, 9.0F, 9.0F};
-    ColumnRange badField{0, 0};
-    ASSERT_EQ(readRecord(c.line, jfou4Record, record, &badField), c.ok) << c.line;
-    EXPECT_EQ(badField.first, c.badField.first) << c.line;
-    EXPECT_EQ(badField.last, c.badField.last) << c.line;
+    RecordFaults faults;
+    ASSERT_EQ(readRecord(c.line, jfou4Record, record, &faults), c.ok) << c.line;
+    EXPECT_EQ(faults.notANumber.first, c.badField.first) << c.line;
+    EXPECT_EQ(faults.notANumber.last, c.badField.last) << c.line;
+    EXPECT_EQ(faults.blanksInside.first, c.blanksInside.first) << c.line;
+    EXPECT_EQ(faults.blanksInside.last, c.blanksInside.last) << c.line;
     if (c.ok) {
       EXPECT_EQ(
           std::tie(record.h, record.k, record.l, record.value, record.sigma, record.extra),
