@@ -50,21 +50,48 @@ std::vector<std::string> options(const Flavour& flavour, const std::vector<std::
   return arguments;
 }
 
-// The kept column of each scan row, by the window as typed in the list.
-std::map<std::string, int> keptByWindow(const std::string& console) {
-  std::map<std::string, int> kept;
+// What a window keeps: the count, and the percentage of each shell as the
+// table shows it.
+struct Kept {
+  int count = -1;
+  std::vector<std::string> shellPercents;
+  bool operator==(const Kept&) const = default;
+};
+
+std::vector<std::string> wordsOf(const std::string& text) {
+  std::istringstream words(text);
+  std::vector<std::string> all;
+  for (std::string word; words >> word;) all.push_back(word);
+  return all;
+}
+
+// The kept column and the shells of each scan row, by the window as typed.
+std::map<std::string, Kept> keptByWindow(const std::string& console) {
+  std::map<std::string, Kept> kept;
   std::istringstream lines(console);
   bool inTable = false;
   for (std::string line; std::getline(lines, line);) {
-    std::istringstream fields(line.size() > 3 ? line.substr(3) : "");
-    std::string window, bar;
-    int keptCount = 0;
-    if (inTable && fields >> window >> keptCount) {
-      kept[window] = keptCount;
+    const std::size_t bar = line.find('|');
+    const std::vector<std::string> row = wordsOf(line.size() > 3 ? line.substr(3, bar - 3) : "");
+    if (inTable && row.size() >= 2) {
+      kept[row[0]] = {std::stoi(row[1]), wordsOf(line.substr(bar + 1))};
     }
     inTable = inTable || line.find("% kept |") != std::string::npos;
   }
   return kept;
+}
+
+// The percentage of each shell in the lines of --stats, the last word of each.
+std::vector<std::string> statsPercents(const std::string& console) {
+  std::istringstream lines(console.substr(console.find("Resolution shells")));
+  std::vector<std::string> percents;
+  std::string line;
+  std::getline(lines, line);
+  std::getline(lines, line);  // the heading
+  while (std::getline(lines, line) && line.find("no real angle") == std::string::npos) {
+    percents.push_back(wordsOf(line).back());
+  }
+  return percents;
 }
 
 int finalHklNumber(const std::string& console) {
@@ -82,19 +109,23 @@ void setFileWindow(const fs::path& entry, const std::string& window) {
   writeFile(entry.string(), text);
 }
 
-int keptByRealRun(const Flavour& flavour, const std::string& window) {
+Kept keptByRealRun(const Flavour& flavour, const std::string& window) {
   TempDir dir;
   const fs::path entry = copyEntry(dir, flavour);
   if (!usesDelta(flavour)) {
     setFileWindow(entry, window);
   }
-  const ProcessResult run = runKestran(
-      dir.path().string(), "",
-      options(flavour, usesDelta(flavour) ? std::vector<std::string>{"--delta", window} : std::vector<std::string>{}));
+  std::vector<std::string> extra = {"--stats"};
+  if (usesDelta(flavour)) {
+    extra.insert(extra.end(), {"--delta", window});
+  }
+  const ProcessResult run = runKestran(dir.path().string(), "", options(flavour, extra));
   EXPECT_EQ(run.status, 0) << flavour.entry << ' ' << window << run.errors;
-  return finalHklNumber(run.console);
+  return {finalHklNumber(run.console), statsPercents(run.console)};
 }
 
+// Each scan row keeps what a real run with its window keeps, in all and in
+// every shell of --stats.
 TEST(WindowScanRuns, KeptCountsEqualRealRunsForEveryFlavour) {
   for (const Flavour& flavour : flavours) {
     TempDir dir;
@@ -103,12 +134,15 @@ TEST(WindowScanRuns, KeptCountsEqualRealRunsForEveryFlavour) {
     for (const std::string& window : flavour.windows) list += (list.empty() ? "" : ",") + window;
     const ProcessResult scan = runKestran(dir.path().string(), "", options(flavour, {"--scan=" + list}));
     ASSERT_EQ(scan.status, 0) << flavour.entry << scan.errors;
-    const std::map<std::string, int> kept = keptByWindow(scan.console);
+    const std::map<std::string, Kept> kept = keptByWindow(scan.console);
     ASSERT_EQ(kept.size(), flavour.windows.size()) << flavour.entry << '\n' << scan.console;
     std::set<int> distinct;
     for (const std::string& window : flavour.windows) {
-      EXPECT_EQ(kept.at(window), keptByRealRun(flavour, window)) << flavour.entry << ", window " << window;
-      distinct.insert(kept.at(window));
+      const Kept real = keptByRealRun(flavour, window);
+      EXPECT_EQ(kept.at(window).count, real.count) << flavour.entry << ", window " << window;
+      EXPECT_EQ(kept.at(window).shellPercents, real.shellPercents) << flavour.entry << ", window " << window;
+      EXPECT_EQ(real.shellPercents.size(), 6U) << flavour.entry;
+      distinct.insert(kept.at(window).count);
     }
     EXPECT_GE(distinct.size(), 3U) << flavour.entry << ": the windows should tell the cases apart";
   }
@@ -143,7 +177,7 @@ TEST(WindowScanRuns, ScanTouchesNoFileAsksNothingAndPrintsNoWarning) {
     EXPECT_EQ(scan.console.find("DELTA ?"), std::string::npos) << flavour.entry;
     EXPECT_EQ(scan.console.find("START ORDERING"), std::string::npos) << flavour.entry;
     EXPECT_GE(keptByWindow(scan.console).count("0"), 1U) << flavour.entry << scan.console;
-    EXPECT_EQ(keptByWindow(scan.console).at("0"), 50) << flavour.entry;
+    EXPECT_EQ(keptByWindow(scan.console).at("0").count, 50) << flavour.entry;
   }
 }
 

@@ -1,0 +1,192 @@
+// The input that looks wrong: each case is an entry file with one plausible
+// slip, run as a user would, and what standard error must say. Without
+// --strict a warning leaves the run as it was; with it, or where the slip
+// would replace good files by wrong ones, the run stops with status 1 and
+// the old outputs stay byte for byte, with no other file left behind.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../test_support.hpp"
+#include "run_program.hpp"
+
+namespace kestran::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Diagnosis {
+  const char* name;
+  std::vector<std::string> arguments;  // before the base name
+  const char* entryName;
+  std::string entry;
+  const char* answers;
+  std::string errors;  // standard error, whole
+  int status;
+};
+
+const std::string cell = "10 10 10 90 90 90 1.5406\n";
+const std::string jfou2 = "   1   0   0  100.00   1.000   1\n   1   1   0  200.00   2.000   1\n";
+const std::string jfou4 = "   1   0   0  100.0000    1.0000    0.5000\n   1   1   0  200.0000    2.0000    0.5000\n";
+const std::string expo = "EXPO\n" + cell;
+const std::string sirpow = "SIRPOW\nrun\n";
+
+const Diagnosis cases[] = {
+    {"line_shifted_right_by_one_column",
+     {"--code", "1"},
+     "abc.dat",
+     cell + "2 0.01\n" + "    0   0   2  441.50   4.415   1\n" + jfou2.substr(0, 33),
+     "",
+     "kestran: abc.dat:3: warning: columns 13-20 \"2  441.5\" hold blanks inside a number, read as if they were not "
+     "there; is the line shifted?\n"
+     "kestran: abc.dat:3: warning: reflection 0 0 0 \"0   0   2  441.50   4.415   1\" is not written: h, k and l are "
+     "all 0; check that the line is not shifted and holds every value\n",
+     0},
+    {"strict_makes_the_warning_an_error",
+     {"--strict", "--code", "1"},
+     "abc.dat",
+     cell + "2 0.01\n" + "    0   0   2  441.50   4.415   1\n" + jfou2.substr(0, 33),
+     "",
+     "kestran: abc.dat:3: error: columns 13-20 \"2  441.5\" hold blanks inside a number, read as if they were not "
+     "there; is the line shifted? (--strict)\n",
+     1},
+    {"cell_line_without_its_wavelength",
+     {"--code", "1"},
+     "abc.dat",
+     "10 10 10 90 90 90\n2 0.01\n   0   0   1  100.00   1.000   1\n" + jfou2,
+     "",
+     "kestran: abc.dat:1: warning: the cell line (a b c alpha beta gamma lambda) goes on to line 2; is a value "
+     "missing from this line?\n"
+     "kestran: abc.dat:2: warning: values after the cell line (a b c alpha beta gamma lambda) are dropped: "
+     "\"0.01\"\n"
+     "kestran: abc.dat:3: warning: values after the count line (count and window D) are dropped: \"1  100.00   "
+     "1.000   1\"\n"
+     "kestran: no reflection read, unit 21, file abc.dat, line 3: \"0   0   1  100.00   1.000   1\": the count 0 "
+     "announces no reflection; expected a count of 1 or more (is a value, the wavelength say, missing from the cell "
+     "line?)\n",
+     1},
+    {"jfou2_file_read_as_code_4",
+     {"--code", "4"},
+     "abc.dat",
+     cell + "2 0.01\n" + jfou2,
+     "",
+     "kestran: abc.dat:3: warning: 2 lines read as code 4 (FULLPROF JFOU=4) fit code 1 (FULLPROF JFOU=2): their "
+     "decimal points stand where its lines put them; is the code right?\n",
+     0},
+    {"jfou4_file_read_as_code_1",
+     {"--code", "1"},
+     "abc.dat",
+     cell + "2 0.01\n" + jfou4,
+     "",
+     "kestran: abc.dat:3: warning: 2 lines read as code 1 (FULLPROF JFOU=2) fit code 4 (FULLPROF JFOU=4): their "
+     "decimal points stand where its lines put them; is the code right?\n",
+     0},
+    {"negative_window_in_the_file",
+     {"--code", "1"},
+     "abc.dat",
+     cell + "2 -0.01\n" + jfou2,
+     "",
+     "kestran: abc.dat:2: warning: the window D -0.01 is below 0: no reflection is removed; expected a window in "
+     "degrees 2theta, 0 or more\n",
+     0},
+    {"the_same_reflection_twice",
+     {"--code", "1"},
+     "abc.dat",
+     cell + "3 0.01\n" + jfou2 + jfou2.substr(0, 33),
+     "",
+     "kestran: abc.dat:5: warning: reflection 1 0 0 repeats the one of line 3: both are written; check that the "
+     "list is not pasted twice or two data sets run together\n",
+     0},
+    {"expo_line_missing_its_amplitude",
+     {"--code", "3", "--delta", "1"},
+     "abc.hkl",
+     expo + "1 0 0 0.1\n1 1 0 0.1 50\n2 0 0 0.1 60\n",
+     "",
+     "kestran: abc.hkl:3: warning: the reflection (h k l FWHM F) goes on to line 4; is a value missing from this "
+     "line?\n"
+     "kestran: abc.hkl:4: warning: values after the reflection (h k l FWHM F) are dropped: \"1 0 0.1 50\"\n",
+     0},
+    {"decimal_comma",
+     {"--code", "3", "--delta", "1"},
+     "abc.hkl",
+     expo + "1 0 0 0,05 45.6\n1 1 0 0.05 50\n",
+     "",
+     "kestran: abc.hkl:3: warning: values after the reflection (h k l FWHM F) are dropped: \"45.6\"; a decimal comma "
+     "(0,05) reads as two values\n",
+     0},
+    {"sirpow_not_in_ascending_angle",
+     {"--code", "2", "--delta", "1"},
+     "abc.hkl",
+     sirpow + "1 0 0 2 0.5 20.0 0.1 400 6\n1 1 0 2 0.5 10.0 0.1 100 2\n",
+     "",
+     "kestran: abc.hkl:4: warning: 2theta 10 is below the 20 of line 3: SIRPOW rows are compared with their "
+     "neighbours in file order; expected ascending 2theta\n",
+     0},
+    {"delta_typed_below_zero",
+     {"--code", "3"},
+     "abc.hkl",
+     expo + "1 0 0 0.1 40\n1 1 0 0.1 50\n",
+     "-2\n",
+     "kestran: stdin:1: warning: DELTA \"-2\" is below 0: no reflection is removed; expected a factor of the peak "
+     "width, 0 or more\n",
+     0},
+    {"strict_reaches_the_console_warnings",
+     {"--strict", "--code", "1"},
+     "abc.dat",
+     "1 1 1 90 90 90 1.5406\n2 0.01\n" + jfou2 + "",
+     "",
+     "kestran: abc.dat: error: 1 reflection has no real angle (sin^2(theta) above 1): check the wavelength "
+     "(--strict)\n",
+     1},
+};
+
+// An earlier run's outputs, in their layouts.
+const std::map<std::string, std::string> oldOutputs = {
+    {"abcF.hkl", "   1   0   0   10.00   0.100   1\n   0   0   0    0.00   0.000   0\n"},
+    {"abcI.hkl", "   1   0   0 5000.00  50.000   1\n   0   0   0    0.00   0.000   0\n"},
+    {"abc.int", "   1   0   0     5000.00       50.00   1\n"},
+};
+
+std::map<std::string, std::string> filesIn(const fs::path& directory) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(directory)) {
+    files[entry.path().filename().string()] = readFile(entry.path().string());
+  }
+  return files;
+}
+
+TEST(Diagnostics, EachSlipIsToldAtItsLine) {
+  for (const Diagnosis& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir scratch;
+    const fs::path work = scratch.path() / "run";
+    fs::create_directory(work);
+    writeFile((work / c.entryName).string(), c.entry);
+    for (const auto& [name, contents] : oldOutputs) {
+      writeFile((work / name).string(), contents);
+    }
+    writeFile(scratch.file("answers"), c.answers);
+    std::vector<std::string> arguments = c.arguments;
+    arguments.insert(arguments.end(), {"--no-pause", "abc"});
+    const auto before = filesIn(work);
+
+    const ProcessResult run = runKestran(work.string(), scratch.file("answers"), arguments);
+
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_EQ(run.status, c.status);
+    const auto after = filesIn(work);
+    if (c.status != 0) {
+      EXPECT_EQ(after, before) << "a run that stops leaves the directory as it was";
+    } else {
+      EXPECT_EQ(after.size(), before.size()) << "no file besides the outputs";
+      EXPECT_NE(after.at("abcF.hkl"), before.at("abcF.hkl"));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestran::testing
