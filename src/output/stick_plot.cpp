@@ -21,6 +21,25 @@ constexpr double labelRoom = 8;                    // pixels a group's count nee
 constexpr double strongest = 5000;                 // the top of the intensity axis
 constexpr double sameAngleStep = 2.5;              // pixels between sticks at one angle
 constexpr double lowestLogDecade = -3;             // the log axis reaches down to 0.001 at most
+// Offsets in pixels of the small pieces, from the line or edge they belong to.
+constexpr double tickLength = 6;             // ticks out of the axes
+constexpr double tickLabelBelow = 20;        // 2theta tick labels' baseline under the axis
+constexpr double axisTitleBelow = 40;        // the 2theta axis title's baseline under the axis
+constexpr double axisLabelGap = 10;          // right end of the intensity labels, left of the axis
+constexpr double textCentre = 4;             // a baseline this far below a line centres 12-pixel text on it
+constexpr double titleBeside = 18;           // the vertical axis titles' centre, from the picture's left edge
+constexpr double clipHalfWidth = 4;          // the triangle over a stick the axis cuts
+constexpr double clipBase = 2, clipTip = 9;  // above the top of the sticks
+constexpr double countAboveCut = 12;         // a group's count above a cut stick (over its triangle)
+constexpr double countAbove = 3;             // and above any other
+constexpr double percentBelow = 13;          // a shell's percentage under the panel's top
+constexpr double edgeLabelBelow = 13;        // a shell's range under the panel, in two rows
+constexpr double edgeLabelRow = 11;          //   this far apart, so neighbours do not overlap
+constexpr double panelTitleAbove = 8;        // the lower panel's title over its top
+constexpr double fullLabelBelow = 8;         // "100%" under the panel's top
+// The legend's pieces, from the left edge of the plot area.
+constexpr double keyLength = 20, keyLabel = 26;
+constexpr double removedKey = 80, clipKey = 200, clipLabel = 212, sameAngleKey = 510, sameAngleLabel = 524;
 constexpr const char* keptColour = "#1f5fa8";
 constexpr const char* removedColour = "#d1495b";
 constexpr const char* shellColour = "#9cc0e6";  // light enough to read the percentages on
@@ -191,23 +210,23 @@ void writeTwoThetaAxis(std::ostream& out, const XAxis& axis) {
       << "\"/>\n";
   for (double tick = axis.low; tick <= axis.high + axis.step / 2; tick += axis.step) {
     out << "<line x1=\"" << fixed(axis.at(tick), 1) << "\" y1=\"" << stickBase << "\" x2=\"" << fixed(axis.at(tick), 1)
-        << "\" y2=\"" << stickBase + 6 << "\"/>\n";
+        << "\" y2=\"" << stickBase + tickLength << "\"/>\n";
   }
   out << "</g>\n<g " << textStyle << " font-size=\"12\">\n";
   const int decimals = axis.step < 1 ? 1 : 0;
   for (double tick = axis.low; tick <= axis.high + axis.step / 2; tick += axis.step) {
-    out << "<text x=\"" << fixed(axis.at(tick), 1) << "\" y=\"" << stickBase + 20 << "\" text-anchor=\"middle\">"
-        << fixed(tick, decimals) << "</text>\n";
+    out << "<text x=\"" << fixed(axis.at(tick), 1) << "\" y=\"" << stickBase + tickLabelBelow
+        << "\" text-anchor=\"middle\">" << fixed(tick, decimals) << "</text>\n";
   }
-  out << "<text x=\"" << (left + plotWidth - right) / 2 << "\" y=\"" << stickBase + 40
+  out << "<text x=\"" << (left + plotWidth - right) / 2 << "\" y=\"" << stickBase + axisTitleBelow
       << "\" text-anchor=\"middle\">2θ (degrees)</text>\n</g>\n";
 }
 
 void writeIntensityTick(std::ostream& out, const YAxis& axis, double fraction, const std::string& label) {
   const double y = axis.y(fraction);
-  out << "<line x1=\"" << left - 6 << "\" y1=\"" << fixed(y, 1) << "\" x2=\"" << left << "\" y2=\"" << fixed(y, 1)
-      << "\" stroke=\"#222\"/>\n<text x=\"" << left - 10 << "\" y=\"" << fixed(y + 4, 1) << "\" text-anchor=\"end\">"
-      << label << "</text>\n";
+  out << "<line x1=\"" << left - tickLength << "\" y1=\"" << fixed(y, 1) << "\" x2=\"" << left << "\" y2=\""
+      << fixed(y, 1) << "\" stroke=\"#222\"/>\n<text x=\"" << left - axisLabelGap << "\" y=\""
+      << fixed(y + textCentre, 1) << "\" text-anchor=\"end\">" << label << "</text>\n";
 }
 
 void writeIntensityAxis(std::ostream& out, const YAxis& axis) {
@@ -226,15 +245,16 @@ void writeIntensityAxis(std::ostream& out, const YAxis& axis) {
     }
   }
   const double middle = (stickTop + stickBase) / 2;
-  out << "<text x=\"18\" y=\"" << middle << "\" text-anchor=\"middle\" transform=\"rotate(-90 18 " << middle
-      << ")\">intensity" << (axis.log ? ", log scale" : "")
+  out << "<text x=\"" << titleBeside << "\" y=\"" << middle << "\" text-anchor=\"middle\" transform=\"rotate(-90 "
+      << titleBeside << ' ' << middle << ")\">intensity" << (axis.log ? ", log scale" : "")
       << (axis.referenceKept ? " (strongest kept = 5000)" : " (strongest = 5000)") << "</text>\n</g>\n";
 }
 
 // A small triangle at the top of a stick that the axis cuts.
 void writeClipMark(std::ostream& out, double x) {
-  out << "<path class=\"clipped\" d=\"M" << fixed(x - 4, 2) << ' ' << stickTop - 2 << " L" << fixed(x + 4, 2) << ' '
-      << stickTop - 2 << " L" << fixed(x, 2) << ' ' << stickTop - 9 << " Z\" fill=\"" << removedColour
+  out << "<path class=\"clipped\" d=\"M" << fixed(x - clipHalfWidth, 2) << ' ' << stickTop - clipBase << " L"
+      << fixed(x + clipHalfWidth, 2) << ' ' << stickTop - clipBase << " L" << fixed(x, 2) << ' ' << stickTop - clipTip
+      << " Z\" fill=\"" << removedColour
       << "\"><title>clipped: stronger than the strongest kept reflection</title></path>\n";
 }
 
@@ -267,7 +287,8 @@ void writeGroupCounts(std::ostream& out, const std::vector<ReportRow>& rows, con
       tallest = std::max(tallest, yAxis.fraction(intensityOf(rows[same.order[member]])));
     }
     out << "<text class=\"same-angle\" x=\"" << fixed(x, 2) << "\" y=\""
-        << fixed(yAxis.y(tallest) - (tallest >= 1 ? 12 : 3), 2) << "\">×" << last - first << "</text>\n";
+        << fixed(yAxis.y(tallest) - (tallest >= 1 ? countAboveCut : countAbove), 2) << "\">×" << last - first
+        << "</text>\n";
   }
   out << "</g>\n";
 }
@@ -289,19 +310,22 @@ void writeSticks(std::ostream& out, const std::vector<ReportRow>& rows, const Sa
 void writeLegend(std::ostream& out) {
   const double y = legendLine;
   const auto key = [&](double x, const char* colour) {
-    out << "<line x1=\"" << x << "\" y1=\"" << y - 4 << "\" x2=\"" << x + 20 << "\" y2=\"" << y - 4 << "\" stroke=\""
-        << colour << "\" stroke-width=\"3\"/>\n";
+    out << "<line x1=\"" << x << "\" y1=\"" << y - textCentre << "\" x2=\"" << x + keyLength << "\" y2=\""
+        << y - textCentre << "\" stroke=\"" << colour << "\" stroke-width=\"3\"/>\n";
   };
   out << "<g " << textStyle << " font-size=\"12\">\n";
   key(left, keptColour);
-  out << "<text x=\"" << left + 26 << "\" y=\"" << y << "\">kept</text>\n";
-  key(left + 80, removedColour);
-  out << "<text x=\"" << left + 106 << "\" y=\"" << y << "\">removed</text>\n"
-      << "<path d=\"M" << left + 196 << ' ' << y << " L" << left + 204 << ' ' << y << " L" << left + 200 << ' ' << y - 7
-      << " Z\" fill=\"" << removedColour << "\"/>\n"
-      << "<text x=\"" << left + 212 << "\" y=\"" << y << "\">cut at the top: stronger than every kept one</text>\n"
-      << "<text x=\"" << left + 510 << "\" y=\"" << y << "\" font-size=\"10\" text-anchor=\"middle\">×2</text>\n"
-      << "<text x=\"" << left + 524 << "\" y=\"" << y << "\">reflections at one angle, side by side</text>\n</g>\n";
+  out << "<text x=\"" << left + keyLabel << "\" y=\"" << y << "\">kept</text>\n";
+  key(left + removedKey, removedColour);
+  out << "<text x=\"" << left + removedKey + keyLabel << "\" y=\"" << y << "\">removed</text>\n"
+      << "<path d=\"M" << left + clipKey - clipHalfWidth << ' ' << y << " L" << left + clipKey + clipHalfWidth << ' '
+      << y << " L" << left + clipKey << ' ' << y - (clipTip - clipBase) << " Z\" fill=\"" << removedColour << "\"/>\n"
+      << "<text x=\"" << left + clipLabel << "\" y=\"" << y
+      << "\">cut at the top: stronger than every kept one</text>\n"
+      << "<text x=\"" << left + sameAngleKey << "\" y=\"" << y
+      << "\" font-size=\"10\" text-anchor=\"middle\">×2</text>\n"
+      << "<text x=\"" << left + sameAngleLabel << "\" y=\"" << y
+      << "\">reflections at one angle, side by side</text>\n</g>\n";
 }
 
 std::string shortRange(const ShellLayout& layout, int shell) {
@@ -322,22 +346,24 @@ void writeShellBar(std::ostream& out, const ShellLayout& layout, const ShellCoun
       << fixed(width, 2) << "\" height=\"" << fixed(height, 2) << "\" fill=\"" << shellColour << "\"><title>"
       << shellRange(layout, shell) << ": " << counts.kept[shell] << " of " << counts.rows[shell]
       << " kept</title></rect>\n"
-      << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellTop + 13 << "\" " << textStyle
+      << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellTop + percentBelow << "\" " << textStyle
       << " font-size=\"11\" text-anchor=\"middle\">"
       << (std::isnan(percent) ? std::string("–") : fixed(percent, percent < 10 ? 1 : 0) + "%") << "</text>\n"
-      << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellBase + 13 + 11 * (shell % 2) << "\" " << textStyle
-      << " font-size=\"10\" text-anchor=\"middle\">" << shortRange(layout, shell) << "</text>\n";
+      << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellBase + edgeLabelBelow + edgeLabelRow * (shell % 2)
+      << "\" " << textStyle << " font-size=\"10\" text-anchor=\"middle\">" << shortRange(layout, shell) << "</text>\n";
 }
 
 void writeShellPanel(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const XAxis& axis) {
   const bool bands = layout.axis == ShellAxis::TwoTheta;
   const double middle = (shellTop + shellBase) / 2;
   out << "<g " << textStyle << " font-size=\"11\">\n"
-      << "<text x=\"" << left - 10 << "\" y=\"" << shellTop + 8 << "\" text-anchor=\"end\">100%</text>\n"
-      << "<text x=\"" << left - 10 << "\" y=\"" << shellBase << "\" text-anchor=\"end\">0%</text>\n"
-      << "<text x=\"18\" y=\"" << middle << "\" font-size=\"10\" text-anchor=\"middle\" transform=\"rotate(-90 18 "
-      << middle << ")\">kept</text>\n"
-      << "<text x=\"" << left << "\" y=\"" << shellTop - 8 << "\">fraction kept per "
+      << "<text x=\"" << left - axisLabelGap << "\" y=\"" << shellTop + fullLabelBelow
+      << "\" text-anchor=\"end\">100%</text>\n"
+      << "<text x=\"" << left - axisLabelGap << "\" y=\"" << shellBase << "\" text-anchor=\"end\">0%</text>\n"
+      << "<text x=\"" << titleBeside << "\" y=\"" << middle
+      << "\" font-size=\"10\" text-anchor=\"middle\" transform=\"rotate(-90 " << titleBeside << ' ' << middle
+      << ")\">kept</text>\n"
+      << "<text x=\"" << left << "\" y=\"" << shellTop - panelTitleAbove << "\">fraction kept per "
       << (bands ? "2θ band (degrees)" : "resolution shell (d in Å, equal volumes of 1/d³)") << "</text>\n</g>\n";
   for (int shell = 0; shell < layout.shellCount(); ++shell) {
     writeShellBar(out, layout, counts, axis, shell);
