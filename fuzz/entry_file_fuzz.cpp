@@ -38,7 +38,8 @@ const char* const entryName = "fuzz.dat";
 
 bool isReaderReport(const RunError& error) {
   return error.kind() == report::endOfFile || error.kind() == report::conversionError ||
-         error.kind() == report::listSyntaxError || error.kind() == report::impossibleCell;
+         error.kind() == report::listSyntaxError || error.kind() == report::impossibleCell ||
+         error.kind() == report::noReflection;
 }
 
 // Among the rows whose angle is a number, ascending order.
