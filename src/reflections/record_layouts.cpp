@@ -8,31 +8,6 @@ namespace kestran {
 
 namespace {
 
-// Reads every field of a record through the quick readers alone, from a line
-// that holds all the record's columns: not ok as soon as one field is not of
-// the usual text, having set only the fields before it, which the general
-// reading below sets alike.
-class QuickFieldReader {
- public:
-  explicit QuickFieldReader(const char* line) : at_(line) {}
-
-  QuickFieldReader& field(FieldFormat format, std::int32_t& value) {
-    ok_ = ok_ && quickIntegerField(at_, static_cast<std::size_t>(format.width), value);
-    at_ += format.width;
-    return *this;
-  }
-  QuickFieldReader& field(FieldFormat format, float& value) {
-    ok_ = ok_ && quickFixedPointField(at_, static_cast<std::size_t>(format.width), format.decimals, value);
-    at_ += format.width;
-    return *this;
-  }
-  bool ok() const { return ok_; }
-
- private:
-  const char* at_;
-  bool ok_ = true;
-};
-
 // Reads the fields of one record from left to right, each starting where the
 // one before it ended, and keeps the columns of the first that fails and of
 // the first with blanks inside its number.
@@ -143,6 +118,34 @@ std::int32_t lastValue(const ShelxValues& values) { return values.flag; }
 float& lastValue(Jfou4Values& values) { return values.extra; }
 float lastValue(const Jfou4Values& values) { return values.extra; }
 
+// One field through the quick reader, its width and decimals fixed when the
+// record reader is made for one layout.
+template <FieldFormat format>
+bool quickField(const char* at, std::int32_t& value) {
+  return quickIntegerField(at, static_cast<std::size_t>(format.width), value);
+}
+template <FieldFormat format>
+bool quickField(const char* at, float& value) {
+  return quickFixedPointField(at, static_cast<std::size_t>(format.width), format.decimals, value);
+}
+
+// Every field of a record of `layout` through the quick readers alone, from
+// a line that holds all the record's columns: false as soon as one field is
+// not of the usual text, having set only the fields before it, which the
+// general reading below sets alike.
+template <const auto& layout, typename Values>
+bool quickRecord(const char* line, Values& values) {
+  constexpr FieldFormat index = layout.index;
+  constexpr FieldFormat value = layout.value;
+  constexpr FieldFormat sigma = layout.sigma;
+  constexpr FieldFormat last = layout.last;
+  return quickField<index>(line, values.h) && quickField<index>(line + index.width, values.k) &&
+         quickField<index>(line + 2 * index.width, values.l) &&
+         quickField<value>(line + 3 * index.width, values.value) &&
+         quickField<sigma>(line + 3 * index.width + value.width, values.sigma) &&
+         quickField<last>(line + 3 * index.width + value.width + sigma.width, lastValue(values));
+}
+
 // Hands every field of the record, in column order, to the reader or builder.
 template <typename Fields, typename Values>
 Fields& eachField(Fields&& fields, const RecordLayout<std::remove_const_t<Values>>& layout, Values& values) {
@@ -164,12 +167,30 @@ static_assert(fitsQuickFields(shelxRecord) && fitsQuickFields(wideShelxRecord) &
 
 }  // namespace
 
+// The quick reader made for the layout, when it is one of the four.
+template <typename Values>
+bool quickRecordOf(const RecordLayout<Values>& layout, const char* line, Values& values);
+
+template <>
+bool quickRecordOf(const RecordLayout<ShelxValues>& layout, const char* line, ShelxValues& values) {
+  return &layout == &shelxRecord ? quickRecord<shelxRecord>(line, values)
+         : &layout == &wideShelxRecord ? quickRecord<wideShelxRecord>(line, values)
+                                       : false;
+}
+
+template <>
+bool quickRecordOf(const RecordLayout<Jfou4Values>& layout, const char* line, Jfou4Values& values) {
+  return &layout == &jfou4Record ? quickRecord<jfou4Record>(line, values)
+         : &layout == &wideJfou4Record ? quickRecord<wideJfou4Record>(line, values)
+                                       : false;
+}
+
 template <typename Values>
 bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values, RecordFaults* faults) {
   // The whole record through the quick readers when the line holds all its
   // columns; otherwise, or when one field is not of the usual text, the
   // general readers from the first field on.
-  return (line.size() >= recordColumns(layout) && eachField(QuickFieldReader(line.data()), layout, values).ok()) ||
+  return (line.size() >= recordColumns(layout) && quickRecordOf(layout, line.data(), values)) ||
          eachField(FieldReader(line, faults), layout, values).ok();
 }
 

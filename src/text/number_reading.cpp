@@ -101,10 +101,6 @@ bool convertCanonical(const char* buffer, std::size_t length, float& value) {
   return true;
 }
 
-// Powers of ten that single precision holds exactly, with 10^i at index i.
-constexpr float exactPowersOfTen[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
-static_assert(std::size(exactPowersOfTen) == quickScaleLimit + 1);
-
 // Most significant digits a canonical text keeps. A value halfway between
 // two neighbouring singles has at most 113 significant digits, so the digits
 // after the first 120 can only tell whether the number lies above such a
@@ -162,11 +158,6 @@ bool buildCanonical(const RealParts& parts, int impliedDecimals, char* buffer, s
 }
 
 }  // namespace
-
-float quickDecimalValue(std::int64_t mantissa, int scale, bool negative) {
-  const float magnitude = static_cast<float>(mantissa) / exactPowersOfTen[scale];
-  return negative ? -magnitude : magnitude;
-}
 
 bool parseInteger(std::string_view text, std::int32_t& value) {
   std::size_t pos = 0;
