@@ -128,19 +128,43 @@ inline bool scanShortDecimal(const char* text, std::size_t length, bool allowPoi
   return true;
 }
 
+// The same for a mantissa of up to 2^53 and up to 22 decimals: both are exact
+// in double precision, so the quotient is the correctly rounded double of
+// the decimal text, and rounding that to single gives the correctly rounded
+// single unless the double lies exactly halfway between two singles (then
+// the text may lie on either side of that point): false there, and the
+// general reader decides.
+inline constexpr std::uint64_t doubleMantissaLimit = std::uint64_t{1} << 53;
+inline constexpr double exactDoublePowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline bool doubleDecimalValue(std::uint64_t mantissa, int scale, bool negative, float& value) {
+  const double quotient = static_cast<double>(mantissa) / exactDoublePowersOfTen[scale];
+  // The 29 bits of a double's mantissa below a single's: 1 then zeros is a
+  // halfway point (the quotient is a normal single's size here).
+  constexpr std::uint64_t belowSingle = (std::uint64_t{1} << 29) - 1;
+  if ((std::bit_cast<std::uint64_t>(quotient) & belowSingle) == std::uint64_t{1} << 28) {
+    return false;
+  }
+  const auto magnitude = static_cast<float>(quotient);
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 // The scanned number as a real, its last `decimals` digits the fraction when
 // it has no point: false when it is not short enough for the quick exact
-// path.
+// paths.
 inline bool shortDecimalReal(const ShortDecimal& scan, int decimals, float& value) {
-  if (scan.mantissa > std::uint64_t{quickMantissaLimit}) {
-    return false;
-  }
   const int scale = scan.point ? scan.fractionDigits : decimals;
-  if (scale < 0 || scale > quickScaleLimit) {
+  if (scale < 0) {
     return false;
   }
-  value = quickDecimalValue(static_cast<std::int64_t>(scan.mantissa), scale, scan.negative);
-  return true;
+  if (scan.mantissa <= std::uint64_t{quickMantissaLimit} && scale <= quickScaleLimit) {
+    value = quickDecimalValue(static_cast<std::int64_t>(scan.mantissa), scale, scan.negative);
+    return true;
+  }
+  return scan.mantissa <= doubleMantissaLimit && scale <= 22 && scan.mantissa != 0 &&
+         doubleDecimalValue(scan.mantissa, scale, scan.negative, value);
 }
 
 }  // namespace kestran
