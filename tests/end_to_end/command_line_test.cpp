@@ -16,6 +16,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// An earlier output of kestran: one record of the amplitude layout.
+const std::string earlierOutput = "   1   0   0  100.00   1.000   1\n";
+
 struct Flavour {
   const char* entry;  // relative to examples/
   int code;
@@ -149,7 +152,7 @@ TEST(CommandLineRuns, ReportOrPlotOverARunFileIsRefusedBeforeAnyFile) {
     const fs::path work = dir.path() / "run";
     fs::create_directories(work / "sub");
     writeFile((work / "abc.dat").string(), "10 10 10 90 90 90 1.5\n0 0.1\n");
-    writeFile((work / "abcF.hkl").string(), "old\n");
+    writeFile((work / "abcF.hkl").string(), earlierOutput);
     fs::create_symlink("abc.dat", work / "entry-link");
     writeFile(dir.file("answers"), "1\nabc\n0\n");
     std::vector<std::string> arguments = {"--code", "1", "--no-pause"};
@@ -161,7 +164,7 @@ TEST(CommandLineRuns, ReportOrPlotOverARunFileIsRefusedBeforeAnyFile) {
     EXPECT_EQ(result.status, 2) << line[1];
     EXPECT_EQ(result.errors.rfind("kestran: --", 0), 0U) << result.errors;
     EXPECT_NE(result.errors.find(", a file of this run\n"), std::string::npos) << result.errors;
-    EXPECT_EQ(readFile((work / "abcF.hkl").string()), "old\n") << line[1];
+    EXPECT_EQ(readFile((work / "abcF.hkl").string()), earlierOutput) << line[1];
     EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 4) << line[1];
   }
 }
@@ -171,13 +174,13 @@ TEST(CommandLineRuns, ReportThatCannotBeCreatedStopsTheRunWithoutANewFile) {
   const fs::path work = dir.path() / "run";
   fs::create_directory(work);
   fs::copy_file(examplesDir / "quartzite.hkl", work / "abc.hkl");
-  writeFile((work / "abcF.hkl").string(), "old\n");
+  writeFile((work / "abcF.hkl").string(), earlierOutput);
   const ProcessResult result =
       runKestran(work.string(), "", {"--code", "3", "--delta", "1", "--no-pause", "--report", "no/r.tsv", "abc"});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.errors, "kestran: cannot create file, unit 24, file no/r.tsv\n");
+  EXPECT_EQ(result.errors, "kestran: cannot create file, unit 24, file no/r.tsv: No such file or directory\n");
   EXPECT_EQ(result.console.find("START ORDERING"), std::string::npos) << "stops before any reflection is read";
-  EXPECT_EQ(readFile((work / "abcF.hkl").string()), "old\n");
+  EXPECT_EQ(readFile((work / "abcF.hkl").string()), earlierOutput);
   EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 2);
 }
 
