@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "driver/interrupt_cleanup.hpp"
+#include "driver/own_files.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -332,9 +333,31 @@ void commitFiles(const std::vector<OutputFile*>& files, RenameCall renameCall) {
   }
 }
 
+namespace {
+
+// An output name that holds someone else's data (another data set's EXPO
+// entry file CsI.hkl beside the base name Cs, say) stops the run before any
+// file is written or announced.
+void refuseForeignOutputs(std::string_view baseName) {
+  const std::pair<std::string_view, int> outputs[] = {
+      {fampSuffix, unit::famp}, {fintSuffix, unit::fint}, {intSuffix, unit::intensity}};
+  for (const auto& [suffix, unitNumber] : outputs) {
+    const std::string name = buildName(baseName, suffix);
+    const std::string doubt = whyNotReplaceable(name, FileRole::ReflectionFile);
+    if (!doubt.empty()) {
+      std::string reason = ": ";
+      reason += doubt + "; rename it or choose another base name";
+      throw RunError(report::cannotOverwrite, unitNumber, name, reason);
+    }
+  }
+}
+
+}  // namespace
+
 void prepareFiles(std::string_view baseName, const Flavour& flavour, std::ostream& console, RunFiles& files) {
   files.entryName = buildName(baseName, flavour.entrySuffix);
   openEntryFile(files.entry, files.entryName, missingEntryHint(baseName, flavour));
+  refuseForeignOutputs(baseName);
   openOutputFile(files.famp, buildName(baseName, fampSuffix), unit::famp, &console);
   openOutputFile(files.fint, buildName(baseName, fintSuffix), unit::fint, &console);
   openOutputFile(files.intensity, buildName(baseName, intSuffix), unit::intensity, &console);

@@ -1,11 +1,11 @@
 #pragma once
 // Names of the files of a run and their preparation: the entry file is
 // opened first, then each output file is tested, announced when an older
-// one exists, and created under a temporary name next to it. The old files
-// stay as they are until the whole run has written its new ones, which then
-// take their names all together or not at all (commitFiles); a run that
-// fails or is interrupted removes its new files and leaves the old ones
-// untouched.
+// one exists, and created under a temporary name next to it. An existing
+// file that kestran did not write is never replaced. The old files stay as
+// they are until the whole run has written its new ones, which then take
+// their names all together or not at all (commitFiles); a run that fails or
+// is interrupted removes its new files and leaves the old ones untouched.
 // A report about a file that cannot be opened, created or replaced ends
 // with the system's reason.
 
@@ -84,8 +84,10 @@ struct RunFiles {
   OutputFile famp, fint, intensity;
 };
 
-// Opens the entry file of the flavour, then prepares the FAMP, FINT and INT files
-// in that order, writing a warning line to the console for each old one.
+// Opens the entry file of the flavour, refuses to go on when an output name
+// holds a file that is not empty and not an earlier output (before any
+// warning line), then prepares the FAMP, FINT and INT files in that order,
+// writing a warning line to the console for each old one.
 void prepareFiles(std::string_view baseName, const Flavour& flavour, std::ostream& console, RunFiles& files);
 
 }  // namespace kestran
