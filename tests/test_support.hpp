@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -43,6 +44,16 @@ inline void writeFile(const std::string& name, const std::string& contents) {
 inline std::string readFile(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Every entry of a directory, hidden ones included, with its contents
+// ("<folder>" for a directory).
+inline std::map<std::string, std::string> contentsOf(const std::filesystem::path& directory) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    entries[entry.path().filename().string()] = entry.is_directory() ? "<folder>" : readFile(entry.path().string());
+  }
+  return entries;
 }
 
 }  // namespace kestran::testing

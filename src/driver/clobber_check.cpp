@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "driver/options.hpp"
+#include "driver/own_files.hpp"
 
 namespace kestran {
 
@@ -32,6 +33,15 @@ void refuseFor(const char* option, const std::string& extraFile, const std::vect
   }
 }
 
+void refuseForeign(const char* option, const std::string& extraFile, FileRole role) {
+  const std::string doubt = whyNotReplaceable(extraFile, role);
+  if (!doubt.empty()) {
+    std::string message = option;
+    message += " " + extraFile + ": " + doubt + "; give another name or remove it";
+    throw UsageError(message);
+  }
+}
+
 }  // namespace
 
 void refuseClobbering(const RunOptions& options, const std::vector<std::string>& runFiles) {
@@ -42,6 +52,15 @@ void refuseClobbering(const RunOptions& options, const std::vector<std::string>&
   }
   if (!options.plotFile.empty()) {
     refuseFor("--plot", options.plotFile, taken);
+  }
+}
+
+void refuseForeignReportAndPlot(const RunOptions& options) {
+  if (!options.reportFile.empty()) {
+    refuseForeign("--report", options.reportFile, FileRole::Report);
+  }
+  if (!options.plotFile.empty()) {
+    refuseForeign("--plot", options.plotFile, FileRole::Plot);
   }
 }
 

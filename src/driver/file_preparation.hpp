@@ -1,10 +1,13 @@
 #pragma once
 // Names of the files of a run and their preparation: the entry file is
 // opened first, then each output file is tested, announced when an older
-// one exists, and created under a temporary name next to it. The old files
-// stay as they are until the whole run has written its new ones, which then
-// take their names together (commitFiles); a run that fails or is
-// interrupted removes its new files and leaves the old ones untouched.
+// one exists, and created under a temporary name next to it. An existing
+// file that kestran did not write is never replaced. The old files stay as
+// they are until the whole run has written its new ones, which then take
+// their names all together or not at all (commitFiles); a run that fails or
+// is interrupted removes its new files and leaves the old ones untouched.
+// A report about a file that cannot be opened, created or replaced ends
+// with the system's reason.
 
 #include <fstream>
 #include <ostream>
@@ -45,6 +48,10 @@ struct OutputFile {
   int unitNumber = 0;
   std::string name;
   std::string temporaryName;  // empty when nothing is pending
+  // While the files are put in place: the hidden name of the old file moved
+  // aside, and whether the new file already stands at its name.
+  std::string keptOldName;
+  bool placed = false;
 };
 
 // Checks that `name` can be written and replaced, and creates the new file
@@ -57,10 +64,19 @@ void openOutputFile(OutputFile& file, std::string name, int unitNumber, std::ost
 // Flushes the stream; a failure stops the run with a write error.
 void finishWriting(OutputFile& file);
 
-// Gives each new file its own name, replacing the old one, with the
-// signals held so that an interrupt finds either every old file or every
-// new one.
-void commitFiles(const std::vector<OutputFile*>& files);
+// How commitFiles renames a file: the system's rename, or a stand-in that
+// fails on purpose in a test.
+using RenameCall = int (*)(const char* from, const char* to);
+int systemRename(const char* from, const char* to);
+
+// Gives every new file its name, or none. Each new file is flushed to the
+// disk; each old file is moved aside under a hidden name; then each new
+// file takes its name and the directories are flushed to the disk. Only
+// then are the old files removed. When a step fails, every old file is put
+// back, the new files are removed and the run stops with the system's
+// reason. A signal during the step finds every old file put back, or, once
+// the new files all stand, every new one in place.
+void commitFiles(const std::vector<OutputFile*>& files, RenameCall renameCall = systemRename);
 
 struct RunFiles {
   std::ifstream entry;
@@ -68,8 +84,10 @@ struct RunFiles {
   OutputFile famp, fint, intensity;
 };
 
-// Opens the entry file of the flavour, then prepares the FAMP, FINT and INT files
-// in that order, writing a warning line to the console for each old one.
+// Opens the entry file of the flavour, refuses to go on when an output name
+// holds a file that is not empty and not an earlier output (before any
+// warning line), then prepares the FAMP, FINT and INT files in that order,
+// writing a warning line to the console for each old one.
 void prepareFiles(std::string_view baseName, const Flavour& flavour, std::ostream& console, RunFiles& files);
 
 }  // namespace kestran

@@ -1,6 +1,7 @@
 #include "driver/interrupt_cleanup.hpp"
 
 #include <signal.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -11,23 +12,36 @@ namespace {
 
 constexpr int cleanedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
-// The one piece of global mutable state of the program, and unavoidably so:
-// a signal handler can reach nothing else. It holds the temporary names of
-// the files being written (five at most: three outputs, the report and the
-// plot). It is only changed with the signals held, so the handler never
-// sees a slot half written; the handler only reads it.
-constexpr std::size_t temporarySlots = 8;
-const char* volatile registeredTemporaries[temporarySlots] = {};
+// One registered file: removed on a signal, or, when `originalName` is set,
+// renamed back to it.
+struct Registered {
+  const char* volatile path;
+  const char* volatile originalName;
+};
 
-// Async-signal-safe: unlink, then the default action of the signal, which
-// is raised again and delivered when the handler returns (SA_RESETHAND has
-// already restored the default), so the program dies of it as it would
-// have without the handler.
+// The one piece of global mutable state of the program, and unavoidably so:
+// a signal handler can reach nothing else. A run writes at most six files
+// (three outputs, the report, the plot and a reflection CIF); each may have
+// a new file and a kept old one registered at once, so twelve places are
+// taken at most. It is only changed with the signals held, so the handler
+// never sees a place half written; the handler only reads it.
+constexpr std::size_t places = 16;
+Registered registered[places] = {};
+
+// Async-signal-safe: unlink and rename, then the default action of the
+// signal, which is raised again and delivered when the handler returns
+// (SA_RESETHAND has already restored the default), so the program dies of
+// it as it would have without the handler. The new files go first; each
+// old file then takes its name back, over a new file standing there.
 extern "C" void removeTemporariesAndDie(int signalNumber) {
-  for (const char* volatile& slot : registeredTemporaries) {
-    const char* path = slot;
-    if (path != nullptr) {
-      ::unlink(path);
+  for (const Registered& entry : registered) {
+    if (entry.path != nullptr && entry.originalName == nullptr) {
+      ::unlink(entry.path);
+    }
+  }
+  for (const Registered& entry : registered) {
+    if (entry.path != nullptr && entry.originalName != nullptr) {
+      ::rename(entry.path, entry.originalName);
     }
   }
   ::raise(signalNumber);
@@ -40,6 +54,17 @@ sigset_t cleanedSignalSet() {
     sigaddset(&set, signalNumber);
   }
   return set;
+}
+
+bool registerEntry(const char* path, const char* originalName) {
+  for (Registered& entry : registered) {
+    if (entry.path == nullptr) {
+      entry.originalName = originalName;
+      entry.path = path;
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -67,20 +92,15 @@ SignalsHeld::SignalsHeld() : previous_() {
 
 SignalsHeld::~SignalsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
 
-bool registerTemporary(const char* path) {
-  for (const char* volatile& slot : registeredTemporaries) {
-    if (slot == nullptr) {
-      slot = path;
-      return true;
-    }
-  }
-  return false;
-}
+bool registerTemporary(const char* path) { return registerEntry(path, nullptr); }
+
+bool registerKeptOldFile(const char* path, const char* originalName) { return registerEntry(path, originalName); }
 
 void unregisterTemporary(const char* path) {
-  for (const char* volatile& slot : registeredTemporaries) {
-    if (slot == path) {
-      slot = nullptr;
+  for (Registered& entry : registered) {
+    if (entry.path == path) {
+      entry.path = nullptr;
+      entry.originalName = nullptr;
     }
   }
 }

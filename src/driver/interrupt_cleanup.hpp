@@ -1,9 +1,11 @@
 #pragma once
-// New files that a signal must not leave behind. While a run writes its
-// outputs under temporary names, those names are registered here; a signal
-// that ends the program (SIGINT, SIGTERM, SIGHUP, SIGPIPE) removes them
-// before the program dies of it, so an interrupted run leaves the directory
-// as it found it.
+// Files that a signal must not leave behind. While a run writes its outputs
+// under temporary names, those names are registered here; while it puts the
+// new files in place, the old files it has moved aside are registered too,
+// with the names they came from. A signal that ends the program (SIGINT,
+// SIGTERM, SIGHUP, SIGPIPE) removes the new files and puts every old one
+// back before the program dies of it, so an interrupted run leaves the
+// directory as it found it.
 
 #include <signal.h>
 
@@ -25,10 +27,18 @@ class SignalsHeld {
   sigset_t previous_;
 };
 
-// The path must stay valid until it is unregistered. Call both with the
-// signals held. False when every place is taken (the run then writes no
-// more files than it has places for, so this does not happen).
+// A file a signal removes. The path must stay valid until it is
+// unregistered. Call with the signals held. False when every place is taken
+// (the run writes no more files than there are places for, so this does not
+// happen).
 bool registerTemporary(const char* path);
+
+// An old file moved aside to `path`: a signal renames it back to
+// `originalName`, over whatever new file stands there. Both must stay valid
+// until the path is unregistered. Call with the signals held.
+bool registerKeptOldFile(const char* path, const char* originalName);
+
+// Forgets the path, of either kind. Call with the signals held.
 void unregisterTemporary(const char* path);
 
 }  // namespace kestran

@@ -118,6 +118,7 @@ void runProgram(std::istream& consoleInput, std::ostream& console, std::ostream&
       refuseClobberingRunFiles(options, measureBaseName(*given.baseName), *flavour);
     }
   }
+  refuseForeignReportAndPlot(options);
   showMenu(console);
   const Flavour& flavour = checkedFlavour(askInputCode(consoleIn, console, options));
   checkDeltaAllowed(given, flavour);

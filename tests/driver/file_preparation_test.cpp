@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "../test_support.hpp"
@@ -11,9 +14,13 @@
 namespace kestran {
 namespace {
 
+using testing::contentsOf;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
+
+// An earlier output of kestran: one record of the amplitude layout.
+const std::string oldRecord = "   1   0   0  100.00   1.000   1\n";
 
 TEST(FileNames, SuffixesJoinTheBaseNameWhole) {
   EXPECT_EQ(buildName("abc", flavourOf(1).entrySuffix), "abc.dat");
@@ -69,7 +76,7 @@ TEST(PrepareFiles, OldOutputsAreAnnouncedInOrderAndReplacedOnlyByCommit) {
   const std::string base = dir.file("abc");
   writeFile(base + ".dat", "entry\n");
   for (const char* suffix : {"F.hkl", "I.hkl", ".int"}) {
-    writeFile(base + suffix, "old contents\n");
+    writeFile(base + suffix, oldRecord);
   }
   std::ostringstream console;
   RunFiles files;
@@ -78,7 +85,7 @@ TEST(PrepareFiles, OldOutputsAreAnnouncedInOrderAndReplacedOnlyByCommit) {
                                warningLine(base + ".int") + "\n");
   EXPECT_EQ(filesIn(dir), 7U);  // the new files stand beside the old ones
   for (const char* suffix : {"F.hkl", "I.hkl", ".int"}) {
-    EXPECT_EQ(readFile(base + suffix), "old contents\n") << suffix;
+    EXPECT_EQ(readFile(base + suffix), oldRecord) << suffix;
   }
   commitAll(files);
   for (const char* suffix : {"F.hkl", "I.hkl", ".int"}) {
@@ -91,7 +98,7 @@ TEST(PrepareFiles, FilesNeverCommittedLeaveTheOldOnesAndNoNewFile) {
   TempDir dir;
   const std::string base = dir.file("abc");
   writeFile(base + ".dat", "entry\n");
-  writeFile(base + "I.hkl", "old contents\n");
+  writeFile(base + "I.hkl", oldRecord);
   {
     std::ostringstream console;
     RunFiles files;
@@ -99,8 +106,64 @@ TEST(PrepareFiles, FilesNeverCommittedLeaveTheOldOnesAndNoNewFile) {
     files.fint.stream << "new\n";
     finishWriting(files.fint);
   }
-  EXPECT_EQ(readFile(base + "I.hkl"), "old contents\n");
+  EXPECT_EQ(readFile(base + "I.hkl"), oldRecord);
   EXPECT_EQ(filesIn(dir), 2U);
+}
+
+// A rename that fails on its n-th call, counting from 1; the others rename.
+int renamesBeforeFailure = 0;
+int renameFailingOnce(const char* from, const char* to) {
+  if (--renamesBeforeFailure == 0) {
+    errno = EACCES;
+    return -1;
+  }
+  return std::rename(from, to);
+}
+
+// The commit moves three old files aside (amplitudes, intensities, report;
+// there is no old wide file) and puts four new ones in place: seven renames.
+// Whichever of them fails, every old file is back byte for byte and no new
+// or hidden file is left; with none failing, every new file stands alone.
+TEST(CommitFiles, ARenameThatFailsLeavesEveryOldFileAndNoNewOne) {
+  constexpr int renames = 7;
+  for (int failing = 1; failing <= renames + 1; ++failing) {
+    TempDir dir;
+    const std::string base = dir.file("abc");
+    writeFile(base + ".dat", "entry\n");
+    writeFile(base + "F.hkl", oldRecord);
+    writeFile(base + "I.hkl", "   2   0   0  100.00   1.000   1\n");
+    writeFile(dir.file("r.tsv"), "an old report\n");
+    const auto before = contentsOf(dir.path());
+    std::string failure;
+    {
+      std::ostringstream console;
+      RunFiles files;
+      prepareFiles(base, flavourOf(1), console, files);
+      OutputFile report;
+      openOutputFile(report, dir.file("r.tsv"), unit::report, nullptr);
+      for (OutputFile* file : {&files.famp, &files.fint, &files.intensity, &report}) {
+        file->stream << "new " << file->unitNumber << "\n";
+      }
+      renamesBeforeFailure = failing;
+      try {
+        commitFiles({&files.famp, &files.fint, &files.intensity, &report}, renameFailingOnce);
+      } catch (const RunError& error) {
+        failure = error.report();
+      }
+    }
+    if (failing <= renames) {
+      EXPECT_TRUE(failure.ends_with(": Permission denied")) << failing << ": " << failure;
+      EXPECT_EQ(contentsOf(dir.path()), before) << "rename " << failing << " failed";
+    } else {
+      EXPECT_EQ(failure, "");
+      const std::map<std::string, std::string> committed = {{"abc.dat", "entry\n"},
+                                                            {"abcF.hkl", "new 20\n"},
+                                                            {"abcI.hkl", "new 22\n"},
+                                                            {"abc.int", "new 23\n"},
+                                                            {"r.tsv", "new 24\n"}};
+      EXPECT_EQ(contentsOf(dir.path()), committed);
+    }
+  }
 }
 
 RunError prepareError(const std::string& base, int code, std::ostringstream& console) {
@@ -117,14 +180,14 @@ RunError prepareError(const std::string& base, int code, std::ostringstream& con
 TEST(PrepareFiles, MissingEntryFileLeavesOldOutputsUntouched) {
   TempDir dir;
   const std::string base = dir.file("abc");
-  writeFile(base + "F.hkl", "old\n");
+  writeFile(base + "F.hkl", oldRecord);
   std::ostringstream console;
   const RunError error = prepareError(base, 2, console);
   EXPECT_EQ(error.kind(), "file not found");
   EXPECT_EQ(error.place(), "");
   EXPECT_EQ(error.unitNumber(), 21);
   EXPECT_EQ(error.file(), base + ".hkl");
-  EXPECT_EQ(readFile(base + "F.hkl"), "old\n");
+  EXPECT_EQ(readFile(base + "F.hkl"), oldRecord);
   EXPECT_EQ(console.str(), "");
 }
 
@@ -132,7 +195,7 @@ TEST(PrepareFiles, OutputThatCannotBeDeletedStopsAtItsStep) {
   TempDir dir;
   const std::string base = dir.file("abc");
   writeFile(base + ".dat", "entry\n");
-  writeFile(base + "F.hkl", "old\n");
+  writeFile(base + "F.hkl", oldRecord);
   // A non-empty directory where the FINT file must go cannot be deleted,
   // not even by root.
   std::filesystem::create_directory(base + "I.hkl");
@@ -142,7 +205,7 @@ TEST(PrepareFiles, OutputThatCannotBeDeletedStopsAtItsStep) {
   EXPECT_EQ(error.kind(), "cannot overwrite existing file");
   EXPECT_EQ(error.unitNumber(), 22);
   EXPECT_EQ(error.file(), base + "I.hkl");
-  EXPECT_EQ(readFile(base + "F.hkl"), "old\n");
+  EXPECT_EQ(readFile(base + "F.hkl"), oldRecord);
   EXPECT_EQ(readFile(base + "I.hkl/inside"), "x");
   EXPECT_FALSE(std::filesystem::exists(base + ".int"));
   EXPECT_EQ(filesIn(dir), 3U);  // the new amplitude file is gone with the error

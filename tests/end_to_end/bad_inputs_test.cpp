@@ -108,10 +108,13 @@ Placing directoryHolding(std::string name, std::string inside) {
 }
 
 // The report expected on standard error; an empty kind means a normal end.
+// A report about a file that cannot be opened, created or replaced ends
+// with the reason.
 struct Report {
   std::string kind;
   int unit = 0;
   std::string file;
+  std::string reason = {};
 };
 
 const Report normalEnd{};
@@ -214,7 +217,9 @@ std::string fullprofLines(int count) {
 const std::string megabyte = "<1 MB>";
 const std::string longBase(251, 'n');  // its .dat fits a name (255), its F.hkl does not
 
-Report entryReport(const std::string& kind, const std::string& name = "abc.dat") { return {kind, 21, name}; }
+Report entryReport(const std::string& kind, const std::string& name = "abc.dat", const std::string& reason = "") {
+  return {kind, 21, name, reason};
+}
 Report consoleReport(const std::string& kind) { return {kind, 5, "stdin"}; }
 
 const std::string notFound = "file not found";
@@ -233,7 +238,11 @@ std::vector<BadInput> catalogue() {
   return {
       // The entry file itself.
       {"missing_entry_file", "1\nabc\n0\n", {}, entryReport(notFound), "ooo"},
-      {"entry_name_is_a_directory", "1\nabc\n0\n", {directoryHolding("abc.dat", "")}, entryReport(cannotOpen), "ooo"},
+      {"entry_name_is_a_directory",
+       "1\nabc\n0\n",
+       {directoryHolding("abc.dat", "")},
+       entryReport(cannotOpen, "abc.dat", ": Is a directory"),
+       "ooo"},
       {"entry_name_is_a_dangling_link",
        "1\nabc\n0\n",
        {[](const fs::path& d) { fs::create_symlink("nowhere.dat", d / "abc.dat"); }},
@@ -304,7 +313,11 @@ std::vector<BadInput> catalogue() {
        {file("abc.dat", megabyte + "\n1 0.1\n" + layoutA100)},
        entryReport(syntax),
        "ooo"},
-      {"megabyte_base_name", "1\n" + megabyte + "\n0\n", {}, entryReport(cannotOpen, megabyte + ".dat"), "ooo"},
+      {"megabyte_base_name",
+       "1\n" + megabyte + "\n0\n",
+       {},
+       entryReport(cannotOpen, megabyte + ".dat", ": File name too long"),
+       "ooo"},
       {"ten_million_short_lines_expo",
        "3\nabc\n0\n0\n",
        {shortLinesFile(hkl, "EXPO header\n" + cubicCell, tenMillion, digits)},
@@ -553,7 +566,7 @@ std::vector<BadInput> catalogue() {
       {"non_empty_directory_for_amplitude_file",
        "1\nabc\n0\n",
        {file("abc.dat", fullprof("1 0.1\n", layoutA100)), directoryHolding("abcF.hkl", "keep")},
-       {cannotOverwrite, 20, "abcF.hkl"},
+       {cannotOverwrite, 20, "abcF.hkl", ": Is a directory"},
        "ooo",
        {},
        "abc",
@@ -561,7 +574,7 @@ std::vector<BadInput> catalogue() {
       {"non_empty_directory_for_intensity_file",
        "1\nabc\n0\n",
        {file("abc.dat", fullprof("1 0.1\n", layoutA100)), directoryHolding("abcI.hkl", "keep")},
-       {cannotOverwrite, 22, "abcI.hkl"},
+       {cannotOverwrite, 22, "abcI.hkl", ": Is a directory"},
        "ooo",
        {},
        "abc",
@@ -569,7 +582,7 @@ std::vector<BadInput> catalogue() {
       {"empty_directory_for_wide_file",
        "4\nabc\n0\n",
        {file("abc.dat", fullprof("1 0.1\n", layoutB100)), directoryHolding("abc.int", "")},
-       {cannotOverwrite, 23, "abc.int"},
+       {cannotOverwrite, 23, "abc.int", ": Is a directory"},
        "ooo",
        {},
        "abc",
@@ -577,7 +590,7 @@ std::vector<BadInput> catalogue() {
       {"output_name_too_long_to_create",
        "1\n" + longBase + "\n0\n",
        {file(longBase + ".dat", fullprof("1 0.1\n", layoutA100))},
-       {cannotCreate, 20, longBase + "F.hkl"},
+       {cannotCreate, 20, longBase + "F.hkl", ": File name too long"},
        "ooo",
        {},
        longBase,
@@ -604,12 +617,12 @@ std::vector<BadInput> catalogue() {
       {"empty_base_name",
        "1\n\n0\n",
        {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
-       entryReport(notFound, ".dat"),
+       entryReport(notFound, ".dat", ": the base name was empty"),
        "ooo"},
       {"blank_base_name",
        "1\n   \n0\n",
        {file("abc.dat", fullprof("1 0.1\n", layoutA100))},
-       entryReport(notFound, ".dat"),
+       entryReport(notFound, ".dat", ": the base name was empty"),
        "ooo"},
       {"empty_base_name_names_files_by_suffix",
        "3\n\n0\n0\n",
@@ -733,7 +746,7 @@ std::string expectedErrors(const BadInput& c) {
   }
   const auto place = placeOfFault.find(c.name);
   return "kestran: " + report.kind + ", unit " + std::to_string(report.unit) + ", file " + report.file +
-         (place == placeOfFault.end() ? "" : place->second) + "\n";
+         (place == placeOfFault.end() ? "" : place->second) + report.reason + "\n";
 }
 
 TEST(BadInputCatalogue, EveryReadFaultHasItsPlace) {
@@ -770,7 +783,8 @@ constexpr bool underSanitizer = false;
 bool stops(const BadInput& c) { return !c.report.kind.empty(); }
 
 // Fills `work` for the case: what the case places, then old output files
-// where it placed none (always for a case that stops).
+// where it placed none (always for a case that stops): earlier outputs, one
+// record each, which a run may replace.
 void prepare(const BadInput& c, const fs::path& work, const std::vector<Placing>& placing) {
   fs::create_directory(work);
   for (const Placing& place : placing) {
@@ -781,7 +795,7 @@ void prepare(const BadInput& c, const fs::path& work, const std::vector<Placing>
       const std::string output = c.baseName + suffix;
       std::error_code tooLong;
       if (!fs::exists(fs::symlink_status(work / output, tooLong))) {
-        writeFile((work / output).string(), "old " + output + "\n");  // fails for a name too long
+        writeFile((work / output).string(), "   1   0   0  100.00   1.000   1\n");  // fails for a name too long
       }
     }
   }

@@ -2,10 +2,13 @@
 // the same console lines, less the prompts of the answers given.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../test_support.hpp"
@@ -15,6 +18,9 @@ namespace kestran::testing {
 namespace {
 
 namespace fs = std::filesystem;
+
+// An earlier output of kestran: one record of the amplitude layout.
+const std::string earlierOutput = "   1   0   0  100.00   1.000   1\n";
 
 struct Flavour {
   const char* entry;  // relative to examples/
@@ -149,7 +155,7 @@ TEST(CommandLineRuns, ReportOrPlotOverARunFileIsRefusedBeforeAnyFile) {
     const fs::path work = dir.path() / "run";
     fs::create_directories(work / "sub");
     writeFile((work / "abc.dat").string(), "10 10 10 90 90 90 1.5\n0 0.1\n");
-    writeFile((work / "abcF.hkl").string(), "old\n");
+    writeFile((work / "abcF.hkl").string(), earlierOutput);
     fs::create_symlink("abc.dat", work / "entry-link");
     writeFile(dir.file("answers"), "1\nabc\n0\n");
     std::vector<std::string> arguments = {"--code", "1", "--no-pause"};
@@ -161,7 +167,7 @@ TEST(CommandLineRuns, ReportOrPlotOverARunFileIsRefusedBeforeAnyFile) {
     EXPECT_EQ(result.status, 2) << line[1];
     EXPECT_EQ(result.errors.rfind("kestran: --", 0), 0U) << result.errors;
     EXPECT_NE(result.errors.find(", a file of this run\n"), std::string::npos) << result.errors;
-    EXPECT_EQ(readFile((work / "abcF.hkl").string()), "old\n") << line[1];
+    EXPECT_EQ(readFile((work / "abcF.hkl").string()), earlierOutput) << line[1];
     EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 4) << line[1];
   }
 }
@@ -171,14 +177,142 @@ TEST(CommandLineRuns, ReportThatCannotBeCreatedStopsTheRunWithoutANewFile) {
   const fs::path work = dir.path() / "run";
   fs::create_directory(work);
   fs::copy_file(examplesDir / "quartzite.hkl", work / "abc.hkl");
-  writeFile((work / "abcF.hkl").string(), "old\n");
+  writeFile((work / "abcF.hkl").string(), earlierOutput);
   const ProcessResult result =
       runKestran(work.string(), "", {"--code", "3", "--delta", "1", "--no-pause", "--report", "no/r.tsv", "abc"});
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.errors, "kestran: cannot create file, unit 24, file no/r.tsv\n");
+  EXPECT_EQ(result.errors, "kestran: cannot create file, unit 24, file no/r.tsv: No such file or directory\n");
   EXPECT_EQ(result.console.find("START ORDERING"), std::string::npos) << "stops before any reflection is read";
-  EXPECT_EQ(readFile((work / "abcF.hkl").string()), "old\n");
+  EXPECT_EQ(readFile((work / "abcF.hkl").string()), earlierOutput);
   EXPECT_EQ(std::distance(fs::directory_iterator(work), fs::directory_iterator()), 2);
+}
+
+// Files that stand where a run of the EXPO example as Cs would write, and
+// names that cannot be used: the run replaces only files kestran wrote and
+// empty ones, refuses the others before it writes anything, and says why.
+struct StandingFiles {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> placed;  // name and contents; a name ending in / is a folder
+  std::vector<std::string> arguments;                       // after --code 3 --delta 1 --no-pause
+  int status;
+  std::string error;  // the first line on standard error
+  int warnings = 0;   // warning lines on the console
+  bool lockedFolder = false;
+};
+
+const std::string expoEntry = "EXPO header\n10 10 10 90 90 90 1.54\n1 0 0 0.2 100\n";
+const std::string earlierPlot =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"960\" height=\"620\" viewBox=\"0 0 960 620\">\n"
+    "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
+    "<text x=\"480\" y=\"24\">Cs: EXPO, DELTA = 1</text>\n<text x=\"480\" y=\"44\">50 reflections, 41 kept, 9 "
+    "removed</text>\n</svg>\n";
+const std::string earlierReport =
+    "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\n1\t0\t0\n";
+const std::string refusal = "; rename it or choose another base name";
+const std::string askAnother = ": the file exists and was not written by kestran; give another name or remove it";
+
+const StandingFiles standingFiles[] = {
+    {"another_data_sets_entry_file",
+     {{"CsI.hkl", expoEntry}},
+     {"Cs"},
+     1,
+     "kestran: cannot overwrite existing file, unit 22, file CsI.hkl: it does not look like an output of kestran "
+     "(its first line \"EXPO header\" is not a reflection record)" +
+         refusal},
+    {"notes_after_blank_lines",
+     {{"CsF.hkl", earlierOutput}, {"Cs.int", "\n\nmy notes\n"}},
+     {"Cs"},
+     1,
+     "kestran: cannot overwrite existing file, unit 23, file Cs.int: it does not look like an output of kestran "
+     "(its line 3 \"my notes\" is not a reflection record)" +
+         refusal},
+    {"earlier_outputs_of_every_layout",
+     {{"CsF.hkl", "   1   0   0  100.00   1.000   1\r\n   0   0   0    0.00   0.000   0\r\n"},
+      {"CsI.hkl", "****   0   1   22.8560**********    0.0535\n"},
+      {"Cs.int",
+       "\n   0   0   1           NaN         0.916         0.054\n   1   0   0        5.59        0.06   1\n"}},
+     {"Cs"},
+     0,
+     "",
+     3},
+    {"empty_files", {{"CsF.hkl", ""}, {"CsI.hkl", ""}, {"Cs.int", ""}}, {"Cs"}, 0, "", 3},
+    {"report_over_other_data",
+     {{"mono.hkl", expoEntry}},
+     {"--report", "mono.hkl", "Cs"},
+     2,
+     "kestran: --report mono.hkl" + askAnother},
+    {"plot_over_a_drawing",
+     {{"fig.svg", "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"/>\n"}},
+     {"--plot", "fig.svg", "Cs"},
+     2,
+     "kestran: --plot fig.svg" + askAnother},
+    {"earlier_report_and_plot",
+     {{"r.tsv", earlierReport}, {"p.svg", earlierPlot}},
+     {"--report", "r.tsv", "--plot", "p.svg", "Cs"},
+     0,
+     ""},
+    {"report_name_is_a_folder",
+     {{"d/", ""}},
+     {"--report", "d", "Cs"},
+     1,
+     "kestran: cannot overwrite existing file, unit 24, file d: Is a directory"},
+    {"entry_below_a_file", {}, {"Cs.hkl/x"}, 1, "kestran: file not found, unit 21, file Cs.hkl/x.hkl: Not a directory"},
+    {"folder_without_write_permission",
+     {{"CsF.hkl", earlierOutput}},
+     {"Cs"},
+     1,
+     "kestran: cannot overwrite existing file, unit 20, file CsF.hkl: Permission denied",
+     1,
+     true},
+};
+
+int occurrences(const std::string& text, const std::string& piece) {
+  int count = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(CommandLineRuns, FilesStandingInTheWayAreReplacedOnlyWhenKestranWroteThem) {
+  for (const StandingFiles& c : standingFiles) {
+    if (c.lockedFolder && ::geteuid() == 0) {
+      continue;  // the superuser writes in any folder
+    }
+    TempDir dir;
+    const fs::path work = dir.path() / "run";
+    fs::create_directory(work);
+    fs::copy_file(examplesDir / "quartzite.hkl", work / "Cs.hkl");
+    for (const auto& [name, contents] : c.placed) {
+      if (name.ends_with('/')) {
+        fs::create_directory(work / name);
+      } else {
+        writeFile((work / name).string(), contents);
+      }
+    }
+    const auto before = contentsOf(work);
+    std::vector<std::string> arguments = {"--code", "3", "--delta", "1", "--no-pause"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    if (c.lockedFolder) {
+      fs::permissions(work, fs::perms::owner_write, fs::perm_options::remove);
+    }
+    const ProcessResult result = runKestran(work.string(), "", arguments);
+    fs::permissions(work, fs::perms::owner_all, fs::perm_options::add);
+
+    EXPECT_EQ(result.status, c.status) << c.name;
+    EXPECT_EQ(result.errors.substr(0, result.errors.find('\n')), c.error) << c.name;
+    EXPECT_EQ(occurrences(result.console, " warning, this old file will be deleted :"), c.warnings) << c.name;
+    const auto after = contentsOf(work);
+    if (c.status != 0) {
+      EXPECT_EQ(after, before) << c.name;
+      continue;
+    }
+    for (const auto& [name, contents] : c.placed) {
+      EXPECT_NE(after.at(name), contents) << c.name << ": " << name << " was not replaced";
+    }
+    EXPECT_EQ(after.size(), before.size() + 3 - static_cast<std::size_t>(c.warnings)) << c.name << ": files left over";
+  }
 }
 
 }  // namespace

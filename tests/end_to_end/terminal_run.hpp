@@ -90,6 +90,11 @@ class TerminalRun {
   [[noreturn]] static void execOnTerminal(const std::string& terminal, const std::string& errors,
                                           const std::string& directory, const std::vector<std::string>& arguments) {
     ::setsid();
+    // The signals the program handles reach it as at a terminal, whatever
+    // the test runner ignores.
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+      ::signal(signalNumber, SIG_DFL);
+    }
     const int slave = ::open(terminal.c_str(), O_RDWR);
     const int errorFile = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     termios settings{};

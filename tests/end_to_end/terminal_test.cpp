@@ -42,7 +42,7 @@ fs::path expoRunDirectory(const TempDir& scratch, bool oldOutputs) {
   fs::copy_file(examplesDir / "quartzite.hkl", work / "abc.hkl");
   if (oldOutputs) {
     for (const char* name : {"abcF.hkl", "abcI.hkl", "abc.int"}) {
-      writeFile((work / name).string(), std::string("old ") + name + "\n");
+      writeFile((work / name).string(), "   1   0   0  100.00   1.000   1\n");  // an earlier output
     }
   }
   return work;
@@ -81,10 +81,11 @@ TEST(TerminalDialogue, AnswerThatIsNotANumberIsAskedAgain) {
   EXPECT_EQ(filesIn(work), filesIn(pipeWork));
 }
 
-// An interrupt while the new files stand beside the old ones: code 3 asks
-// DELTA after the files are prepared.
+// An interrupt (Ctrl-C, a kill, a closed terminal, a closed pipe) while the
+// new files stand beside the old ones: code 3 asks DELTA after the files are
+// prepared.
 TEST(TerminalDialogue, SignalAtTheDeltaPromptLeavesTheDirectoryAsItWas) {
-  for (const int signalNumber : {SIGINT, SIGTERM}) {
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
     TempDir scratch;
     const fs::path work = expoRunDirectory(scratch, true);
     const auto before = filesIn(work);

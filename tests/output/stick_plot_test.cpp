@@ -31,7 +31,7 @@ bool isWellFormedXml(const std::string& text, std::string& problem) {
     }
     std::string tag = text.substr(pos + 1, end - pos - 1);
     pos = end + 1;
-    if (tag.front() == '?') {
+    if (tag.front() == '?' || (tag.starts_with("!--") && tag.ends_with("--"))) {  // declaration or comment
       continue;
     }
     if (std::count(tag.begin(), tag.end(), '"') % 2 != 0 || tag.find('<') != std::string::npos) {

@@ -1,0 +1,233 @@
+#include "driver/own_files.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "reflections/record_layouts.hpp"
+#include "text/run_error.hpp"
+
+namespace kestran {
+
+namespace {
+
+// Enough for the lines that are judged, however long the base name in a
+// plot's title.
+constexpr std::size_t bytesJudged = 8192;
+constexpr std::size_t recordLinesJudged = 3;
+
+// The six fields of a record, in order.
+using RecordFields = std::array<FieldFormat, 6>;
+
+template <typename Values>
+constexpr RecordFields fieldsOf(const RecordLayout<Values>& layout) {
+  return {layout.index, layout.index, layout.index, layout.value, layout.sigma, layout.last};
+}
+
+constexpr std::array<RecordFields, 4> outputLayouts = {fieldsOf(shelxRecord), fieldsOf(wideShelxRecord),
+                                                       fieldsOf(jfou4Record), fieldsOf(wideJfou4Record)};
+
+const std::string_view reportHeaders[] = {
+    "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing",
+    "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus",  // before d-spacings
+};
+
+// The plot's second line since it carries a mark (stick_plot.cpp writes it).
+constexpr std::string_view plotMarker = "<!-- written by kestran -->";
+constexpr std::string_view xmlDeclaration = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+constexpr std::string_view earlierSvgStart = R"(<svg xmlns="http://www.w3.org/2000/svg" width="960" height=")";
+constexpr std::string_view earlierBackground = R"(<rect width="100%" height="100%" fill="white"/>)";
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Blanks, an optional minus, then only digits (`atLeastOne` of them at least).
+bool isSignedDigits(std::string_view text, bool atLeastOne) {
+  text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
+  if (text.starts_with('-')) {
+    text.remove_prefix(1);
+  }
+  for (const char c : text) {
+    if (!isDigit(c)) {
+      return false;
+    }
+  }
+  return !atLeastOne || !text.empty();
+}
+
+// What the writers put in a field too narrow for its value, or for a value
+// that is no number.
+bool isStandIn(std::string_view field) {
+  if (field.find_first_not_of('*') == std::string_view::npos) {
+    return true;
+  }
+  field.remove_prefix(std::min(field.find_first_not_of(' '), field.size()));
+  for (const std::string_view word : {"NaN", "Infinity", "-Infinity", "Inf", "-Inf"}) {
+    if (field == word) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// An Iw field, or an Fw.d field with its point where the layout puts it.
+bool isWrittenField(std::string_view field, FieldFormat format) {
+  if (isStandIn(field)) {
+    return true;
+  }
+  if (format.decimals == 0) {
+    return isSignedDigits(field, true);
+  }
+  const std::size_t point = field.size() - static_cast<std::size_t>(format.decimals) - 1;
+  const std::string_view fraction = field.substr(point + 1);
+  return field[point] == '.' && isSignedDigits(field.substr(0, point), false) &&
+         fraction.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+bool fitsLayout(std::string_view line, const RecordFields& fields) {
+  std::size_t column = 0;
+  for (const FieldFormat& format : fields) {
+    const auto width = static_cast<std::size_t>(format.width);
+    if (column + width > line.size() || !isWrittenField(line.substr(column, width), format)) {
+      return false;
+    }
+    column += width;
+  }
+  return column == line.size();
+}
+
+// The first lines of a file, CR before a line end left out. A last line cut
+// by the end of what was read is left out unless it is the only one.
+std::vector<std::string_view> linesOf(std::string_view text, bool wholeFile) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos && !wholeFile && !lines.empty()) {
+      break;
+    }
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    lines.push_back(line);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  return lines;
+}
+
+std::string lineWord(std::size_t index) {
+  if (index == 0) {
+    return "its first line ";
+  }
+  std::string word = "its line ";
+  word += std::to_string(index + 1);
+  return word + " ";
+}
+
+std::string reflectionDoubt(const std::vector<std::string_view>& lines) {
+  std::size_t judged = 0;
+  for (std::size_t i = 0; i < lines.size() && judged < recordLinesJudged; ++i) {
+    if (lines[i].empty()) {
+      continue;
+    }
+    ++judged;
+    if (!isReflectionRecord(lines[i])) {
+      std::string doubt = "it does not look like an output of kestran (";
+      doubt += lineWord(i) + quoted(lines[i]) + " is not a reflection record)";
+      return doubt;
+    }
+  }
+  return "";
+}
+
+bool isOurReport(const std::vector<std::string_view>& lines) {
+  for (const std::string_view header : reportHeaders) {
+    if (!lines.empty() && lines[0] == header) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Earlier plots: the same opening lines, and the title counting the
+// reflections kept and removed.
+bool isOurPlot(const std::vector<std::string_view>& lines, std::string_view text) {
+  if (lines.size() < 2 || lines[0] != xmlDeclaration) {
+    return false;
+  }
+  if (lines[1] == plotMarker) {
+    return true;
+  }
+  const std::size_t counts = text.find(" reflections, ");
+  const std::size_t kept = text.find(" kept, ", counts);
+  return lines.size() >= 3 && lines[1].starts_with(earlierSvgStart) && lines[2] == earlierBackground &&
+         counts != std::string_view::npos && kept != std::string_view::npos &&
+         text.find(" removed", kept) != std::string_view::npos;
+}
+
+std::string unreadable(int error) {
+  std::string doubt = "it cannot be read to tell whether kestran wrote it (";
+  doubt += std::strerror(error);
+  return doubt + ")";
+}
+
+// Reads the first bytes of the regular file at `name` into `text`; returns
+// the errno of a failure, 0 on success. `wholeFile` tells whether they are all.
+int readStart(const std::string& name, std::string& text, bool& wholeFile) {
+  const int descriptor = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) {
+    return errno;
+  }
+  text.resize(bytesJudged);
+  std::size_t got = 0;
+  ssize_t piece = 0;
+  while (got < text.size() && (piece = ::read(descriptor, text.data() + got, text.size() - got)) > 0) {
+    got += static_cast<std::size_t>(piece);
+  }
+  const int error = piece < 0 ? errno : 0;
+  ::close(descriptor);
+  wholeFile = got < text.size();
+  text.resize(got);
+  return error;
+}
+
+}  // namespace
+
+bool isReflectionRecord(std::string_view line) {
+  for (const RecordFields& fields : outputLayouts) {
+    if (fitsLayout(line, fields)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string whyNotReplaceable(const std::string& name, FileRole role) {
+  struct stat status {};
+  if (name.find('\0') != std::string::npos || ::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+      status.st_size == 0) {
+    return "";
+  }
+  std::string text;
+  bool wholeFile = false;
+  if (const int error = readStart(name, text, wholeFile); error != 0) {
+    return unreadable(error);
+  }
+  const std::vector<std::string_view> lines = linesOf(text, wholeFile);
+  switch (role) {
+    case FileRole::ReflectionFile:
+      return reflectionDoubt(lines);
+    case FileRole::Report:
+      return isOurReport(lines) ? "" : "the file exists and was not written by kestran";
+    case FileRole::Plot:
+      return isOurPlot(lines, text) ? "" : "the file exists and was not written by kestran";
+  }
+  return "";
+}
+
+}  // namespace kestran
