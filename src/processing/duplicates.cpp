@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "processing/elimination.hpp"
@@ -11,9 +10,13 @@ namespace kestran {
 
 namespace {
 
-// The indices packed so that equal indices give equal keys: 21 bits each,
-// which holds every index a powder pattern can give (below 2^20 in size).
-constexpr std::int32_t indexLimit = 1 << 20;
+// One key per row: its indices, 13 bits each (every index a powder pattern
+// can give, and every one the output fields can hold), then its place in
+// the file in 25 bits (above the table's largest capacity), so that sorted
+// keys bring equal indices together in file order.
+constexpr std::int32_t indexLimit = 1 << 12;
+constexpr int placeBits = 25;
+static_assert(maxCapacity < (1 << placeBits));
 
 bool packs(const ReflectionTable& table, int row) {
   for (const std::int32_t index : {table.h[row], table.k[row], table.l[row]}) {
@@ -24,34 +27,47 @@ bool packs(const ReflectionTable& table, int row) {
   return true;
 }
 
-std::uint64_t keyOf(const ReflectionTable& table, int row) {
+std::uint64_t indicesOf(const ReflectionTable& table, int row) {
   const auto field = [](std::int32_t index) { return static_cast<std::uint64_t>(index + indexLimit); };
-  return field(table.h[row]) << 42 | field(table.k[row]) << 21 | field(table.l[row]);
+  return field(table.h[row]) << 26 | field(table.k[row]) << 13 | field(table.l[row]);
 }
 
-// Rows first..last-1 whose keys may repeat: sorted by key and line, each
-// equal key after its first is a repeat of the line before it.
-void findAmong(const ReflectionTable& table, int first, int last, Duplicates& found,
-               std::vector<std::pair<std::uint64_t, int>>& keys) {
+// The row's place in the file: its file row once ordered, its index before.
+std::uint64_t placeOf(const ReflectionTable& table, bool ordered, int row) {
+  return ordered ? static_cast<std::uint64_t>(table.fileRow[row]) : static_cast<std::uint64_t>(row);
+}
+
+// Rows first..last-1 whose indices may repeat: each equal key after its
+// first, in file order, repeats the one before it.
+void findAmong(const ReflectionTable& table, int first, int last, Duplicates& found, std::vector<std::uint64_t>& keys) {
+  const bool ordered = flavourOf(table).ordered;
   keys.clear();
   for (int row = first; row < last; ++row) {
     if (isCompared(table, row) && packs(table, row)) {
-      keys.emplace_back(keyOf(table, row), row);
+      keys.push_back(indicesOf(table, row) << placeBits | placeOf(table, ordered, row));
     }
   }
-  const auto byKeyThenLine = [&](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : table.line[a.second] < table.line[b.second];
-  };
-  std::sort(keys.begin(), keys.end(), byKeyThenLine);
+  std::sort(keys.begin(), keys.end());
+  constexpr std::uint64_t placeMask = (std::uint64_t{1} << placeBits) - 1;
   for (std::size_t i = 1; i < keys.size(); ++i) {
-    if (keys[i].first != keys[i - 1].first) {
+    if (keys[i] >> placeBits != keys[i - 1] >> placeBits) {
       continue;
     }
     ++found.rows;
-    const int row = keys[i].second;
+    const auto rowOf = [&](std::uint64_t key) {
+      const auto place = static_cast<int>(key & placeMask);
+      if (!ordered) {
+        return place;
+      }
+      for (int row = first; row < last; ++row) {  // a run of one position: a few rows
+        if (table.fileRow[row] == place) return row;
+      }
+      return first;
+    };
+    const int row = rowOf(keys[i]);
     if (found.line == 0 || table.line[row] < found.line) {
       found.line = table.line[row];
-      found.earlierLine = table.line[keys[i - 1].second];
+      found.earlierLine = table.line[rowOf(keys[i - 1])];
       found.h = table.h[row];
       found.k = table.k[row];
       found.l = table.l[row];
@@ -63,7 +79,7 @@ void findAmong(const ReflectionTable& table, int first, int last, Duplicates& fo
 
 Duplicates findDuplicates(const ReflectionTable& table) {
   Duplicates found;
-  std::vector<std::pair<std::uint64_t, int>> keys;
+  std::vector<std::uint64_t> keys;
   if (!flavourOf(table).ordered) {
     findAmong(table, 0, table.rows, found, keys);
     return found;
