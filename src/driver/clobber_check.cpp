@@ -42,6 +42,10 @@ void refuseClobbering(const RunOptions& options, const std::vector<std::string>&
   }
   if (!options.plotFile.empty()) {
     refuseFor("--plot", options.plotFile, taken);
+    taken.push_back(options.plotFile);
+  }
+  if (!options.cifFile.empty()) {
+    refuseFor("--cif", options.cifFile, taken);
   }
 }
 

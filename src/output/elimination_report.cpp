@@ -1,18 +1,15 @@
 #include "output/elimination_report.hpp"
 
 #include <cmath>
+#include <cstring>
+#include <string_view>
 
 #include "processing/elimination.hpp"
 #include "processing/shells.hpp"
-#include "text/formatted.hpp"
+#include "text/block_writer.hpp"
+#include "text/number_writing.hpp"
 
 namespace kestran {
-
-namespace {
-
-std::string number(double value) { return formatted("%.4f", value); }
-
-}  // namespace
 
 std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
   const float window = runWindow(table);
@@ -54,20 +51,62 @@ const char* statusText(RowStatus status) {
                                    "removed by previous",
                                    "removed by next",
                                    "removed by both",
-                                   "not a reflection (0 0 0)"};
+                                   "not a reflection (0 0 0)",
+                                   "beyond the resolution limit"};
   const auto index = static_cast<std::size_t>(status);
   return index < std::size(texts) ? texts[index] : "";
 }
 
-void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows) {
-  out << "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n";
-  for (const ReportRow& row : rows) {
-    out << row.h << '\t' << row.k << '\t' << row.l << '\t' << number(row.twoTheta) << '\t' << number(row.amplitude)
-        << '\t' << (row.hasWidth ? number(row.width) : "") << '\t' << (row.hasNext ? number(row.window) : "") << '\t'
-        << (row.hasPrevious ? number(row.distancePrevious) : "") << '\t'
-        << (row.hasNext ? number(row.distanceNext) : "") << '\t' << statusText(row.status) << '\t'
-        << (row.hasDSpacing ? number(row.dSpacing) : "") << '\n';
+namespace {
+
+char* text(char* out, std::string_view piece) {
+  std::memcpy(out, piece.data(), piece.size());
+  return out + piece.size();
+}
+
+// One number with 4 decimals and its tab; only the tab when there is none.
+char* number(char* out, bool present, double value) {
+  if (present) {
+    out = writeDecimal(out, value, 4);
   }
+  *out++ = '\t';
+  return out;
+}
+
+char* writeRow(char* out, const ReportRow& row) {
+  for (const int index : {row.h, row.k, row.l}) {
+    out = writeInteger(out, index);
+    *out++ = '\t';
+  }
+  out = number(out, true, row.twoTheta);
+  out = number(out, true, row.amplitude);
+  out = number(out, row.hasWidth, row.width);
+  out = number(out, row.hasNext, row.window);
+  out = number(out, row.hasPrevious, row.distancePrevious);
+  out = number(out, row.hasNext, row.distanceNext);
+  out = text(out, statusText(row.status));
+  *out++ = '\t';
+  if (row.hasDSpacing) {
+    out = writeDecimal(out, row.dSpacing, 4);
+  }
+  *out++ = '\n';
+  return out;
+}
+
+// Three indices, seven numbers, the status and the tabs.
+constexpr std::size_t maxRowLength = 3 * (maxIntegerTextLength + 1) + 7 * (maxDecimalTextLength + 1) + 64;
+
+}  // namespace
+
+void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows) {
+  BlockWriter writer(out);
+  constexpr std::string_view heading =
+      "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n";
+  writer.commit(text(writer.room(heading.size()), heading));
+  for (const ReportRow& row : rows) {
+    writer.commit(writeRow(writer.room(maxRowLength), row));
+  }
+  writer.flush();
 }
 
 }  // namespace kestran

@@ -123,4 +123,50 @@ void formatFixedPoint(char* out, int width, int decimals, float value) {
   rightJustify(out, width, start, length);
 }
 
+namespace {
+
+constexpr double exactPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// The digits of `units` / 10^decimals with its point, after an optional sign.
+char* writeUnits(char* out, bool negative, std::uint64_t units, int decimals) {
+  if (negative) {
+    *out++ = '-';
+  }
+  const std::uint64_t unit = wideExactPowersOfTen[decimals];
+  out = std::to_chars(out, out + 24, units / unit).ptr;
+  if (decimals > 0) {
+    *out++ = '.';
+    std::uint64_t fraction = units % unit;
+    for (int i = decimals; i > 0; --i) {
+      out[i - 1] = static_cast<char>('0' + fraction % 10);
+      fraction /= 10;
+    }
+    out += decimals;
+  }
+  return out;
+}
+
+}  // namespace
+
+char* writeDecimal(char* out, double value, int decimals) {
+  // The product of the magnitude and 10^decimals lies within half a unit in
+  // its last place of the exact product; away from a tie by more than that,
+  // rounding the product to an integer rounds the exact value the same way.
+  // Near a tie, and for values beyond 2^52 units, to_chars decides.
+  if (std::isfinite(value) && decimals >= 0 && decimals < static_cast<int>(std::size(exactPowersOfTen))) {
+    const double scaled = std::fabs(value) * exactPowersOfTen[decimals];
+    if (scaled < 0x1p52) {
+      const double rounded = std::nearbyint(scaled);
+      if (std::fabs(std::fabs(scaled - rounded) - 0.5) > scaled * 0x1p-52) {
+        return writeUnits(out, std::signbit(value), static_cast<std::uint64_t>(rounded), decimals);
+      }
+    }
+  }
+  return std::to_chars(out, out + maxDecimalTextLength, value, std::chars_format::fixed, decimals).ptr;
+}
+
+char* writeShortest(char* out, float value) { return std::to_chars(out, out + maxShortestTextLength, value).ptr; }
+
+char* writeInteger(char* out, std::int32_t value) { return std::to_chars(out, out + maxIntegerTextLength, value).ptr; }
+
 }  // namespace kestran
