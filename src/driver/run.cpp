@@ -58,12 +58,8 @@ void writeCif(const RunOptions& options, std::string_view baseName, const RunFil
 
 void writeReportAndPlot(const RunOptions& options, std::string_view baseName, const ReflectionTable& table,
                         ExtraFiles& extra) {
-  if (options.reportFile.empty() && options.plotFile.empty()) {
-    return;
-  }
-  const std::vector<ReportRow> rows = describeElimination(table);
   if (!options.reportFile.empty()) {
-    writeEliminationReport(extra.report.stream, rows);
+    writeEliminationReport(extra.report.stream, table);
     finishWriting(extra.report);
   }
   if (!options.plotFile.empty()) {
@@ -71,6 +67,7 @@ void writeReportAndPlot(const RunOptions& options, std::string_view baseName, co
     const ShellLayout layout = layShells(table, options.shellCount);
     const ShellCounts counts = countByShell(layout, table.status);
     // Rows 0 0 0 are no reflections: the plot has no place for them.
+    const std::vector<ReportRow> rows = describeElimination(table);
     std::vector<ReportRow> sticks;
     std::copy_if(rows.begin(), rows.end(), std::back_inserter(sticks),
                  [](const ReportRow& row) { return row.status != RowStatus::ZeroIndices; });

@@ -1,7 +1,6 @@
 #include "output/elimination_report.hpp"
 
 #include <cmath>
-#include <cstring>
 #include <string_view>
 
 #include "processing/elimination.hpp"
@@ -11,35 +10,39 @@
 
 namespace kestran {
 
+ReportRow describeRow(const ReflectionTable& table, int i) {
+  ReportRow row;
+  row.h = table.h[i];
+  row.k = table.k[i];
+  row.l = table.l[i];
+  row.twoTheta = table.twoTheta[i];
+  row.amplitude = table.amplitude[i];
+  row.hasWidth = usesWidthWindow(flavourOf(table));
+  row.width = table.peakWidth[i];
+  // A row 0 0 0 stands in no pair; the others are paired as the
+  // elimination pairs them.
+  const int previous = isCompared(table, i) ? previousCompared(table, i) : -1;
+  const int next = isCompared(table, i) ? nextCompared(table, i) : table.rows;
+  row.hasPrevious = previous >= 0;
+  row.hasNext = next < table.rows;
+  if (row.hasPrevious) {
+    row.distancePrevious = pairDistance(table, previous, i);
+  }
+  if (row.hasNext) {
+    row.window = pairWindow(table, runWindow(table), i);
+    row.distanceNext = pairDistance(table, i, next);
+  }
+  row.status = table.status[i];
+  row.dSpacing = dSpacing(table, i);
+  row.hasDSpacing = std::isfinite(row.dSpacing);
+  return row;
+}
+
 std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
-  const float window = runWindow(table);
-  const bool hasWidth = usesWidthWindow(flavourOf(table));
-  std::vector<ReportRow> rows(static_cast<std::size_t>(table.rows));
+  std::vector<ReportRow> rows;
+  rows.reserve(static_cast<std::size_t>(table.rows));
   for (int i = 0; i < table.rows; ++i) {
-    ReportRow& row = rows[static_cast<std::size_t>(i)];
-    row.h = table.h[i];
-    row.k = table.k[i];
-    row.l = table.l[i];
-    row.twoTheta = table.twoTheta[i];
-    row.amplitude = table.amplitude[i];
-    row.hasWidth = hasWidth;
-    row.width = table.peakWidth[i];
-    // A row 0 0 0 stands in no pair; the others are paired as the
-    // elimination pairs them.
-    const int previous = isCompared(table, i) ? previousCompared(table, i) : -1;
-    const int next = isCompared(table, i) ? nextCompared(table, i) : table.rows;
-    row.hasPrevious = previous >= 0;
-    row.hasNext = next < table.rows;
-    if (row.hasPrevious) {
-      row.distancePrevious = pairDistance(table, previous, i);
-    }
-    if (row.hasNext) {
-      row.window = pairWindow(table, window, i);
-      row.distanceNext = pairDistance(table, i, next);
-    }
-    row.status = table.status[i];
-    row.dSpacing = dSpacing(table, i);
-    row.hasDSpacing = std::isfinite(row.dSpacing);
+    rows.push_back(describeRow(table, i));
   }
   return rows;
 }
@@ -60,8 +63,10 @@ const char* statusText(RowStatus status) {
 namespace {
 
 char* text(char* out, std::string_view piece) {
-  std::memcpy(out, piece.data(), piece.size());
-  return out + piece.size();
+  for (const char c : piece) {
+    *out++ = c;
+  }
+  return out;
 }
 
 // One number with 4 decimals and its tab; only the tab when there is none.
@@ -98,13 +103,13 @@ constexpr std::size_t maxRowLength = 3 * (maxIntegerTextLength + 1) + 7 * (maxDe
 
 }  // namespace
 
-void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows) {
+void writeEliminationReport(std::ostream& out, const ReflectionTable& table) {
   BlockWriter writer(out);
   constexpr std::string_view heading =
       "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n";
   writer.commit(text(writer.room(heading.size()), heading));
-  for (const ReportRow& row : rows) {
-    writer.commit(writeRow(writer.room(maxRowLength), row));
+  for (int i = 0; i < table.rows; ++i) {
+    writer.commit(writeRow(writer.room(maxRowLength), describeRow(table, i)));
   }
   writer.flush();
 }

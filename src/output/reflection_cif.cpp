@@ -1,7 +1,6 @@
 #include "output/reflection_cif.hpp"
 
 #include <cmath>
-#include <cstring>
 
 #include "processing/shells.hpp"
 #include "reflections/cell_geometry.hpp"
@@ -107,12 +106,13 @@ void writeLoopHeader(std::ostream& out) {
 
 // A value right-justified in `width` columns after at least one blank.
 char* field(char* out, int width, const char* text, const char* end) {
-  const auto length = static_cast<int>(end - text);
-  const int blanks = length < width ? width - length : 1;
-  std::memset(out, ' ', static_cast<std::size_t>(blanks));
-  out += blanks;
-  std::memcpy(out, text, static_cast<std::size_t>(length));
-  return out + length;
+  for (int blanks = end - text < width ? width - static_cast<int>(end - text) : 1; blanks > 0; --blanks) {
+    *out++ = ' ';
+  }
+  while (text != end) {
+    *out++ = *text++;
+  }
+  return out;
 }
 
 char* unknownField(char* out, int width) {
