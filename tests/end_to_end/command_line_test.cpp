@@ -119,7 +119,14 @@ TEST(CommandLineRuns, UsageErrorsExitWithTwoBeforeAnyFile) {
                                                        {"--shells", "0", "x"},
                                                        {"--plot-scale", "cubic", "x"},
                                                        {"--max-reflections", "0", "x"},
-                                                       {"--max-reflections", "10000001", "x"}};
+                                                       {"--max-reflections", "10000001", "x"},
+                                                       {"--code", "2", "--delta", "1", "--d-min", "1.5", "x"},
+                                                       {"--code", "3", "--delta", "1", "--sigma=file", "x"},
+                                                       {"--sigma=fobs", "x"},
+                                                       {"--layout=wide", "x"},
+                                                       {"--d-min", "0", "x"},
+                                                       {"--two-theta-max", "-10", "x"},
+                                                       {"--scan", "--cif", "x.cif", "x"}};
   for (const auto& line : lines) {
     TempDir dir;
     const fs::path work = dir.path() / "run";
@@ -142,6 +149,8 @@ TEST(CommandLineRuns, ReportOrPlotOverARunFileIsRefusedBeforeAnyFile) {
       {"--plot", "./sub/../abc.int", "abc"},
       {"--report", "entry-link", "abc"},
       {"--report", "same.tsv", "--plot", "same.tsv", "abc"},
+      {"--cif", "abcI.hkl", "abc"},
+      {"--plot", "same.svg", "--cif", "same.svg", "abc"},
       {"--report", "abcI.hkl"},  // code and name come from the console
   };
   for (const auto& line : lines) {
