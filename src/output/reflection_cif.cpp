@@ -82,7 +82,7 @@ void writeDetails(std::ostream& out, const CifHeading& heading) {
       << intensityFile
       << "\n"
          "(the strongest reflection written there is 5000), with\n"
-         "sigma(F^2) = 2 F sigma(F) on that scale for every row.\n"
+         "sigma(F^2) = 2 |F| sigma(F) on that scale for every row.\n"
          "include_status: o kept, written to "
       << intensityFile
       << ";\n"
