@@ -25,7 +25,7 @@ const std::string script = (fs::path(KESTRAN_SOURCE_DIR) / "tests" / "end_to_end
 struct ReaderRun {
   const char* entry;  // relative to examples/
   std::vector<std::string> options;
-  std::vector<std::string> checks;  // read_cif.py's options after the CIF and the intensity file
+  std::vector<std::string> checks;  // read_cif.py's arguments after the CIF and the intensity file
 };
 
 // Each command line's output, and its exit status.
@@ -71,16 +71,17 @@ TEST(RealReaders, CctbxAndGemmiAgreeWithTheIntensityFileOfEveryFlavour) {
     }
     GTEST_SKIP() << "python3-cctbx or python3-gemmi missing: " << probe.text;
   }
+  // read_cif.py runs in the run's directory, where its files are.
   const ReaderRun runs[] = {
-      {"quartzite.dat", {"--code", "1"}, {"--sigma", "hundredth", "--cell", "ENTRY", "1"}},
+      {"quartzite.dat", {"--code", "1"}, {"--sigma", "hundredth", "--cell", "quartzite.dat", "1"}},
       {"quartzite.dat",
        {"--code", "1", "--sigma=file", "--d-min", "2"},
-       {"--sigma", "propagated", "--cell", "ENTRY", "1"}},
-      {"quartzite4.dat", {"--code", "4"}, {"--sigma", "squared", "--cell", "ENTRY", "1"}},
+       {"--sigma", "propagated", "--cell", "quartzite.dat", "1"}},
+      {"quartzite4.dat", {"--code", "4"}, {"--sigma", "squared", "--cell", "quartzite4.dat", "1"}},
       {"quartzite4.dat",
        {"--code", "4", "--layout=shelx"},
-       {"--sigma", "propagated", "--cell", "ENTRY", "1", "--shelx", "AMPLITUDES"}},
-      {"quartzite.hkl", {"--code", "3", "--delta", "1"}, {"--sigma", "hundredth", "--cell", "ENTRY", "2"}},
+       {"--sigma", "propagated", "--cell", "quartzite4.dat", "1", "--shelx", "quartzite4F.hkl"}},
+      {"quartzite.hkl", {"--code", "3", "--delta", "1"}, {"--sigma", "hundredth", "--cell", "quartzite.hkl", "2"}},
       {"sirpow/quartzite.hkl",
        {"--code", "2", "--delta", "1", "--sigma=file", "--two-theta-max", "40"},
        {"--sigma", "propagated"}},
@@ -95,18 +96,15 @@ TEST(RealReaders, CctbxAndGemmiAgreeWithTheIntensityFileOfEveryFlavour) {
     const ProcessResult result = runKestran(dir.path().string(), "", arguments);
     ASSERT_EQ(result.status, 0) << reader.entry << result.errors;
 
-    std::string command = "/usr/bin/python3 ";
+    std::string command = "cd ";
+    command += quotedArgument(dir.path().string());
+    command += " && /usr/bin/python3 ";
     command += quotedArgument(script);
-    for (const std::string& file : {base + ".cif", base + "I.hkl"}) {
+    std::vector<std::string> checks = {base + ".cif", base + "I.hkl"};
+    checks.insert(checks.end(), reader.checks.begin(), reader.checks.end());
+    for (const std::string& check : checks) {
       command += ' ';
-      command += quotedArgument(dir.file(file));
-    }
-    for (const std::string& check : reader.checks) {
-      const std::string argument = check == "ENTRY"        ? (dir.path() / entry.filename()).string()
-                                   : check == "AMPLITUDES" ? dir.file(base + "F.hkl")
-                                                           : check;
-      command += ' ';
-      command += quotedArgument(argument);
+      command += quotedArgument(check);
     }
     const Output checked = run(command);
     EXPECT_EQ(checked.status, 0) << command << "\n" << checked.text;
