@@ -1,7 +1,9 @@
 #include "output/reflection_cif.hpp"
 
+#include <algorithm>
 #include <cmath>
 
+#include "processing/resolution_limit.hpp"
 #include "processing/shells.hpp"
 #include "reflections/cell_geometry.hpp"
 #include "text/block_writer.hpp"
@@ -38,6 +40,19 @@ void item(std::ostream& out, std::string_view name, std::string_view value) {
   out << name << std::string(name.size() < 34 ? 34 - name.size() : 1, ' ') << value << '\n';
 }
 
+// The d-spacing of the resolution limit: dMin, or the d of twoThetaMax at
+// the wavelength of the file, whichever is larger.
+double limitDSpacing(const ReflectionTable& table) {
+  constexpr double radiansPerDegree = 0.017453292519943295;
+  const ResolutionLimit& limit = table.limit;
+  double d = limit.dMin;
+  if (limit.twoThetaMax > 0) {
+    const double sinTheta = std::sin(std::min(double{limit.twoThetaMax}, 180.0) * radiansPerDegree / 2.0);
+    d = std::max(d, std::fabs(double{table.cell.wavelength}) / (2.0 * sinTheta));
+  }
+  return d;
+}
+
 // Items of the dictionary where the entry file gives them, then our own.
 void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHeading& heading) {
   const Flavour& flavour = flavourOf(table);
@@ -55,8 +70,9 @@ void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHea
     item(out, "_cell_angle_gamma", shortest(cell.gamma));
     item(out, "_diffrn_radiation_wavelength", shortest(cell.wavelength));
   }
-  if (table.limit.dMin > 0) {
-    item(out, "_reflns_d_resolution_high", shortest(table.limit.dMin));
+  if (flavour.entryHasCell && hasLimit(table.limit)) {
+    char text[maxDecimalTextLength];
+    item(out, "_reflns_d_resolution_high", std::string(text, writeDecimal(text, limitDSpacing(table), 5)));
   }
   item(out, "_kestran_input_code", std::to_string(flavour.code));
   std::string name = "'";
