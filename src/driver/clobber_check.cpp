@@ -52,15 +52,22 @@ void refuseClobbering(const RunOptions& options, const std::vector<std::string>&
   }
   if (!options.plotFile.empty()) {
     refuseFor("--plot", options.plotFile, taken);
+    taken.push_back(options.plotFile);
+  }
+  if (!options.cifFile.empty()) {
+    refuseFor("--cif", options.cifFile, taken);
   }
 }
 
-void refuseForeignReportAndPlot(const RunOptions& options) {
+void refuseForeignExtraFiles(const RunOptions& options) {
   if (!options.reportFile.empty()) {
     refuseForeign("--report", options.reportFile, FileRole::Report);
   }
   if (!options.plotFile.empty()) {
     refuseForeign("--plot", options.plotFile, FileRole::Plot);
+  }
+  if (!options.cifFile.empty()) {
+    refuseForeign("--cif", options.cifFile, FileRole::Cif);
   }
 }
 

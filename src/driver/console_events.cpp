@@ -1,5 +1,8 @@
 #include "driver/console_events.hpp"
 
+#include <algorithm>
+
+#include "processing/resolution_limit.hpp"
 #include "text/console_text.hpp"
 #include "text/formatted.hpp"
 #include "text/run_error.hpp"
@@ -15,6 +18,19 @@ std::string placeOf(std::string_view file, long lineNumber) {
     place += std::to_string(lineNumber);
   }
   return place;
+}
+
+// "d < 1.5 A", "2theta > 60", or both joined by "or".
+std::string limitText(const ResolutionLimit& limit) {
+  std::string text;
+  if (limit.dMin > 0) {
+    text += formatted("d < %g A", double{limit.dMin});
+  }
+  if (limit.twoThetaMax > 0) {
+    text += text.empty() ? "" : " or ";
+    text += formatted("2theta > %g", double{limit.twoThetaMax});
+  }
+  return text;
 }
 
 }  // namespace
@@ -73,9 +89,17 @@ void writeOutputSummary(std::ostream& console, const ReflectionTable& table, con
   writeCountLine(console, "  Number of HKL = ", table.rows, {}, widen);
   console << '\n';
   if (!flavourOf(table).writesOwnSigmas) {
-    console << "  ESD are now FOBS/100.... !!\n\n";
+    console << (table.sigmasFromFile ? "  ESD are taken from the entry file.... !!\n\n"
+                                     : "  ESD are now FOBS/100.... !!\n\n");
   }
   writeCountLine(console, "  Final hkl number = ", summary.written, {}, widen);
+  if (hasLimit(table.limit)) {
+    const auto beyond = std::count(table.status.begin(), table.status.end(), RowStatus::BeyondLimit);
+    std::string before = "  Beyond the limit (";
+    before += limitText(table.limit);
+    before += ") = ";
+    writeCountLine(console, before, static_cast<int>(beyond), {}, widen);
+  }
   if (summary.beyondRange > 0) {
     console << "  Warning: " << reflectionsHave(summary.beyondRange)
             << " an intensity beyond single precision, written as NaN or Infinity\n";

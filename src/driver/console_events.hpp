@@ -49,7 +49,8 @@ void warnAboutInput(std::ostream& diagnostics, bool strict, std::string_view fil
                     std::string_view what);
 
 // The counts of the output stage: rows read, then, after the note on the
-// sigmas, rows written, and a warning for values beyond single precision.
+// sigmas, rows written, with a resolution limit the rows beyond it, and a
+// warning for values beyond single precision.
 void writeOutputSummary(std::ostream& console, const ReflectionTable& table, const WrittenSummary& summary);
 
 }  // namespace kestran

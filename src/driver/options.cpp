@@ -84,39 +84,111 @@ bool parseLogScale(std::string_view text) {
   return text == "log";
 }
 
-// A scan writes no file, so it takes no report or plot.
+// A scan writes no file, so it takes no report, plot or CIF.
 void checkScanAlone(const RunOptions& run) {
-  if (run.scan && (!run.reportFile.empty() || !run.plotFile.empty())) {
-    throw UsageError("--scan writes no file: --report and --plot cannot go with it");
+  if (run.scan && (!run.reportFile.empty() || !run.plotFile.empty() || !run.cifFile.empty())) {
+    throw UsageError("--scan writes no file: --report, --plot and --cif cannot go with it");
   }
 }
 
-// Each option: its name, whether it takes a value, and what it sets.
+// A limit is a number above 0.
+float parseLimit(const char* option, std::string_view text) {
+  float limit = 0;
+  if (!parseReal(text, limit) || !(limit > 0)) {
+    std::string message = option;
+    message += " must be a number above 0, not '";
+    message += text;
+    message += "'";
+    throw UsageError(message);
+  }
+  return limit;
+}
+
+// An option that takes one word.
+void expectWord(const char* option, std::string_view text, std::string_view word) {
+  if (text != word) {
+    std::string message = option;
+    message += " takes ";
+    message += word;
+    message += ", not '";
+    message += text;
+    message += "'";
+    throw UsageError(message);
+  }
+}
+
+// Each option: its name, whether it takes a value, what it sets, and its
+// lines in the usage: the value as shown after the name, and what it does
+// (lines after the first begin with blanks; none for --help and --version,
+// which the usage names apart). The usage lists the options in this order.
 struct OptionRule {
   const char* name;
   int value;  // no_argument, required_argument or optional_argument
   void (*apply)(CommandLine& line, const char* value);
+  const char* shownValue;
+  const char* help;
 };
 
+// Stands in a help text for the list of the input codes.
+constexpr std::string_view codesPlaceholder = "{codes}";
+
 const OptionRule optionRules[] = {
-    {"code", required_argument, [](CommandLine& l, const char* v) { l.run.answers.inputCode = parseCode(v); }},
-    {"delta", required_argument, [](CommandLine& l, const char* v) { l.run.answers.delta = parseDelta(v); }},
-    {"no-pause", no_argument, [](CommandLine& l, const char*) { l.run.answers.pause = false; }},
-    {"report", required_argument, [](CommandLine& l, const char* v) { l.run.reportFile = v; }},
-    {"plot", required_argument, [](CommandLine& l, const char* v) { l.run.plotFile = v; }},
-    {"help", no_argument, [](CommandLine& l, const char*) { l.help = true; }},
-    {"version", no_argument, [](CommandLine& l, const char*) { l.version = true; }},
+    {"code", required_argument, [](CommandLine& l, const char* v) { l.run.answers.inputCode = parseCode(v); }, " N",
+     "input code: {codes}"},
+    {"delta", required_argument, [](CommandLine& l, const char* v) { l.run.answers.delta = parseDelta(v); }, " X",
+     "DELTA for codes 2 and 3 (window = DELTA x peak width)"},
+    {"no-pause", no_argument, [](CommandLine& l, const char*) { l.run.answers.pause = false; }, "",
+     "end without the final pause"},
+    {"report", required_argument, [](CommandLine& l, const char* v) { l.run.reportFile = v; }, " FILE",
+     "write a tab-separated elimination report"},
+    {"plot", required_argument, [](CommandLine& l, const char* v) { l.run.plotFile = v; }, " FILE",
+     "write an SVG stick diagram of the reflections"},
+    {"plot-scale", required_argument, [](CommandLine& l, const char* v) { l.run.logPlot = parseLogScale(v); }, " S",
+     "intensity axis of the plot: linear (default) or log"},
+    {"stats", no_argument, [](CommandLine& l, const char*) { l.run.stats = true; }, "",
+     "after the run, the kept fraction per resolution shell"},
+    {"shells", required_argument, [](CommandLine& l, const char* v) { l.run.shellCount = parseShellCount(v); }, " N",
+     "number of resolution shells (default 6)"},
     {"scan", optional_argument,
      [](CommandLine& l, const char* v) {
        l.run.scan = true;
        l.run.scanWindows = parseWindowList(v);
-     }},
-    {"stats", no_argument, [](CommandLine& l, const char*) { l.run.stats = true; }},
-    {"shells", required_argument, [](CommandLine& l, const char* v) { l.run.shellCount = parseShellCount(v); }},
-    {"plot-scale", required_argument, [](CommandLine& l, const char* v) { l.run.logPlot = parseLogScale(v); }},
+     },
+     "[=LIST]",
+     "dry run: kept reflections per window (D for codes 1 and 4,\n"
+     "DELTA for 2 and 3), e.g. --scan=0,0.01,0.02; no file is written"},
     {"max-reflections", required_argument,
-     [](CommandLine& l, const char* v) { l.run.maxReflections = parseMaxReflections(v); }},
-    {"strict", no_argument, [](CommandLine& l, const char*) { l.run.strict = true; }},
+     [](CommandLine& l, const char* v) { l.run.maxReflections = parseMaxReflections(v); }, " N",
+     "take up to N reflections, 1 to 10000000 (default 40000)"},
+    {"strict", no_argument, [](CommandLine& l, const char*) { l.run.strict = true; }, "",
+     "a warning about the input stops the run (exit 1, no file replaced)"},
+    {"cif", required_argument, [](CommandLine& l, const char* v) { l.run.cifFile = v; }, " FILE",
+     "write a reflection CIF: every reflection read, its F^2 and sigma(F^2)\n"
+     "on the scale of NAMEI.hkl and its status (o kept, x removed, h beyond)"},
+    {"sigma", required_argument,
+     [](CommandLine& l, const char* v) {
+       expectWord("--sigma", v, "file");
+       l.run.sigmasFromFile = true;
+     },
+     "=file",
+     "sigmas from the entry file instead of F/100 (codes 1 and 2; code 4\n"
+     "always has its own), sigma(I) = 2 F sigma(F) in the intensity files"},
+    {"layout", required_argument,
+     [](CommandLine& l, const char* v) {
+       expectWord("--layout", v, "shelx");
+       l.run.shelxRecords = true;
+     },
+     "=shelx",
+     "code 4's F.hkl and I.hkl in SHELX records (3I4,F8.2,F8.3,I4, HKLF 3\n"
+     "and 4) with sigma(I) = 2 F sigma(F); codes 1 to 3 write them already:\n"
+     "no change for them"},
+    {"d-min", required_argument, [](CommandLine& l, const char* v) { l.run.limit.dMin = parseLimit("--d-min", v); },
+     " X", "write no reflection with d below X angstrom (codes 1, 3 and 4)"},
+    {"two-theta-max", required_argument,
+     [](CommandLine& l, const char* v) { l.run.limit.twoThetaMax = parseLimit("--two-theta-max", v); }, " X",
+     "write no reflection with 2theta above X degrees"},
+    {"help", no_argument, [](CommandLine& l, const char*) { l.help = true; }, "", ""},
+    {"version", no_argument, [](CommandLine& l, const char*) { l.version = true; }, "", ""},
 };
 
 // getopt_long's table: each option returns its index in optionRules.
@@ -154,15 +226,32 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
     throw UsageError(std::string("more than one base name: ") + argv[optind]);
   }
   if (given.inputCode) {
-    checkDeltaAllowed(given, flavourOf(*given.inputCode));
+    checkFlavourOptions(line.run, flavourOf(*given.inputCode));
   }
   checkScanAlone(line.run);
   return line;
 }
 
-void checkDeltaAllowed(const GivenAnswers& given, const Flavour& flavour) {
-  if (given.delta && !usesWidthWindow(flavour)) {
+void checkFlavourOptions(const RunOptions& run, const Flavour& flavour) {
+  if (run.answers.delta && !usesWidthWindow(flavour)) {
     throw UsageError("--delta is refused for codes 1 and 4: FULLPROF files carry their own window");
+  }
+  std::string code = " is refused for code ";
+  code += std::to_string(flavour.code);
+  code += " (";
+  code += flavour.name;
+  code += ")";
+  if (run.limit.dMin > 0 && !flavour.entryHasCell) {
+    std::string message = "--d-min";
+    message += code;
+    message += ": its files give no wavelength, so no d-spacing; use --two-theta-max";
+    throw UsageError(message);
+  }
+  if (run.sigmasFromFile && !flavour.entryHasSigmas) {
+    std::string message = "--sigma=file";
+    message += code;
+    message += ": its files carry no sigmas";
+    throw UsageError(message);
   }
 }
 
@@ -175,29 +264,52 @@ std::string codeList() {
   return list;
 }
 
+// The usage's line of one option: its name and value, then what it does
+// from column 18, on the next line when the name is too long.
+std::string optionLines(const OptionRule& rule) {
+  constexpr std::size_t helpColumn = 17;
+  std::string lines = "  --";
+  lines += rule.name;
+  lines += rule.shownValue;
+  const std::string indent(helpColumn, ' ');
+  if (lines.size() < helpColumn) {
+    lines.append(helpColumn - lines.size(), ' ');
+  } else {
+    lines += '\n';
+    lines += indent;
+  }
+  std::string help = rule.help;
+  const std::size_t codes = help.find(codesPlaceholder);
+  if (codes != std::string::npos) {
+    help.replace(codes, codesPlaceholder.size(), codeList());
+  }
+  for (const char c : help) {
+    lines += c;
+    if (c == '\n') {
+      lines += indent;
+    }
+  }
+  lines += '\n';
+  return lines;
+}
+
 std::string usageText() {
-  return "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
-         "               [--plot-scale linear|log] [--stats] [--shells N] [--max-reflections N] [--strict]\n"
-         "       kestran --scan[=LIST] [--code N] [--delta X] [--shells N] [--max-reflections N]\n"
-         "               [--strict] [--no-pause] [BASENAME]\n"
-         "       kestran --help | --version\n"
-         "  --code N       input code: " +
-         codeList() +
-         "\n"
-         "  --delta X      DELTA for codes 2 and 3 (window = DELTA x peak width)\n"
-         "  --no-pause     end without the final pause\n"
-         "  --report FILE  write a tab-separated elimination report\n"
-         "  --plot FILE    write an SVG stick diagram of the reflections\n"
-         "  --plot-scale S intensity axis of the plot: linear (default) or log\n"
-         "  --stats        after the run, the kept fraction per resolution shell\n"
-         "  --shells N     number of resolution shells (default 6)\n"
-         "  --scan[=LIST]  dry run: kept reflections per window (D for codes 1 and 4,\n"
-         "                 DELTA for 2 and 3), e.g. --scan=0,0.01,0.02; no file is written\n"
-         "  --max-reflections N\n"
-         "                 take up to N reflections, 1 to 10000000 (default 40000)\n"
-         "  --strict       a warning about the input stops the run (exit 1, no file replaced)\n"
-         "  BASENAME       entry file name without extension\n"
-         "Answers not given are asked for at the console.\n";
+  std::string text =
+      "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
+      "               [--plot-scale linear|log] [--stats] [--shells N] [--max-reflections N] [--strict]\n"
+      "               [--cif FILE] [--sigma=file] [--layout=shelx] [--d-min X] [--two-theta-max X]\n"
+      "       kestran --scan[=LIST] [--code N] [--delta X] [--shells N] [--max-reflections N]\n"
+      "               [--d-min X] [--two-theta-max X] [--strict] [--no-pause] [BASENAME]\n"
+      "       kestran --help | --version\n";
+  for (const OptionRule& rule : optionRules) {
+    if (*rule.help != '\0') {
+      text += optionLines(rule);
+    }
+  }
+  text +=
+      "  BASENAME       entry file name without extension\n"
+      "Answers not given are asked for at the console.\n";
+  return text;
 }
 
 }  // namespace kestran

@@ -24,8 +24,10 @@ struct CommandLine {
 
 CommandLine parseCommandLine(int argc, char* argv[]);
 
-// Refuses --delta with a FULLPROF code, whose window comes from the file.
-void checkDeltaAllowed(const GivenAnswers& given, const Flavour& flavour);
+// Refuses the options the flavour cannot take: --delta with a FULLPROF code,
+// whose window comes from the file; --d-min where the file gives no
+// wavelength (SIRPOW); --sigma=file where it carries no sigmas (EXPO).
+void checkFlavourOptions(const RunOptions& run, const Flavour& flavour);
 
 std::string usageText();
 

@@ -170,6 +170,11 @@ bool isOurPlot(const std::vector<std::string_view>& lines, std::string_view text
          text.find(" removed", kept) != std::string_view::npos;
 }
 
+bool isOurCif(const std::vector<std::string_view>& lines) {
+  return lines.size() >= 2 && lines[0] == "#\\#CIF_1.1" &&
+         lines[1].starts_with("# Reflections for structure solution, written by KESTRAN");
+}
+
 std::string unreadable(int error) {
   std::string doubt = "it cannot be read to tell whether kestran wrote it (";
   doubt += std::strerror(error);
@@ -226,6 +231,8 @@ std::string whyNotReplaceable(const std::string& name, FileRole role) {
       return isOurReport(lines) ? "" : "the file exists and was not written by kestran";
     case FileRole::Plot:
       return isOurPlot(lines, text) ? "" : "the file exists and was not written by kestran";
+    case FileRole::Cif:
+      return isOurCif(lines) ? "" : "the file exists and was not written by kestran";
   }
   return "";
 }

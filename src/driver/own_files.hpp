@@ -7,13 +7,15 @@
 //   report            the header line, as this version or an earlier one wrote it
 //   plot              the marker comment after the XML declaration, or the
 //                     opening lines and the count title of the earlier plots
+//   CIF               the comment line after the CIF's magic line that names
+//                     kestran as its writer
 
 #include <string>
 #include <string_view>
 
 namespace kestran {
 
-enum class FileRole { ReflectionFile, Report, Plot };
+enum class FileRole { ReflectionFile, Report, Plot, Cif };
 
 // Why the file standing at `name` must not be replaced by a file of `role`:
 // it was not written by kestran, or it cannot be read to tell. Empty when it

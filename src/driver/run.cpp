@@ -13,8 +13,10 @@
 #include "driver/prompts.hpp"
 #include "driver/window_scan_run.hpp"
 #include "output/elimination_report.hpp"
+#include "output/reflection_cif.hpp"
 #include "output/reflection_files.hpp"
 #include "output/stick_plot.hpp"
+#include "output/written_values.hpp"
 #include "processing/pipeline.hpp"
 #include "reflections/reflection_table.hpp"
 #include "text/console_text.hpp"
@@ -25,9 +27,10 @@ namespace kestran {
 
 namespace {
 
-// The report and the plot, created with the outputs and put in place with them.
+// The report, the plot and the CIF, created with the outputs and put in
+// place with them.
 struct ExtraFiles {
-  OutputFile report, plot;
+  OutputFile report, plot, cif;
 };
 
 void openExtraFiles(const RunOptions& options, ExtraFiles& extra) {
@@ -37,16 +40,26 @@ void openExtraFiles(const RunOptions& options, ExtraFiles& extra) {
   if (!options.plotFile.empty()) {
     openOutputFile(extra.plot, options.plotFile, unit::plot, nullptr);
   }
+  if (!options.cifFile.empty()) {
+    openOutputFile(extra.cif, options.cifFile, unit::cif, nullptr);
+  }
+}
+
+void writeCif(const RunOptions& options, std::string_view baseName, const RunFiles& files, const ReflectionTable& table,
+              ExtraFiles& extra) {
+  if (options.cifFile.empty()) {
+    return;
+  }
+  const std::string intensityFile = buildName(baseName, fintSuffix);
+  const CifHeading heading{baseName, files.entryName, intensityFile, "KESTRAN " KESTRAN_VERSION};
+  writeReflectionCif(extra.cif.stream, table, outputScale(table, options.shelxRecords), heading);
+  finishWriting(extra.cif);
 }
 
 void writeReportAndPlot(const RunOptions& options, std::string_view baseName, const ReflectionTable& table,
                         ExtraFiles& extra) {
-  if (options.reportFile.empty() && options.plotFile.empty()) {
-    return;
-  }
-  const std::vector<ReportRow> rows = describeElimination(table);
   if (!options.reportFile.empty()) {
-    writeEliminationReport(extra.report.stream, rows);
+    writeEliminationReport(extra.report.stream, table);
     finishWriting(extra.report);
   }
   if (!options.plotFile.empty()) {
@@ -54,6 +67,7 @@ void writeReportAndPlot(const RunOptions& options, std::string_view baseName, co
     const ShellLayout layout = layShells(table, options.shellCount);
     const ShellCounts counts = countByShell(layout, table.status);
     // Rows 0 0 0 are no reflections: the plot has no place for them.
+    const std::vector<ReportRow> rows = describeElimination(table);
     std::vector<ReportRow> sticks;
     std::copy_if(rows.begin(), rows.end(), std::back_inserter(sticks),
                  [](const ReportRow& row) { return row.status != RowStatus::ZeroIndices; });
@@ -64,7 +78,7 @@ void writeReportAndPlot(const RunOptions& options, std::string_view baseName, co
 
 void commitRun(RunFiles& files, ExtraFiles& extra) {
   std::vector<OutputFile*> written{&files.famp, &files.fint, &files.intensity};
-  for (OutputFile* file : {&extra.report, &extra.plot}) {
+  for (OutputFile* file : {&extra.report, &extra.plot, &extra.cif}) {
     if (!file->temporaryName.empty()) {
       written.push_back(file);
     }
@@ -89,18 +103,21 @@ void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader&
   ReflectionTable table;
   table.inputCode = flavour.code;
   table.capacity = options.maxReflections;
+  table.limit = options.limit;
+  table.sigmasFromFile = options.sigmasFromFile;
   LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
   ConsoleEvents events(&console, diagnostics, [&] { return askDelta(consoleIn, console, diagnostics, options); },
                        {widensCounts(table), options.strict});
   runPipeline(table, entry, events, [&](const ReflectionTable& rows) {
-    const WrittenSummary summary =
-        writeReflectionFiles(rows, {files.famp.stream, files.fint.stream, files.intensity.stream});
+    const WrittenSummary summary = writeReflectionFiles(
+        rows, {files.famp.stream, files.fint.stream, files.intensity.stream}, options.shelxRecords);
     writeOutputSummary(console, rows, summary);
   });
   finishWriting(files.famp);
   finishWriting(files.fint);
   finishWriting(files.intensity);
   writeReportAndPlot(options, baseName, table, extra);
+  writeCif(options, baseName, files, table, extra);
   if (options.stats) {
     writeRunShells(table, options.shellCount, console);
   }
@@ -118,10 +135,10 @@ void runProgram(std::istream& consoleInput, std::ostream& console, std::ostream&
       refuseClobberingRunFiles(options, measureBaseName(*given.baseName), *flavour);
     }
   }
-  refuseForeignReportAndPlot(options);
+  refuseForeignExtraFiles(options);
   showMenu(console);
   const Flavour& flavour = checkedFlavour(askInputCode(consoleIn, console, options));
-  checkDeltaAllowed(given, flavour);
+  checkFlavourOptions(options, flavour);
   showChosenData(console, flavour);
   const std::string baseName = askBaseName(consoleIn, console, given);
   if (options.scan) {

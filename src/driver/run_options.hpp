@@ -33,6 +33,10 @@ struct RunOptions {
   int shellCount = defaultShellCount;
   int maxReflections = defaultCapacity;  // the table's capacity, 1 to maxCapacity
   bool strict = false;                   // a warning about the input stops the run
+  std::string cifFile;                   // reflection CIF, when not empty
+  bool sigmasFromFile = false;           // the entry file's sigmas, not one hundredth of the value
+  bool shelxRecords = false;             // the amplitude and intensity files in SHELX records for every code
+  ResolutionLimit limit;                 // rows beyond it are not written
 };
 
 }  // namespace kestran

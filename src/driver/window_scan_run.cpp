@@ -30,6 +30,8 @@ void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunO
   ReflectionTable table;
   table.inputCode = flavour.code;
   table.capacity = options.maxReflections;
+  table.limit = options.limit;
+  table.sigmasFromFile = options.sigmasFromFile;
   std::ifstream file;
   const std::string entryName = buildName(baseName, flavour.entrySuffix);
   openEntryFile(file, entryName);

@@ -24,10 +24,16 @@ struct ReportRow {
   double dSpacing = 0;
 };
 
+// Row `i` of the table as the elimination left it.
+ReportRow describeRow(const ReflectionTable& table, int i);
+
+// Every row, for the plot.
 std::vector<ReportRow> describeElimination(const ReflectionTable& table);
 
 const char* statusText(RowStatus status);
 
-void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows);
+// The tab-separated report, a heading line then one line a row, written as
+// each row is described.
+void writeEliminationReport(std::ostream& out, const ReflectionTable& table);
 
 }  // namespace kestran

@@ -16,25 +16,39 @@ struct Writers {
   BlockWriter amplitudes, intensities, wideIntensities;
 };
 
-void writeShelxRow(Writers& out, const ReflectionTable& table, int i, const WrittenValues& values) {
-  const auto record = [&](float value, float sigma) {
-    return ShelxValues{table.h[i], table.k[i], table.l[i], value, sigma, recordCode};
-  };
-  writeRecord(out.amplitudes, shelxRecord, record(values.amplitude, values.amplitudeSigma));
-  writeRecord(out.intensities, shelxRecord, record(values.intensity, values.intensitySigma));
-  writeRecord(out.wideIntensities, wideShelxRecord, record(values.wideIntensity, values.wideSigma));
+template <typename Values>
+Values recordOf(const ReflectionTable& table, int i, float value, float sigma);
+
+template <>
+ShelxValues recordOf<ShelxValues>(const ReflectionTable& table, int i, float value, float sigma) {
+  return ShelxValues{table.h[i], table.k[i], table.l[i], value, sigma, recordCode};
 }
 
-void writeJfou4Row(Writers& out, const ReflectionTable& table, int i, const WrittenValues& values) {
-  const auto record = [&](float value, float sigma) {
-    return Jfou4Values{table.h[i], table.k[i], table.l[i], value, sigma, table.thirdValue[i]};
-  };
-  writeRecord(out.amplitudes, jfou4Record, record(values.amplitude, values.amplitudeSigma));
-  writeRecord(out.intensities, jfou4Record, record(values.intensity, values.intensitySigma));
-  writeRecord(out.wideIntensities, wideJfou4Record, record(values.wideIntensity, values.wideSigma));
+template <>
+Jfou4Values recordOf<Jfou4Values>(const ReflectionTable& table, int i, float value, float sigma) {
+  return Jfou4Values{table.h[i], table.k[i], table.l[i], value, sigma, table.thirdValue[i]};
 }
 
-// The Shelx layouts end the amplitude and intensity files with a 0 0 0 record.
+// The amplitude and intensity records: SHELX's (3I4,F8.2,F8.3,I4) or JFOU=4's.
+template <typename Values>
+void writeRows(Writers& out, const RecordLayout<Values>& layout, const ReflectionTable& table, int i,
+               const WrittenValues& values) {
+  writeRecord(out.amplitudes, layout, recordOf<Values>(table, i, values.amplitude, values.amplitudeSigma));
+  writeRecord(out.intensities, layout, recordOf<Values>(table, i, values.intensity, values.intensitySigma));
+}
+
+// The wide file keeps the flavour's own layout.
+void writeWideRow(Writers& out, bool jfou4, const ReflectionTable& table, int i, const WrittenValues& values) {
+  if (jfou4) {
+    writeRecord(out.wideIntensities, wideJfou4Record,
+                recordOf<Jfou4Values>(table, i, values.wideIntensity, values.wideSigma));
+  } else {
+    writeRecord(out.wideIntensities, wideShelxRecord,
+                recordOf<ShelxValues>(table, i, values.wideIntensity, values.wideSigma));
+  }
+}
+
+// The SHELX layouts end the amplitude and intensity files with a 0 0 0 record.
 void writeEndRecords(Writers& out) {
   writeRecord(out.amplitudes, shelxRecord, ShelxValues{});
   writeRecord(out.intensities, shelxRecord, ShelxValues{});
@@ -42,9 +56,10 @@ void writeEndRecords(Writers& out) {
 
 }  // namespace
 
-WrittenSummary writeReflectionFiles(const ReflectionTable& table, const ReflectionStreams& files) {
-  const OutputScale scale = outputScale(table);
-  const bool shelx = flavourOf(table).layouts == OutputLayouts::Shelx;
+WrittenSummary writeReflectionFiles(const ReflectionTable& table, const ReflectionStreams& files, bool shelxRecords) {
+  const OutputScale scale = outputScale(table, shelxRecords);
+  const bool jfou4 = flavourOf(table).layouts == OutputLayouts::Jfou4;
+  const bool shelx = !jfou4 || shelxRecords;
   Writers out{BlockWriter(files.amplitudes), BlockWriter(files.intensities), BlockWriter(files.wideIntensities)};
   WrittenSummary summary;
   for (int i = 0; i < table.rows; ++i) {
@@ -53,10 +68,11 @@ WrittenSummary writeReflectionFiles(const ReflectionTable& table, const Reflecti
     }
     const WrittenValues values = writtenValues(table.amplitude[i], table.sigma[i], scale);
     if (shelx) {
-      writeShelxRow(out, table, i, values);
+      writeRows(out, shelxRecord, table, i, values);
     } else {
-      writeJfou4Row(out, table, i, values);
+      writeRows(out, jfou4Record, table, i, values);
     }
+    writeWideRow(out, jfou4, table, i, values);
     ++summary.written;
     summary.beyondRange += intensitiesAreFinite(values) ? 0 : 1;
   }

@@ -1,8 +1,11 @@
 #pragma once
 // The writers of the three reflection files: the amplitude file, the
 // intensity file on the 5000 scale and the wide intensity file, in the
-// flavour's layouts. Only rows whose status is Kept are written; the values
-// come from writtenValues, the writers only format them.
+// flavour's layouts, or with `shelxRecords` the amplitude and intensity
+// files in the SHELX records (3I4,F8.2,F8.3,I4 and a 0 0 0 end record) for
+// every code, the wide file keeping the flavour's layout. Only rows whose
+// status is Kept are written; the values come from writtenValues, the
+// writers only format them.
 
 #include <ostream>
 
@@ -21,6 +24,7 @@ struct WrittenSummary {
   int beyondRange = 0;  // rows whose intensity lies beyond single precision, written as NaN or Infinity
 };
 
-WrittenSummary writeReflectionFiles(const ReflectionTable& table, const ReflectionStreams& files);
+WrittenSummary writeReflectionFiles(const ReflectionTable& table, const ReflectionStreams& files,
+                                    bool shelxRecords = false);
 
 }  // namespace kestran

@@ -3,6 +3,8 @@
 // evaluated in double precision from single-precision operands and rounded
 // to single precision once, where the result is stored.
 
+#include <cmath>
+
 #include "reflections/single_precision.hpp"
 
 namespace kestran {
@@ -25,6 +27,12 @@ inline float cappedValue(float value, float largestAmplitude) {
 inline float hundredthOf(float value) { return roundToSingle(value / 100.0); }
 
 inline float squareOf(float value) { return roundToSingle(double{value} * value); }
+
+// sigma(I) = 2 |F| sigma(F), from an amplitude and its sigma: a negative
+// amplitude, written with its sign, still gives a positive intensity.
+inline float propagatedSigma(float amplitude, float sigma) {
+  return roundToSingle(2.0 * std::fabs(double{amplitude}) * sigma);
+}
 
 // An intensity (or JFOU=4 squared SIGF) on the scale where the strongest is 5000.
 inline float rescaledIntensity(float value, float largestIntensity) {

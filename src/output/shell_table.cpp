@@ -31,6 +31,10 @@ void writeShellLines(std::ostream& out, const ShellLayout& layout, const ShellCo
     out << formatted(" %6d", counts.keptWithoutAngle);
   }
   out << '\n';
+  if (layout.limited) {
+    out << formatted("         %-18s %7d", "beyond the limit", counts.rowsBeyondLimit) << (withKept ? "      0" : "")
+        << '\n';
+  }
 }
 
 int sum(const std::vector<int>& values, int start) {
@@ -71,7 +75,7 @@ std::string shellRange(const ShellLayout& layout, int shell) {
 
 void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const Flavour& flavour,
                      float window) {
-  const int rows = sum(counts.rows, counts.rowsWithoutAngle);
+  const int rows = sum(counts.rows, counts.rowsWithoutAngle + counts.rowsBeyondLimit);
   const int kept = sum(counts.kept, counts.keptWithoutAngle);
   out << "\n  Resolution shells, " << windowText(flavour, window) << '\n';
   writeShellLines(out, layout, counts, true);

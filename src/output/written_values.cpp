@@ -21,7 +21,7 @@ Pair cappedAmplitude(float amplitude, float sigma, const OutputScale& scale) {
   if (exceedsAmplitudeCap(scale.largestAmplitude)) {
     capped = {cappedValue(amplitude, scale.largestAmplitude), cappedValue(sigma, scale.largestAmplitude)};
   }
-  if (!scale.ownSigmas) {
+  if (scale.sigmas == SigmaRule::Hundredth) {
     capped.sigma = hundredthOf(capped.value);
   }
   return capped;
@@ -29,9 +29,18 @@ Pair cappedAmplitude(float amplitude, float sigma, const OutputScale& scale) {
 
 }  // namespace
 
-OutputScale outputScale(const ReflectionTable& table) {
+SigmaRule sigmaRuleOf(const ReflectionTable& table, bool shelxRecords) {
+  const Flavour& flavour = flavourOf(table);
+  if (flavour.layouts == OutputLayouts::Jfou4 && !shelxRecords) {
+    return SigmaRule::SquaredOwn;
+  }
+  return flavour.writesOwnSigmas || table.sigmasFromFile ? SigmaRule::Propagated : SigmaRule::Hundredth;
+}
+
+OutputScale outputScale(const ReflectionTable& table, bool shelxRecords) {
   OutputScale scale;
-  scale.ownSigmas = flavourOf(table).writesOwnSigmas;
+  scale.sigmas = sigmaRuleOf(table, shelxRecords);
+  scale.wideSquares = flavourOf(table).layouts == OutputLayouts::Jfou4;
   for (int i = 0; i < table.rows; ++i) {
     if (isKept(table.status[i]) && table.amplitude[i] > scale.largestAmplitude) {
       scale.largestAmplitude = table.amplitude[i];
@@ -51,30 +60,36 @@ OutputScale outputScale(const ReflectionTable& table) {
 
 WrittenValues writtenValues(float amplitude, float sigma, const OutputScale& scale) {
   const Pair capped = cappedAmplitude(amplitude, sigma, scale);
-  const Pair square{squareOf(capped.value), scale.ownSigmas ? squareOf(capped.sigma) : capped.sigma};
   // When every intensity is zero there is nothing to scale.
   const bool rescale = scale.largestIntensity != 0.0F;
-  Pair scaled = square;
-  if (rescale) {
-    scaled.value = rescaledIntensity(square.value, scale.largestIntensity);
+  const auto onScale = [&](float value) { return rescale ? rescaledIntensity(value, scale.largestIntensity) : value; };
+  WrittenValues written;
+  written.amplitude = capped.value;
+  written.amplitudeSigma = capped.sigma;
+  written.intensity = onScale(squareOf(capped.value));
+  written.propagatedSigma = onScale(propagatedSigma(capped.value, capped.sigma));
+  switch (scale.sigmas) {
+    case SigmaRule::Hundredth:
+      written.intensitySigma = hundredthOf(written.intensity);
+      break;
+    case SigmaRule::SquaredOwn:
+      written.intensitySigma = onScale(squareOf(capped.sigma));
+      break;
+    case SigmaRule::Propagated:
+      written.intensitySigma = written.propagatedSigma;
+      break;
   }
-  WrittenValues written{capped.value, capped.sigma, scaled.value, scaled.sigma, 0, 0};
-  if (!scale.ownSigmas) {
-    written.intensitySigma = hundredthOf(scaled.value);
+  if (!scale.wideSquares) {
     written.wideIntensity = written.intensity;
     written.wideSigma = written.intensitySigma;
     return written;
   }
-  if (rescale) {
-    written.intensitySigma = rescaledIntensity(square.sigma, scale.largestIntensity);
-    // The wide file carries the unscaled squares, recovered from the
-    // single-precision values of the intensity file.
-    written.wideIntensity = unscaledIntensity(written.intensity, scale.largestIntensity);
-    written.wideSigma = unscaledIntensity(written.intensitySigma, scale.largestIntensity);
-  } else {
-    written.wideIntensity = written.intensity;
-    written.wideSigma = written.intensitySigma;
-  }
+  // The wide file carries the unscaled squares, recovered from the
+  // single-precision values on the intensity file's scale.
+  const float squaredSigma =
+      scale.sigmas == SigmaRule::SquaredOwn ? written.intensitySigma : onScale(squareOf(capped.sigma));
+  written.wideIntensity = rescale ? unscaledIntensity(written.intensity, scale.largestIntensity) : written.intensity;
+  written.wideSigma = rescale ? unscaledIntensity(squaredSigma, scale.largestIntensity) : squaredSigma;
   return written;
 }
 

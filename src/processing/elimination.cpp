@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "processing/resolution_limit.hpp"
+
 namespace kestran {
 
 namespace {
@@ -63,6 +65,9 @@ std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float windo
     const bool closeToNext = next < n && pairDistance(table, i, next) < windowOfPair(table, byWidth, window, i);
     const bool removedInInput = table.status[i] == RowStatus::RemovedInInput;
     status[i] = removedInInput ? RowStatus::RemovedInInput : statusOf(closeToPrevious, closeToNext);
+    if (isBeyondLimit(table, i)) {
+      status[i] = RowStatus::BeyondLimit;
+    }
     closeToPrevious = closeToNext;
   }
   return status;

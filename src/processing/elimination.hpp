@@ -24,9 +24,11 @@ int previousCompared(const ReflectionTable& table, int index);
 double pairWindow(const ReflectionTable& table, float window, int lower);
 double pairDistance(const ReflectionTable& table, int lower, int upper);
 
-// The status each row would have with `window`: RemovedInInput and
-// ZeroIndices stay, every other row is kept or removed by its previous, next
-// or both neighbours.
+// The status each row would have with `window`: ZeroIndices stays; a row
+// beyond the table's resolution limit is BeyondLimit, whatever else; then
+// RemovedInInput stays, and every other row is kept or removed by its
+// previous, next or both neighbours. Rows beyond the limit are compared like
+// the others.
 std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float window);
 
 int countKept(const std::vector<RowStatus>& status);

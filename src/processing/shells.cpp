@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "processing/resolution_limit.hpp"
 #include "reflections/cell_geometry.hpp"
 
 namespace kestran {
@@ -29,9 +30,10 @@ double reciprocalVolume(const ReflectionTable& table, int row) {
 }
 
 // Where a row lies along the axis, or not a number for a row in no shell:
-// one without a real angle, or a row 0 0 0, which is no reflection.
+// one without a real angle, one beyond the resolution limit, or a row 0 0 0,
+// which is no reflection.
 double coordinate(const ReflectionTable& table, ShellAxis axis, int row) {
-  if (!rowHasRealAngle(table, row) || table.status[row] == RowStatus::ZeroIndices) {
+  if (!rowHasRealAngle(table, row) || table.status[row] == RowStatus::ZeroIndices || isBeyondLimit(table, row)) {
     return std::numeric_limits<double>::quiet_NaN();
   }
   return axis == ShellAxis::DSpacing ? reciprocalVolume(table, row) : double{table.twoTheta[row]};
@@ -70,6 +72,7 @@ ShellLayout layShells(const ReflectionTable& table, int shellCount) {
   ShellLayout layout;
   layout.axis = hasWavelength(table) ? ShellAxis::DSpacing : ShellAxis::TwoTheta;
   layout.wavelength = table.cell.wavelength;
+  layout.limited = hasLimit(table.limit);
   std::vector<double> coordinates(static_cast<std::size_t>(table.rows));
   double low = std::numeric_limits<double>::infinity();
   double high = -low;
@@ -115,6 +118,10 @@ ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>
   counts.kept.assign(counts.rows.size(), 0);
   for (std::size_t row = 0; row < layout.shellOfRow.size(); ++row) {
     if (status[row] == RowStatus::ZeroIndices) {
+      continue;
+    }
+    if (status[row] == RowStatus::BeyondLimit) {
+      ++counts.rowsBeyondLimit;
       continue;
     }
     const int shell = layout.shellOfRow[row];

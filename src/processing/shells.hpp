@@ -7,6 +7,8 @@
 // the rows present, from the lowest to the highest; a row on an inner edge
 // belongs to the shell above it. Rows with no real angle lie in no shell and
 // are counted apart; rows 0 0 0, which are no reflections, are not counted.
+// With a resolution limit the shells span the rows inside it, and the rows
+// beyond it are counted apart.
 
 #include <cstdint>
 #include <vector>
@@ -26,6 +28,7 @@ double dSpacing(const ReflectionTable& table, int row);
 struct ShellLayout {
   ShellAxis axis = ShellAxis::TwoTheta;
   float wavelength = 0;
+  bool limited = false;  // the table has a resolution limit
   // The shell edges, one more than the shells, ascending in the coordinate
   // of the axis: 1/d^3 for DSpacing, 2theta in degrees for TwoTheta.
   std::vector<double> edges;
@@ -51,6 +54,7 @@ struct ShellCounts {
   std::vector<int> kept;  // per shell
   int rowsWithoutAngle = 0;
   int keptWithoutAngle = 0;
+  int rowsBeyondLimit = 0;  // rows whose status is BeyondLimit, none of them kept
 };
 
 ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>& status);

@@ -467,7 +467,7 @@ void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
 namespace {
 
 // One free-form read of h, k, l, an integer and a real that are not kept,
-// 2theta, peak width, intensity and the value whose half is SIGF.
+// 2theta, peak width, intensity and the 9th value, which gives SIGF.
 bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry, RecordChecks& records) {
   std::int32_t unusedInteger = 0;
   float unusedReal = 0;
@@ -479,14 +479,16 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry, 
       read.real(unusedReal, "the 5th value, a number") && read.real(table.twoTheta[index], "2theta, a number") &&
       read.real(table.peakWidth[index], "FWHM, a number") &&
       read.real(table.amplitude[index], "the intensity, a number") &&
-      read.real(table.sigma[index], "the 9th value (twice sigma(F)), a number");
+      read.real(table.sigma[index], table.sigmasFromFile ? "the 9th value (sigma(I)), a number"
+                                                         : "the 9th value (twice sigma(F)), a number");
   if (!complete) {
     return false;
   }
   table.line[index] = static_cast<std::int32_t>(read.firstLine());
   records.finish(read, "the reflection (h k l m x 2theta FWHM I sigma)", false);
   table.amplitude[index] = sirpowAmplitude(table.amplitude[index]);
-  table.sigma[index] = sirpowSigma(table.sigma[index]);
+  table.sigma[index] = table.sigmasFromFile ? sirpowAmplitudeSigma(table.sigma[index], table.amplitude[index])
+                                            : sirpowSigma(table.sigma[index]);
   return true;
 }
 
@@ -535,6 +537,14 @@ float sirpowAmplitude(float intensity) {
 }
 
 float sirpowSigma(float lastValue) { return roundToSingle(double{lastValue} * 0.5); }
+
+float sirpowAmplitudeSigma(float intensitySigma, float amplitude) {
+  const double sigma = intensitySigma;
+  if (amplitude == 0) {
+    return roundToSingle(std::copysign(std::sqrt(std::fabs(sigma)), sigma));
+  }
+  return roundToSingle(sigma / (2.0 * double{amplitude}));
+}
 
 int readEntryFile(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   table.resizeRows(0);

@@ -55,5 +55,11 @@ void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events);
 // half the last value of the record.
 float sirpowAmplitude(float intensity);
 float sirpowSigma(float lastValue);
+// With the sigmas of the file (table.sigmasFromFile) the last value is
+// sigma(I), and sigma(F) = sigma(I) / (2F), in double and rounded once. At
+// F = 0 (an intensity of 0 or below) that has no value: sigma(F) is then
+// sqrt(sigma(I)), the limit of sqrt(I + sigma(I)) - sqrt(I) as I goes to 0,
+// with the sign of sigma(I).
+float sirpowAmplitudeSigma(float intensitySigma, float amplitude);
 
 }  // namespace kestran

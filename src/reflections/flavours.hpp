@@ -48,6 +48,7 @@ struct Flavour {
   WindowAsked windowAsked;
   bool entryHasSigmas;   // the entry file carries a standard deviation per row
   bool writesOwnSigmas;  // the outputs write those, not one hundredth of the value
+  bool entryHasCell;     // the entry file gives the cell and the wavelength, so each row its d-spacing
   OutputLayouts layouts;
   ShellAxis shellAxis;
 };

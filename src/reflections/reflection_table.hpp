@@ -22,14 +22,17 @@ inline constexpr float removedInInputMarker = -1.0F;
 
 // What became of a row: kept, or removed, and why.
 // A row whose h, k and l are all zero is no reflection (a shifted line, a
-// missing value): it is never written and stands in no comparison.
+// missing value): it is never written and stands in no comparison. A row
+// beyond the resolution limit is compared with its neighbours like any
+// other, but not written, whatever the comparison says.
 enum class RowStatus : std::uint8_t {
   Kept,
   RemovedInInput,
   RemovedByPrevious,
   RemovedByNext,
   RemovedByBoth,
-  ZeroIndices
+  ZeroIndices,
+  BeyondLimit
 };
 
 inline bool isKept(RowStatus status) { return status == RowStatus::Kept; }
@@ -42,10 +45,17 @@ struct CellParameters {
   float wavelength = 0;
 };
 
+// The resolution limit of a run; 0 where none is given. dMin in the length
+// unit of the wavelength, twoThetaMax in degrees.
+struct ResolutionLimit {
+  float dMin = 0;
+  float twoThetaMax = 0;
+};
+
 struct ReflectionTable {
   std::vector<std::int32_t> h, k, l;
   std::vector<float> amplitude;        // as read (SIRPOW: square root of the intensity read)
-  std::vector<float> sigma;            // the amplitude's standard deviation as read
+  std::vector<float> sigma;            // the amplitude's standard deviation (SIRPOW: from the 9th value)
   std::vector<float> peakWidth;        // FWHM in degrees 2theta (SIRPOW, EXPO)
   std::vector<float> thirdValue;       // the JFOU=4 third value, carried to the outputs
   std::vector<float> sinSquaredTheta;  // from the cell (codes 1, 3, 4), the ordering key
@@ -60,6 +70,8 @@ struct ReflectionTable {
   int announcedCount = 0;          // reflection count of a FULLPROF file, capped at the capacity
   float fixedWindow = 0;           // D of a FULLPROF file, degrees 2theta
   float widthFactor = 0;           // DELTA, the factor of the peak width (SIRPOW, EXPO)
+  ResolutionLimit limit{};         // rows beyond it are read and compared, not written
+  bool sigmasFromFile = false;     // the sigmas of the entry file are written, not one hundredth of the value
   int rows = 0;                    // rows filled
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.

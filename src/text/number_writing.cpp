@@ -123,4 +123,84 @@ void formatFixedPoint(char* out, int width, int decimals, float value) {
   rightJustify(out, width, start, length);
 }
 
+namespace {
+
+constexpr double exactPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// "00" to "99", for two digits at a time.
+constexpr char digitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The last `count` digits of `value`, leading zeros included, ending at
+// `end`; `value` keeps the digits before them.
+void digitsBefore(char* end, std::uint64_t& value, int count) {
+  for (; count >= 2; count -= 2) {
+    const auto pair = static_cast<std::size_t>(value % 100) * 2;
+    value /= 100;
+    *--end = digitPairs[pair + 1];
+    *--end = digitPairs[pair];
+  }
+  if (count == 1) {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+}
+
+// The digits of `units` / 10^decimals with its point, after an optional
+// sign, at least one digit before the point: filled from the right.
+char* writeUnits(char* out, bool negative, std::uint64_t units, int decimals) {
+  int digits = 1;
+  while (digits < static_cast<int>(std::size(wideExactPowersOfTen)) && units >= wideExactPowersOfTen[digits]) {
+    ++digits;
+  }
+  for (std::uint64_t rest = units / wideExactPowersOfTen[std::size(wideExactPowersOfTen) - 1]; rest >= 10; rest /= 10) {
+    ++digits;
+  }
+  const int whole = digits > decimals ? digits - decimals : 1;
+  if (negative) {
+    *out++ = '-';
+  }
+  char* const point = out + whole;
+  char* const end = decimals > 0 ? point + 1 + decimals : point;
+  digitsBefore(end, units, decimals);
+  if (decimals > 0) {
+    *point = '.';
+  }
+  digitsBefore(point, units, whole);
+  return end;
+}
+
+// Below 2^52 adding and taking away 2^52 rounds to an integer in the
+// current rounding mode, as nearbyint does, without a call.
+double roundedToInteger(double value) {
+  constexpr double shift = 0x1p52;
+  const double shifted = value + shift;
+  return shifted - shift;
+}
+
+}  // namespace
+
+char* writeDecimal(char* out, double value, int decimals) {
+  // The product of the magnitude and 10^decimals lies within half a unit in
+  // its last place of the exact product; away from a tie by more than that,
+  // rounding the product to an integer rounds the exact value the same way.
+  // Near a tie, and for values beyond 2^52 units, to_chars decides.
+  if (std::isfinite(value) && decimals >= 0 && decimals < static_cast<int>(std::size(exactPowersOfTen))) {
+    const double scaled = std::fabs(value) * exactPowersOfTen[decimals];
+    if (scaled < 0x1p52) {
+      const double rounded = roundedToInteger(scaled);
+      if (std::fabs(std::fabs(scaled - rounded) - 0.5) > scaled * 0x1p-52) {
+        return writeUnits(out, std::signbit(value), static_cast<std::uint64_t>(rounded), decimals);
+      }
+    }
+  }
+  return std::to_chars(out, out + maxDecimalTextLength, value, std::chars_format::fixed, decimals).ptr;
+}
+
+char* writeShortest(char* out, float value) { return std::to_chars(out, out + maxShortestTextLength, value).ptr; }
+
+char* writeInteger(char* out, std::int32_t value) { return std::to_chars(out, out + maxIntegerTextLength, value).ptr; }
+
 }  // namespace kestran

@@ -24,14 +24,19 @@ bool replaceable(const std::string& contents, FileRole role) {
   return whyNotReplaceable(dir.file("f"), role).empty();
 }
 
+FileRole roleOf(const fs::path& file) {
+  const std::string extension = file.extension().string();
+  return extension == ".cif" ? FileRole::Cif : extension == ".tsv" ? FileRole::Report : FileRole::ReflectionFile;
+}
+
 // The writers and the recognition agree: every file the whole-run cases
-// expect (every flavour, asterisks and end records among them), and the
-// report and the plot as written.
+// expect (every flavour, asterisks and end records among them, CIFs), and
+// the report and the plot as written.
 TEST(OwnFiles, WhatKestranWritesIsRecognised) {
   int judged = 0;
   for (const auto& entry : fs::recursive_directory_iterator(fs::path(KESTRAN_SOURCE_DIR) / "tests/end_to_end/cases")) {
     if (entry.path().parent_path().filename() == "files") {
-      EXPECT_EQ(whyNotReplaceable(entry.path().string(), FileRole::ReflectionFile), "") << entry.path();
+      EXPECT_EQ(whyNotReplaceable(entry.path().string(), roleOf(entry.path())), "") << entry.path();
       ++judged;
     }
   }
@@ -39,13 +44,15 @@ TEST(OwnFiles, WhatKestranWritesIsRecognised) {
   const testing::SmallRun run;
   const std::vector<ReportRow> rows = describeElimination(*run.table);
   std::ostringstream report, plot;
-  writeEliminationReport(report, rows);
+  writeEliminationReport(report, *run.table);
   const ShellLayout layout = layShells(*run.table, 2);
   writeStickPlot(plot, {"abc", &flavourOf(3), 2.0F, false}, rows, layout, countByShell(layout, run.table->status));
   EXPECT_TRUE(replaceable(report.str(), FileRole::Report));
   EXPECT_TRUE(replaceable(plot.str(), FileRole::Plot));
   EXPECT_FALSE(replaceable(plot.str(), FileRole::Report));
   EXPECT_FALSE(replaceable(report.str(), FileRole::ReflectionFile));
+  EXPECT_FALSE(replaceable(report.str(), FileRole::Cif));
+  EXPECT_FALSE(replaceable("data_mono\nloop_\n_refln_index_h\n", FileRole::Cif));
 }
 
 TEST(OwnFiles, ReflectionRecordsHaveTheLayoutsColumnsAndPoints) {

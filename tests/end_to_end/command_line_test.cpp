@@ -125,7 +125,14 @@ TEST(CommandLineRuns, UsageErrorsExitWithTwoBeforeAnyFile) {
                                                        {"--shells", "0", "x"},
                                                        {"--plot-scale", "cubic", "x"},
                                                        {"--max-reflections", "0", "x"},
-                                                       {"--max-reflections", "10000001", "x"}};
+                                                       {"--max-reflections", "10000001", "x"},
+                                                       {"--code", "2", "--delta", "1", "--d-min", "1.5", "x"},
+                                                       {"--code", "3", "--delta", "1", "--sigma=file", "x"},
+                                                       {"--sigma=fobs", "x"},
+                                                       {"--layout=wide", "x"},
+                                                       {"--d-min", "0", "x"},
+                                                       {"--two-theta-max", "-10", "x"},
+                                                       {"--scan", "--cif", "x.cif", "x"}};
   for (const auto& line : lines) {
     TempDir dir;
     const fs::path work = dir.path() / "run";
@@ -148,6 +155,8 @@ TEST(CommandLineRuns, ReportOrPlotOverARunFileIsRefusedBeforeAnyFile) {
       {"--plot", "./sub/../abc.int", "abc"},
       {"--report", "entry-link", "abc"},
       {"--report", "same.tsv", "--plot", "same.tsv", "abc"},
+      {"--cif", "abcI.hkl", "abc"},
+      {"--plot", "same.svg", "--cif", "same.svg", "abc"},
       {"--report", "abcI.hkl"},  // code and name come from the console
   };
   for (const auto& line : lines) {
@@ -242,6 +251,11 @@ const StandingFiles standingFiles[] = {
      {"--report", "mono.hkl", "Cs"},
      2,
      "kestran: --report mono.hkl" + askAnother},
+    {"cif_over_another_programs_cif",
+     {{"mono.cif", "data_mono\n_cell_length_a 5.0\n"}},
+     {"--cif", "mono.cif", "Cs"},
+     2,
+     "kestran: --cif mono.cif" + askAnother},
     {"plot_over_a_drawing",
      {{"fig.svg", "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"/>\n"}},
      {"--plot", "fig.svg", "Cs"},

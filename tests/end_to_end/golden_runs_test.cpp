@@ -1,14 +1,17 @@
 // Whole runs of the program against expected results checked by hand. Each
 // directory under cases/ holds the files of a run in input/ (the entry file,
-// any old output files), the answers typed at the console in stdin, and in
-// expected/ the console transcript, optionally the error output and exit
-// status, and in expected/files every file the run writes.
+// any old output files), the answers typed at the console in stdin (none
+// when it is missing), optionally the command line's arguments in
+// arguments (one a line), and in expected/ the console transcript,
+// optionally the error output and exit status, and in expected/files every
+// file the run writes.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,6 +46,18 @@ std::string optionalFile(const fs::path& path, const std::string& fallback) {
   return fs::exists(path) ? readFile(path.string()) : fallback;
 }
 
+// One argument a line; none when the file is missing.
+std::vector<std::string> argumentsOf(const fs::path& path) {
+  std::vector<std::string> arguments;
+  if (fs::exists(path)) {
+    std::istringstream lines(readFile(path.string()));
+    for (std::string line; std::getline(lines, line);) {
+      arguments.push_back(line);
+    }
+  }
+  return arguments;
+}
+
 class GoldenRun : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenRun, ConsoleAndFilesMatchByteForByte) {
@@ -55,7 +70,9 @@ TEST_P(GoldenRun, ConsoleAndFilesMatchByteForByte) {
     fs::copy(caseDir / "input", work, fs::copy_options::recursive);
   }
 
-  const ProcessResult result = runKestran(work.string(), (caseDir / "stdin").string());
+  const fs::path answers = caseDir / "stdin";
+  const ProcessResult result =
+      runKestran(work.string(), fs::exists(answers) ? answers.string() : "", argumentsOf(caseDir / "arguments"));
 
   EXPECT_EQ(result.signal, 0);
   EXPECT_EQ(std::to_string(result.status) + "\n", optionalFile(expected / "status", "0\n"));

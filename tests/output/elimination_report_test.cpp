@@ -31,7 +31,7 @@ TEST(EliminationReport, RowsCheckedByHand) {
   EXPECT_FALSE(rows[3].hasNext);
 
   std::ostringstream out;
-  writeEliminationReport(out, rows);
+  writeEliminationReport(out, *run.table);
   EXPECT_EQ(out.str(),
             "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n"
             "1\t0\t0\t10.0000\t100.0000\t0.1000\t0.2000\t\t0.1000\tremoved by next\t\n"
@@ -66,7 +66,7 @@ TEST(EliminationReport, DSpacingColumnFromTheWavelength) {
   table->twoTheta[0] = 11.478F;
   eliminateNeighbours(*table);
   std::ostringstream out;
-  writeEliminationReport(out, describeElimination(*table));
+  writeEliminationReport(out, *table);
   EXPECT_NE(out.str().find("\tkept\t7.7030\n"), std::string::npos) << out.str();
 }
 

@@ -14,6 +14,7 @@ struct FlavourFacts {
   bool widthWindow;
   WindowAsked asked;
   bool ownSigmas;
+  bool hasCell;
   OutputLayouts layouts;
   ShellAxis axis;
 };
@@ -21,10 +22,10 @@ struct FlavourFacts {
 // What each input code selects, as the menu, the files and the stages use it.
 TEST(Flavours, EachCodeSelectsItsFacts) {
   const FlavourFacts expected[] = {
-      {1, ".dat", true, false, WindowAsked::Never, false, OutputLayouts::Shelx, ShellAxis::DSpacing},
-      {4, ".dat", true, false, WindowAsked::Never, true, OutputLayouts::Jfou4, ShellAxis::DSpacing},
-      {2, ".hkl", false, true, WindowAsked::BeforeReading, false, OutputLayouts::Shelx, ShellAxis::TwoTheta},
-      {3, ".hkl", true, true, WindowAsked::AfterOrdering, false, OutputLayouts::Shelx, ShellAxis::DSpacing},
+      {1, ".dat", true, false, WindowAsked::Never, false, true, OutputLayouts::Shelx, ShellAxis::DSpacing},
+      {4, ".dat", true, false, WindowAsked::Never, true, true, OutputLayouts::Jfou4, ShellAxis::DSpacing},
+      {2, ".hkl", false, true, WindowAsked::BeforeReading, false, false, OutputLayouts::Shelx, ShellAxis::TwoTheta},
+      {3, ".hkl", true, true, WindowAsked::AfterOrdering, false, true, OutputLayouts::Shelx, ShellAxis::DSpacing},
   };
   std::vector<int> menuOrder;
   for (const Flavour& flavour : flavoursInMenuOrder()) menuOrder.push_back(flavour.code);
@@ -38,6 +39,7 @@ TEST(Flavours, EachCodeSelectsItsFacts) {
     EXPECT_EQ(usesWidthWindow(*flavour), facts.widthWindow);
     EXPECT_EQ(flavour->windowAsked, facts.asked);
     EXPECT_EQ(flavour->writesOwnSigmas, facts.ownSigmas);
+    EXPECT_EQ(flavour->entryHasCell, facts.hasCell);
     EXPECT_EQ(flavour->layouts, facts.layouts);
     EXPECT_EQ(flavour->shellAxis, facts.axis);
   }

@@ -1,0 +1,240 @@
+#include "output/reflection_cif.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "processing/resolution_limit.hpp"
+#include "processing/shells.hpp"
+#include "reflections/cell_geometry.hpp"
+#include "text/block_writer.hpp"
+#include "text/number_writing.hpp"
+
+namespace kestran {
+
+namespace {
+
+constexpr std::size_t longestBlockName = 70;
+
+bool isNameCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' || c == '.';
+}
+
+// A CIF 1.1 file holds printable ASCII only: any other byte of a file name
+// is written as '_'.
+std::string printable(std::string_view text) {
+  std::string shown(text);
+  for (char& c : shown) {
+    if (c < ' ' || c > '~') {
+      c = '_';
+    }
+  }
+  return shown;
+}
+
+std::string shortest(float value) {
+  char text[maxShortestTextLength];
+  return std::string(text, writeShortest(text, value));
+}
+
+void item(std::ostream& out, std::string_view name, std::string_view value) {
+  out << name << std::string(name.size() < 34 ? 34 - name.size() : 1, ' ') << value << '\n';
+}
+
+// The d-spacing of the resolution limit: dMin, or the d of twoThetaMax at
+// the wavelength of the file, whichever is larger.
+double limitDSpacing(const ReflectionTable& table) {
+  constexpr double radiansPerDegree = 0.017453292519943295;
+  const ResolutionLimit& limit = table.limit;
+  double d = limit.dMin;
+  if (limit.twoThetaMax > 0) {
+    const double sinTheta = std::sin(std::min(double{limit.twoThetaMax}, 180.0) * radiansPerDegree / 2.0);
+    d = std::max(d, std::fabs(double{table.cell.wavelength}) / (2.0 * sinTheta));
+  }
+  return d;
+}
+
+// Items of the dictionary where the entry file gives them, then our own.
+void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHeading& heading) {
+  const Flavour& flavour = flavourOf(table);
+  std::string program = "'";
+  program += printable(heading.program);
+  program += "'";
+  item(out, "_computing_data_reduction", program);
+  if (flavour.entryHasCell) {
+    const CellParameters& cell = table.cell;
+    item(out, "_cell_length_a", shortest(cell.a));
+    item(out, "_cell_length_b", shortest(cell.b));
+    item(out, "_cell_length_c", shortest(cell.c));
+    item(out, "_cell_angle_alpha", shortest(cell.alpha));
+    item(out, "_cell_angle_beta", shortest(cell.beta));
+    item(out, "_cell_angle_gamma", shortest(cell.gamma));
+    item(out, "_diffrn_radiation_wavelength", shortest(cell.wavelength));
+  }
+  if (flavour.entryHasCell && hasLimit(table.limit)) {
+    char text[maxDecimalTextLength];
+    item(out, "_reflns_d_resolution_high", std::string(text, writeDecimal(text, limitDSpacing(table), 5)));
+  }
+  item(out, "_kestran_input_code", std::to_string(flavour.code));
+  std::string name = "'";
+  name += flavour.name;
+  name += "'";
+  item(out, "_kestran_input_flavour", name);
+  item(out, usesWidthWindow(flavour) ? "_kestran_window_DELTA" : "_kestran_window_D", shortest(runWindow(table)));
+  const bool ownSigmas = flavour.writesOwnSigmas || table.sigmasFromFile;
+  item(out, "_kestran_sigma_source", ownSigmas ? "'entry file'" : "'F/100'");
+  if (table.limit.twoThetaMax > 0) {
+    item(out, "_kestran_two_theta_max", shortest(table.limit.twoThetaMax));
+  }
+}
+
+void writeDetails(std::ostream& out, const CifHeading& heading) {
+  const std::string intensityFile = printable(heading.intensityFile);
+  out << "_reflns_special_details\n"
+         ";\n"
+         "Reflections of "
+      << printable(heading.entryFile)
+      << " after the elimination of close neighbours.\n"
+         "F_squared_meas and F_squared_sigma are on the scale of "
+      << intensityFile
+      << "\n"
+         "(the strongest reflection written there is 5000), with\n"
+         "sigma(F^2) = 2 |F| sigma(F) on that scale for every row.\n"
+         "include_status: o kept, written to "
+      << intensityFile
+      << ";\n"
+         "x removed by the window (overlapped) or in the entry file;\n"
+         "h beyond the resolution limit, or with no real angle.\n"
+         "_refln_kestran_two_theta: 2theta in degrees.\n"
+         ";\n";
+}
+
+void writeLoopHeader(std::ostream& out) {
+  out << "loop_\n"
+         "_refln_index_h\n"
+         "_refln_index_k\n"
+         "_refln_index_l\n"
+         "_refln_d_spacing\n"
+         "_refln_kestran_two_theta\n"
+         "_refln_F_squared_meas\n"
+         "_refln_F_squared_sigma\n"
+         "_refln_include_status\n";
+}
+
+// A value right-justified in `width` columns after at least one blank.
+char* field(char* out, int width, const char* text, const char* end) {
+  for (int blanks = end - text < width ? width - static_cast<int>(end - text) : 1; blanks > 0; --blanks) {
+    *out++ = ' ';
+  }
+  while (text != end) {
+    *out++ = *text++;
+  }
+  return out;
+}
+
+char* unknownField(char* out, int width) {
+  const char unknown = '?';
+  return field(out, width, &unknown, &unknown + 1);
+}
+
+char* integerField(char* out, int width, std::int32_t value) {
+  char text[maxIntegerTextLength];
+  return field(out, width, text, writeInteger(text, value));
+}
+
+// A finite value, or '?'.
+char* realField(char* out, int width, bool present, float value) {
+  if (!present || !std::isfinite(value)) {
+    return unknownField(out, width);
+  }
+  char text[maxShortestTextLength];
+  return field(out, width, text, writeShortest(text, value));
+}
+
+char* dSpacingField(char* out, int width, double value) {
+  if (!std::isfinite(value)) {
+    return unknownField(out, width);
+  }
+  char text[maxDecimalTextLength];
+  return field(out, width, text, writeDecimal(text, value, 5));
+}
+
+constexpr std::size_t maxLoopRowLength =
+    3 * (maxIntegerTextLength + 1) + maxDecimalTextLength + 1 + 3 * (maxShortestTextLength + 1) + 40;
+
+char* writeLoopRow(char* out, const ReflectionTable& table, int row, const OutputScale& scale) {
+  out = integerField(out, 4, table.h[row]);
+  out = integerField(out, 4, table.k[row]);
+  out = integerField(out, 4, table.l[row]);
+  out = dSpacingField(out, 11, dSpacing(table, row));
+  const bool hasAngle = hasRealAngle(table.sinSquaredTheta[row]);
+  out = realField(out, 12, hasAngle, table.twoTheta[row]);
+  // A row marked removed in the entry file has no value.
+  const bool measured = table.amplitude[row] != removedInInputMarker;
+  const WrittenValues values = writtenValues(table.amplitude[row], table.sigma[row], scale);
+  out = realField(out, 14, measured, values.intensity);
+  out = realField(out, 14, measured, values.propagatedSigma);
+  *out++ = ' ';
+  *out++ = includeStatus(table, row);
+  *out++ = '\n';
+  return out;
+}
+
+void countRows(std::ostream& out, const ReflectionTable& table) {
+  int total = 0;
+  int kept = 0;
+  for (int row = 0; row < table.rows; ++row) {
+    if (table.status[row] != RowStatus::ZeroIndices) {
+      ++total;
+      kept += includeStatus(table, row) == 'o' ? 1 : 0;
+    }
+  }
+  item(out, "_reflns_number_total", std::to_string(total));
+  item(out, "_reflns_number_gt", std::to_string(kept));
+}
+
+}  // namespace
+
+std::string cifBlockName(std::string_view baseName) {
+  const std::size_t slash = baseName.find_last_of('/');
+  std::string name(slash == std::string_view::npos ? baseName : baseName.substr(slash + 1));
+  for (char& c : name) {
+    if (!isNameCharacter(c)) {
+      c = '_';
+    }
+  }
+  if (name.size() > longestBlockName) {
+    name.resize(longestBlockName);
+  }
+  return name.empty() ? "kestran" : name;
+}
+
+char includeStatus(const ReflectionTable& table, int row) {
+  switch (table.status[row]) {
+    case RowStatus::Kept:
+      return hasRealAngle(table.sinSquaredTheta[row]) ? 'o' : 'h';
+    case RowStatus::BeyondLimit:
+      return 'h';
+    default:
+      return 'x';
+  }
+}
+
+void writeReflectionCif(std::ostream& out, const ReflectionTable& table, const OutputScale& scale,
+                        const CifHeading& heading) {
+  out << "#\\#CIF_1.1\n"
+      << "# Reflections for structure solution, written by " << printable(heading.program) << ".\n"
+      << "data_" << cifBlockName(heading.baseName) << '\n';
+  writeRunItems(out, table, heading);
+  countRows(out, table);
+  writeDetails(out, heading);
+  writeLoopHeader(out);
+  BlockWriter writer(out);
+  for (int row = 0; row < table.rows; ++row) {
+    if (table.status[row] != RowStatus::ZeroIndices) {
+      writer.commit(writeLoopRow(writer.room(maxLoopRowLength), table, row, scale));
+    }
+  }
+  writer.flush();
+}
+
+}  // namespace kestran

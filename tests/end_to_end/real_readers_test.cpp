@@ -1,0 +1,116 @@
+// The reflection CIF and the SHELX files read by real readers: cctbx and
+// gemmi under /usr/bin/python3 (Debian's python3-cctbx and python3-gemmi),
+// through read_cif.py, for the bundled example of every flavour. Without
+// them the test is skipped, except under CI (CI=true), where it fails.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../test_support.hpp"
+#include "run_program.hpp"
+
+namespace kestran::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string script = (fs::path(KESTRAN_SOURCE_DIR) / "tests" / "end_to_end" / "read_cif.py").string();
+
+struct ReaderRun {
+  const char* entry;  // relative to examples/
+  std::vector<std::string> options;
+  std::vector<std::string> checks;  // read_cif.py's arguments after the CIF and the intensity file
+};
+
+// Each command line's output, and its exit status.
+struct Output {
+  std::string text;
+  int status = -1;
+};
+
+Output run(const std::string& command) {
+  Output output;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) {
+    return output;
+  }
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    output.text.append(buffer, got);
+  }
+  const int raw = ::pclose(pipe);
+  output.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return output;
+}
+
+std::string quotedArgument(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += '\'';
+  return quoted;
+}
+
+TEST(RealReaders, CctbxAndGemmiAgreeWithTheIntensityFileOfEveryFlavour) {
+  const Output probe = run("/usr/bin/python3 -c 'import iotbx.cif, gemmi'");
+  if (probe.status != 0) {
+    const char* ci = std::getenv("CI");
+    if (ci != nullptr && std::string(ci) == "true") {
+      FAIL() << "python3-cctbx and python3-gemmi are needed under CI: " << probe.text;
+    }
+    GTEST_SKIP() << "python3-cctbx or python3-gemmi missing: " << probe.text;
+  }
+  // read_cif.py runs in the run's directory, where its files are.
+  const ReaderRun runs[] = {
+      {"quartzite.dat", {"--code", "1"}, {"--sigma", "hundredth", "--cell", "quartzite.dat", "1"}},
+      {"quartzite.dat",
+       {"--code", "1", "--sigma=file", "--d-min", "2"},
+       {"--sigma", "propagated", "--cell", "quartzite.dat", "1"}},
+      {"quartzite4.dat", {"--code", "4"}, {"--sigma", "squared", "--cell", "quartzite4.dat", "1"}},
+      {"quartzite4.dat",
+       {"--code", "4", "--layout=shelx"},
+       {"--sigma", "propagated", "--cell", "quartzite4.dat", "1", "--shelx", "quartzite4F.hkl"}},
+      {"quartzite.hkl", {"--code", "3", "--delta", "1"}, {"--sigma", "hundredth", "--cell", "quartzite.hkl", "2"}},
+      {"sirpow/quartzite.hkl",
+       {"--code", "2", "--delta", "1", "--sigma=file", "--two-theta-max", "40"},
+       {"--sigma", "propagated"}},
+  };
+  for (const ReaderRun& reader : runs) {
+    TempDir dir;
+    const fs::path entry = examplesDir / reader.entry;
+    const std::string base = entry.stem().string();
+    fs::copy_file(entry, dir.path() / entry.filename());
+    std::vector<std::string> arguments = reader.options;
+    arguments.insert(arguments.end(), {"--no-pause", "--cif", base + ".cif", base});
+    const ProcessResult result = runKestran(dir.path().string(), "", arguments);
+    ASSERT_EQ(result.status, 0) << reader.entry << result.errors;
+
+    std::string command = "cd ";
+    command += quotedArgument(dir.path().string());
+    command += " && /usr/bin/python3 ";
+    command += quotedArgument(script);
+    std::vector<std::string> checks = {base + ".cif", base + "I.hkl"};
+    checks.insert(checks.end(), reader.checks.begin(), reader.checks.end());
+    for (const std::string& check : checks) {
+      command += ' ';
+      command += quotedArgument(check);
+    }
+    const Output checked = run(command);
+    EXPECT_EQ(checked.status, 0) << command << "\n" << checked.text;
+    EXPECT_NE(checked.text.find("cctbx and gemmi agree"), std::string::npos) << checked.text;
+  }
+}
+
+}  // namespace
+}  // namespace kestran::testing
