@@ -105,7 +105,8 @@ float parseLimit(const char* option, std::string_view text) {
 }
 
 // An option that takes one word.
-void expectWord(const char* option, std::string_view text, std::string_view word) {
+// The one word an option takes (true), or a usage error.
+bool expectWord(const char* option, std::string_view text, std::string_view word) {
   if (text != word) {
     std::string message = option;
     message += " takes ";
@@ -114,6 +115,7 @@ void expectWord(const char* option, std::string_view text, std::string_view word
     message += text;
     message += "'";
     throw UsageError(message);
+    return true;
   }
 }
 
@@ -166,19 +168,11 @@ const OptionRule optionRules[] = {
      "write a reflection CIF: every reflection read, its F^2 and sigma(F^2)\n"
      "on the scale of NAMEI.hkl and its status (o kept, x removed, h beyond)"},
     {"sigma", required_argument,
-     [](CommandLine& l, const char* v) {
-       expectWord("--sigma", v, "file");
-       l.run.sigmasFromFile = true;
-     },
-     "=file",
+     [](CommandLine& l, const char* v) { l.run.sigmasFromFile = expectWord("--sigma", v, "file"); }, "=file",
      "sigmas from the entry file instead of F/100 (codes 1 and 2; code 4\n"
      "always has its own), sigma(I) = 2 F sigma(F) in the intensity files"},
     {"layout", required_argument,
-     [](CommandLine& l, const char* v) {
-       expectWord("--layout", v, "shelx");
-       l.run.shelxRecords = true;
-     },
-     "=shelx",
+     [](CommandLine& l, const char* v) { l.run.shelxRecords = expectWord("--layout", v, "shelx"); }, "=shelx",
      "code 4's F.hkl and I.hkl in SHELX records (3I4,F8.2,F8.3,I4, HKLF 3\n"
      "and 4) with sigma(I) = 2 F sigma(F); codes 1 to 3 write them already:\n"
      "no change for them"},
