@@ -104,7 +104,6 @@ float parseLimit(const char* option, std::string_view text) {
   return limit;
 }
 
-// An option that takes one word.
 // The one word an option takes (true), or a usage error.
 bool expectWord(const char* option, std::string_view text, std::string_view word) {
   if (text != word) {
@@ -115,8 +114,8 @@ bool expectWord(const char* option, std::string_view text, std::string_view word
     message += text;
     message += "'";
     throw UsageError(message);
-    return true;
   }
+  return true;
 }
 
 // Each option: its name, whether it takes a value, what it sets, and its
