@@ -1,5 +1,6 @@
 #include "driver/console_events.hpp"
 
+#include "processing/overlaps.hpp"
 #include "text/console_text.hpp"
 #include "text/formatted.hpp"
 #include "text/run_error.hpp"
@@ -76,6 +77,11 @@ void writeOutputSummary(std::ostream& console, const ReflectionTable& table, con
     console << "  ESD are now FOBS/100.... !!\n\n";
   }
   writeCountLine(console, "  Final hkl number = ", summary.written, {}, widen);
+  if (table.overlaps == OverlapRule::Share) {
+    const OverlapGroups groups = findOverlapGroups(table, runWindow(table));
+    console << "  Shared in groups =" << countField(groups.members, widen) << " in "
+            << countField(groups.count(), widen) << " groups\n";
+  }
   if (summary.beyondRange > 0) {
     console << "  Warning: " << reflectionsHave(summary.beyondRange)
             << " an intensity beyond single precision, written as NaN or Infinity\n";

@@ -49,7 +49,8 @@ void warnAboutInput(std::ostream& diagnostics, bool strict, std::string_view fil
                     std::string_view what);
 
 // The counts of the output stage: rows read, then, after the note on the
-// sigmas, rows written, and a warning for values beyond single precision.
+// sigmas, rows written (and, when the run shares overlap groups, the rows
+// shared and their groups), and a warning for values beyond single precision.
 void writeOutputSummary(std::ostream& console, const ReflectionTable& table, const WrittenSummary& summary);
 
 }  // namespace kestran

@@ -77,6 +77,13 @@ int parseShellCount(std::string_view text) {
   return count;
 }
 
+OverlapRule parseOverlapRule(std::string_view text) {
+  if (text != "drop" && text != "share") {
+    throw UsageError("--overlaps must be drop or share, not '" + std::string(text) + "'");
+  }
+  return text == "share" ? OverlapRule::Share : OverlapRule::Drop;
+}
+
 bool parseLogScale(std::string_view text) {
   if (text != "log" && text != "linear") {
     throw UsageError("--plot-scale must be linear or log, not '" + std::string(text) + "'");
@@ -117,6 +124,7 @@ const OptionRule optionRules[] = {
     {"max-reflections", required_argument,
      [](CommandLine& l, const char* v) { l.run.maxReflections = parseMaxReflections(v); }},
     {"strict", no_argument, [](CommandLine& l, const char*) { l.run.strict = true; }},
+    {"overlaps", required_argument, [](CommandLine& l, const char* v) { l.run.overlaps = parseOverlapRule(v); }},
 };
 
 // getopt_long's table: each option returns its index in optionRules.
@@ -178,8 +186,9 @@ std::string codeList() {
 std::string usageText() {
   return "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
          "               [--plot-scale linear|log] [--stats] [--shells N] [--max-reflections N] [--strict]\n"
+         "               [--overlaps=drop|share]\n"
          "       kestran --scan[=LIST] [--code N] [--delta X] [--shells N] [--max-reflections N]\n"
-         "               [--strict] [--no-pause] [BASENAME]\n"
+         "               [--strict] [--overlaps=drop|share] [--no-pause] [BASENAME]\n"
          "       kestran --help | --version\n"
          "  --code N       input code: " +
          codeList() +
@@ -196,6 +205,8 @@ std::string usageText() {
          "  --max-reflections N\n"
          "                 take up to N reflections, 1 to 10000000 (default 40000)\n"
          "  --strict       a warning about the input stops the run (exit 1, no file replaced)\n"
+         "  --overlaps=R   reflections closer than the window: drop (default) removes them,\n"
+         "                 share keeps each overlap group with the group's mean intensity\n"
          "  BASENAME       entry file name without extension\n"
          "Answers not given are asked for at the console.\n";
 }

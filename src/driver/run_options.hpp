@@ -31,8 +31,9 @@ struct RunOptions {
   std::vector<float> scanWindows;  // the windows of the scan; empty: the default series
   bool stats = false;              // the resolution shells of the run, after its last line
   int shellCount = defaultShellCount;
-  int maxReflections = defaultCapacity;  // the table's capacity, 1 to maxCapacity
-  bool strict = false;                   // a warning about the input stops the run
+  int maxReflections = defaultCapacity;      // the table's capacity, 1 to maxCapacity
+  bool strict = false;                       // a warning about the input stops the run
+  OverlapRule overlaps = OverlapRule::Drop;  // close neighbours removed, or kept with their group's intensity
 };
 
 }  // namespace kestran

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "processing/elimination.hpp"
+#include "processing/overlaps.hpp"
 #include "processing/shells.hpp"
 #include "text/formatted.hpp"
 
@@ -17,6 +18,8 @@ std::string number(double value) { return formatted("%.4f", value); }
 std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
   const float window = runWindow(table);
   const bool hasWidth = usesWidthWindow(flavourOf(table));
+  const OverlapGroups groups = findOverlapGroups(table, window);
+  const std::vector<float>& amplitudes = table.amplitudeRead.empty() ? table.amplitude : table.amplitudeRead;
   std::vector<ReportRow> rows(static_cast<std::size_t>(table.rows));
   for (int i = 0; i < table.rows; ++i) {
     ReportRow& row = rows[static_cast<std::size_t>(i)];
@@ -24,7 +27,7 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
     row.k = table.k[i];
     row.l = table.l[i];
     row.twoTheta = table.twoTheta[i];
-    row.amplitude = table.amplitude[i];
+    row.amplitude = amplitudes[i];
     row.hasWidth = hasWidth;
     row.width = table.peakWidth[i];
     // A row 0 0 0 stands in no pair; the others are paired as the
@@ -43,6 +46,8 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
     row.status = table.status[i];
     row.dSpacing = dSpacing(table, i);
     row.hasDSpacing = std::isfinite(row.dSpacing);
+    row.group = groups.groupOfRow[i];
+    row.groupSize = row.group > 0 ? groups.sizeOfGroup[row.group - 1] : 0;
   }
   return rows;
 }
@@ -54,19 +59,26 @@ const char* statusText(RowStatus status) {
                                    "removed by previous",
                                    "removed by next",
                                    "removed by both",
-                                   "not a reflection (0 0 0)"};
+                                   "not a reflection (0 0 0)",
+                                   "shared in group"};
   const auto index = static_cast<std::size_t>(status);
   return index < std::size(texts) ? texts[index] : "";
 }
 
-void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows) {
-  out << "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n";
+void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows, bool withGroups) {
+  out << "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing"
+      << (withGroups ? "\tgroup\tgroup_size\n" : "\n");
   for (const ReportRow& row : rows) {
     out << row.h << '\t' << row.k << '\t' << row.l << '\t' << number(row.twoTheta) << '\t' << number(row.amplitude)
         << '\t' << (row.hasWidth ? number(row.width) : "") << '\t' << (row.hasNext ? number(row.window) : "") << '\t'
         << (row.hasPrevious ? number(row.distancePrevious) : "") << '\t'
         << (row.hasNext ? number(row.distanceNext) : "") << '\t' << statusText(row.status) << '\t'
-        << (row.hasDSpacing ? number(row.dSpacing) : "") << '\n';
+        << (row.hasDSpacing ? number(row.dSpacing) : "");
+    if (withGroups) {
+      out << '\t' << (row.group > 0 ? std::to_string(row.group) : "") << '\t'
+          << (row.group > 0 ? std::to_string(row.groupSize) : "");
+    }
+    out << '\n';
   }
 }
 

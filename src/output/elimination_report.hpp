@@ -13,7 +13,7 @@ namespace kestran {
 struct ReportRow {
   int h = 0, k = 0, l = 0;
   float twoTheta = 0;
-  float amplitude = 0;    // as read
+  float amplitude = 0;    // as read, also when the row shares its group's
   bool hasWidth = false;  // SIRPOW and EXPO rows carry a peak width
   float width = 0;
   bool hasNext = false, hasPrevious = false;
@@ -22,12 +22,16 @@ struct ReportRow {
   RowStatus status = RowStatus::Kept;
   bool hasDSpacing = false;  // a finite d from the wavelength (not SIRPOW)
   double dSpacing = 0;
+  int group = 0;  // the overlap group with the run's window, 0 for none
+  int groupSize = 0;
 };
 
 std::vector<ReportRow> describeElimination(const ReflectionTable& table);
 
 const char* statusText(RowStatus status);
 
-void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows);
+// With `withGroups` (a run that shares overlap groups) each line ends with
+// the row's group number and size, empty for a row in no group.
+void writeEliminationReport(std::ostream& out, const std::vector<ReportRow>& rows, bool withGroups = false);
 
 }  // namespace kestran

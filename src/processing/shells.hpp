@@ -47,8 +47,9 @@ double edgeValue(const ShellLayout& layout, int edge);
 double edgeTwoTheta(const ShellLayout& layout, int edge);
 
 struct ShellCounts {
-  std::vector<int> rows;  // per shell
-  std::vector<int> kept;  // per shell
+  std::vector<int> rows;    // per shell
+  std::vector<int> kept;    // per shell
+  std::vector<int> shared;  // per shell: kept in overlap groups (SharedInGroup)
   int rowsWithoutAngle = 0;
   int keptWithoutAngle = 0;
 };

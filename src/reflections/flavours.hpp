@@ -46,8 +46,9 @@ struct Flavour {
   bool ordered;  // rows ordered by the angle computed from the cell, or kept in file order
   WindowKind window;
   WindowAsked windowAsked;
-  bool entryHasSigmas;   // the entry file carries a standard deviation per row
-  bool writesOwnSigmas;  // the outputs write those, not one hundredth of the value
+  bool entryHasSigmas;        // the entry file carries a standard deviation per row
+  bool writesOwnSigmas;       // the outputs write those, not one hundredth of the value
+  bool entryHasMultiplicity;  // the entry file gives each row's multiplicity (weights of an overlap group's mean)
   OutputLayouts layouts;
   ShellAxis shellAxis;
 };
