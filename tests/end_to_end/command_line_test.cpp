@@ -119,7 +119,8 @@ TEST(CommandLineRuns, UsageErrorsExitWithTwoBeforeAnyFile) {
                                                        {"--shells", "0", "x"},
                                                        {"--plot-scale", "cubic", "x"},
                                                        {"--max-reflections", "0", "x"},
-                                                       {"--max-reflections", "10000001", "x"}};
+                                                       {"--max-reflections", "10000001", "x"},
+                                                       {"--overlaps=keep", "x"}};
   for (const auto& line : lines) {
     TempDir dir;
     const fs::path work = dir.path() / "run";
