@@ -55,15 +55,23 @@ SOLVED_FRACTION = 0.9
 GROUPS = {"P21/c": "P 1 21/c 1", "Pbca": "P b c a", "P212121": "P 21 21 21"}
 
 
+def random_cell(info, rng):
+    """Edges in ratios up to about 1:1.8, beta from 95 to 115 degrees for a
+    monoclinic group, scaled to the cell volume."""
+    edges = [rng.uniform(0.75, 1.33) for _ in range(3)]
+    beta = rng.uniform(95.0, 115.0) if info.group().crystal_system() == "Monoclinic" else 90.0
+    scale = (CELL_VOLUME / (edges[0] * edges[1] * edges[2] * math.sin(math.radians(beta)))) ** (1.0 / 3.0)
+    return (scale * edges[0], scale * edges[1], scale * edges[2], 90.0, beta, 90.0)
+
+
 def random_target(symbol, seed):
     random.seed(seed)
     flex.set_random_seed(seed)
     info = sgtbx.space_group_info(symbol)
-    z = info.group().order_z()
     return random_structure.xray_structure(
         space_group_info=info,
+        unit_cell=random_cell(info, random.Random(seed)),
         elements=ATOMS,
-        volume_per_atom=CELL_VOLUME / (len(ATOMS) * z),
         min_distance=1.2,
         use_u_iso=True,
         random_u_iso=True,
