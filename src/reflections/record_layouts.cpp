@@ -173,14 +173,14 @@ bool quickRecordOf(const RecordLayout<Values>& layout, const char* line, Values&
 
 template <>
 bool quickRecordOf(const RecordLayout<ShelxValues>& layout, const char* line, ShelxValues& values) {
-  return &layout == &shelxRecord ? quickRecord<shelxRecord>(line, values)
+  return &layout == &shelxRecord       ? quickRecord<shelxRecord>(line, values)
          : &layout == &wideShelxRecord ? quickRecord<wideShelxRecord>(line, values)
                                        : false;
 }
 
 template <>
 bool quickRecordOf(const RecordLayout<Jfou4Values>& layout, const char* line, Jfou4Values& values) {
-  return &layout == &jfou4Record ? quickRecord<jfou4Record>(line, values)
+  return &layout == &jfou4Record       ? quickRecord<jfou4Record>(line, values)
          : &layout == &wideJfou4Record ? quickRecord<wideJfou4Record>(line, values)
                                        : false;
 }
