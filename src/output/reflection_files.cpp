@@ -48,7 +48,7 @@ WrittenSummary writeReflectionFiles(const ReflectionTable& table, const Reflecti
   Writers out{BlockWriter(files.amplitudes), BlockWriter(files.intensities), BlockWriter(files.wideIntensities)};
   WrittenSummary summary;
   for (int i = 0; i < table.rows; ++i) {
-    if (!isWritten(table.status[i])) {
+    if (!isKept(table.status[i])) {
       continue;
     }
     const WrittenValues values = writtenValues(table.amplitude[i], table.sigma[i], scale);

@@ -1,8 +1,8 @@
 #pragma once
 // The writers of the three reflection files: the amplitude file, the
 // intensity file on the 5000 scale and the wide intensity file, in the
-// flavour's layouts. Only rows kept or shared in an overlap group are
-// written (isWritten); the values come from writtenValues, the writers only
+// flavour's layouts. Only kept rows are written (isKept: shared ones in an
+// overlap group too); the values come from writtenValues, the writers only
 // format them.
 
 #include <ostream>

@@ -108,7 +108,7 @@ void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCo
   const int rows = sum(counts.rows, counts.rowsWithoutAngle);
   const int kept = sum(counts.kept, counts.keptWithoutAngle);
   out << "\n  Resolution shells, " << windowText(flavour, window)
-      << (withShared ? ", overlap groups shared (--overlaps=share)" : "") << '\n';
+      << (withShared ? "; --overlaps=share: kept alone, and shared in overlap groups" : "") << '\n';
   writeShellLines(out, layout, counts, true, withShared);
   out << formatted("  all    %-18s %7d %6d ", "", rows, kept) << percentText(kept, rows, "%7.1f")
       << (withShared ? sharedCells(sum(counts.shared, 0), rows) : "") << '\n';

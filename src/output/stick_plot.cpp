@@ -108,7 +108,7 @@ XAxis twoThetaAxis(const std::vector<ReportRow>& rows) {
 double intensityOf(const ReportRow& row) { return double{row.amplitude} * row.amplitude; }
 
 // Written to the files: kept, or shared in an overlap group.
-bool isKeptRow(const ReportRow& row) { return isWritten(row.status); }
+bool isKeptRow(const ReportRow& row) { return isKept(row.status); }
 
 bool isSharedRow(const ReportRow& row) { return row.status == RowStatus::SharedInGroup; }
 

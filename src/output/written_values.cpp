@@ -33,13 +33,13 @@ OutputScale outputScale(const ReflectionTable& table) {
   OutputScale scale;
   scale.ownSigmas = flavourOf(table).writesOwnSigmas;
   for (int i = 0; i < table.rows; ++i) {
-    if (isWritten(table.status[i]) && table.amplitude[i] > scale.largestAmplitude) {
+    if (isKept(table.status[i]) && table.amplitude[i] > scale.largestAmplitude) {
       scale.largestAmplitude = table.amplitude[i];
     }
   }
   // The largest intensity comes from the capped amplitudes, as written.
   for (int i = 0; i < table.rows; ++i) {
-    if (isWritten(table.status[i])) {
+    if (isKept(table.status[i])) {
       const float intensity = squareOf(cappedAmplitude(table.amplitude[i], table.sigma[i], scale).value);
       if (intensity > scale.largestIntensity) {
         scale.largestIntensity = intensity;

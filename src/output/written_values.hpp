@@ -24,7 +24,7 @@ struct WrittenValues {
 };
 
 // Finds the largest amplitude and intensity of the rows that are written
-// (isWritten: kept, or shared in an overlap group).
+// (isKept: kept, or shared in an overlap group).
 OutputScale outputScale(const ReflectionTable& table);
 
 // The written values of a row of this amplitude and sigma. Without own

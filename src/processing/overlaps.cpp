@@ -99,7 +99,8 @@ SharedValues sharedValues(const std::vector<GroupMember>& members) {
 void shareOverlaps(ReflectionTable& table) {
   const OverlapGroups groups = findOverlapGroups(table, runWindow(table));
   table.amplitudeRead = table.amplitude;
-  const bool byMultiplicity = flavourOf(table).entryHasMultiplicity;
+  const bool byMultiplicity =
+      flavourOf(table).entryHasMultiplicity && table.multiplicity.size() == static_cast<std::size_t>(table.rows);
   // A group's members come before the next group's, in table order.
   std::vector<int> rows;
   for (int row = 0; row < table.rows; ++row) {

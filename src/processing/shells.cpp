@@ -119,7 +119,7 @@ ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>
       continue;
     }
     const int shell = layout.shellOfRow[row];
-    const int kept = isKept(status[row]) ? 1 : 0;
+    const int kept = status[row] == RowStatus::Kept ? 1 : 0;
     if (shell == noShell) {
       // Rows without an angle are never close to a neighbour: never shared.
       ++counts.rowsWithoutAngle;

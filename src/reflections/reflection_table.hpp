@@ -35,11 +35,9 @@ enum class RowStatus : std::uint8_t {
   SharedInGroup
 };
 
-// Kept with an intensity of its own.
-inline bool isKept(RowStatus status) { return status == RowStatus::Kept; }
-
-// Written to the output files: kept, or kept with its group's intensity.
-inline bool isWritten(RowStatus status) { return status == RowStatus::Kept || status == RowStatus::SharedInGroup; }
+// Kept in the output files: with an intensity of its own (Kept), or with
+// its overlap group's (SharedInGroup).
+inline bool isKept(RowStatus status) { return status == RowStatus::Kept || status == RowStatus::SharedInGroup; }
 
 // What a run does with the rows that lie closer than the window to a
 // neighbour: remove them (the classic rule), or keep each overlap group with
