@@ -49,8 +49,9 @@ void warnAboutInput(std::ostream& diagnostics, bool strict, std::string_view fil
                     std::string_view what);
 
 // The counts of the output stage: rows read, then, after the note on the
-// sigmas, rows written, with a resolution limit the rows beyond it, and a
-// warning for values beyond single precision.
+// sigmas, rows written (and, when the run shares overlap groups, the rows
+// shared and their groups), with a resolution limit the rows beyond it, and
+// a warning for values beyond single precision.
 void writeOutputSummary(std::ostream& console, const ReflectionTable& table, const WrittenSummary& summary);
 
 }  // namespace kestran

@@ -77,6 +77,13 @@ int parseShellCount(std::string_view text) {
   return count;
 }
 
+OverlapRule parseOverlapRule(std::string_view text) {
+  if (text != "drop" && text != "share") {
+    throw UsageError("--overlaps must be drop or share, not '" + std::string(text) + "'");
+  }
+  return text == "share" ? OverlapRule::Share : OverlapRule::Drop;
+}
+
 bool parseLogScale(std::string_view text) {
   if (text != "log" && text != "linear") {
     throw UsageError("--plot-scale must be linear or log, not '" + std::string(text) + "'");
@@ -180,6 +187,10 @@ const OptionRule optionRules[] = {
     {"two-theta-max", required_argument,
      [](CommandLine& l, const char* v) { l.run.limit.twoThetaMax = parseLimit("--two-theta-max", v); }, " X",
      "write no reflection with 2theta above X degrees"},
+    {"overlaps", required_argument, [](CommandLine& l, const char* v) { l.run.overlaps = parseOverlapRule(v); },
+     "=RULE",
+     "reflections closer than the window: drop (default) removes them,\n"
+     "share keeps each overlap group with the group's mean intensity"},
     {"help", no_argument, [](CommandLine& l, const char*) { l.help = true; }, "", ""},
     {"version", no_argument, [](CommandLine& l, const char*) { l.version = true; }, "", ""},
 };
@@ -291,8 +302,10 @@ std::string usageText() {
       "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
       "               [--plot-scale linear|log] [--stats] [--shells N] [--max-reflections N] [--strict]\n"
       "               [--cif FILE] [--sigma=file] [--layout=shelx] [--d-min X] [--two-theta-max X]\n"
+      "               [--overlaps=drop|share]\n"
       "       kestran --scan[=LIST] [--code N] [--delta X] [--shells N] [--max-reflections N]\n"
-      "               [--d-min X] [--two-theta-max X] [--strict] [--no-pause] [BASENAME]\n"
+      "               [--d-min X] [--two-theta-max X] [--strict] [--overlaps=drop|share] [--no-pause]\n"
+      "               [BASENAME]\n"
       "       kestran --help | --version\n";
   for (const OptionRule& rule : optionRules) {
     if (*rule.help != '\0') {

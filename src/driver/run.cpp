@@ -63,7 +63,8 @@ void writeReportAndPlot(const RunOptions& options, std::string_view baseName, co
     finishWriting(extra.report);
   }
   if (!options.plotFile.empty()) {
-    const PlotSettings settings{baseName, &flavourOf(table), runWindow(table), options.logPlot};
+    const PlotSettings settings{baseName, &flavourOf(table), runWindow(table), options.logPlot,
+                                table.overlaps == OverlapRule::Share};
     const ShellLayout layout = layShells(table, options.shellCount);
     const ShellCounts counts = countByShell(layout, table.status);
     // Rows 0 0 0 are no reflections: the plot has no place for them.
@@ -105,6 +106,7 @@ void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader&
   table.capacity = options.maxReflections;
   table.limit = options.limit;
   table.sigmasFromFile = options.sigmasFromFile;
+  table.overlaps = options.overlaps;
   LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
   ConsoleEvents events(&console, diagnostics, [&] { return askDelta(consoleIn, console, diagnostics, options); },
                        {widensCounts(table), options.strict});

@@ -37,6 +37,7 @@ struct RunOptions {
   bool sigmasFromFile = false;           // the entry file's sigmas, not one hundredth of the value
   bool shelxRecords = false;             // the amplitude and intensity files in SHELX records for every code
   ResolutionLimit limit;                 // rows beyond it are not written
+  OverlapRule overlaps = OverlapRule::Drop;  // close neighbours removed, or kept with their group's intensity
 };
 
 }  // namespace kestran

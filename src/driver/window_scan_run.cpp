@@ -32,6 +32,7 @@ void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunO
   table.capacity = options.maxReflections;
   table.limit = options.limit;
   table.sigmasFromFile = options.sigmasFromFile;
+  table.overlaps = options.overlaps;
   std::ifstream file;
   const std::string entryName = buildName(baseName, flavour.entrySuffix);
   openEntryFile(file, entryName);
@@ -46,13 +47,14 @@ void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunO
   const std::vector<float> windows =
       options.scanWindows.empty() ? defaultScanWindows(flavour, own) : options.scanWindows;
   const ShellLayout layout = layShells(table, options.shellCount);
-  const ScanHeading heading{entryName, &flavour, table.rows, own};
+  const ScanHeading heading{entryName, &flavour, table.rows, own, table.overlaps == OverlapRule::Share};
   writeScanTable(console, heading, layout, scanWindows(table, layout, windows));
 }
 
 void writeRunShells(const ReflectionTable& table, int shellCount, std::ostream& console) {
   const ShellLayout layout = layShells(table, shellCount);
-  writeShellStats(console, layout, countByShell(layout, table.status), flavourOf(table), runWindow(table));
+  writeShellStats(console, layout, countByShell(layout, table.status), flavourOf(table), runWindow(table),
+                  table.overlaps == OverlapRule::Share);
 }
 
 }  // namespace kestran

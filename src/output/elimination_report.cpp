@@ -4,20 +4,35 @@
 #include <string_view>
 
 #include "processing/elimination.hpp"
+#include "processing/overlaps.hpp"
 #include "processing/shells.hpp"
 #include "text/block_writer.hpp"
 #include "text/number_writing.hpp"
 
 namespace kestran {
 
-ReportRow describeRow(const ReflectionTable& table, int i) {
+namespace {
+
+// The facts of the run every row is described with, found once.
+struct RunFacts {
+  float window = 0;
+  bool hasWidth = false;
+  OverlapGroups groups;
+};
+
+RunFacts runFacts(const ReflectionTable& table) {
+  return {runWindow(table), usesWidthWindow(flavourOf(table)), findOverlapGroups(table, runWindow(table))};
+}
+
+ReportRow describeRow(const ReflectionTable& table, int i, const RunFacts& facts) {
   ReportRow row;
   row.h = table.h[i];
   row.k = table.k[i];
   row.l = table.l[i];
   row.twoTheta = table.twoTheta[i];
-  row.amplitude = table.amplitude[i];
-  row.hasWidth = usesWidthWindow(flavourOf(table));
+  // As read, also when the row now holds its overlap group's amplitude.
+  row.amplitude = table.amplitudeRead.empty() ? table.amplitude[i] : table.amplitudeRead[i];
+  row.hasWidth = facts.hasWidth;
   row.width = table.peakWidth[i];
   // A row 0 0 0 stands in no pair; the others are paired as the
   // elimination pairs them.
@@ -29,20 +44,25 @@ ReportRow describeRow(const ReflectionTable& table, int i) {
     row.distancePrevious = pairDistance(table, previous, i);
   }
   if (row.hasNext) {
-    row.window = pairWindow(table, runWindow(table), i);
+    row.window = pairWindow(table, facts.window, i);
     row.distanceNext = pairDistance(table, i, next);
   }
   row.status = table.status[i];
   row.dSpacing = dSpacing(table, i);
   row.hasDSpacing = std::isfinite(row.dSpacing);
+  row.group = facts.groups.groupOfRow[i];
+  row.groupSize = row.group > 0 ? facts.groups.sizeOfGroup[row.group - 1] : 0;
   return row;
 }
 
+}  // namespace
+
 std::vector<ReportRow> describeElimination(const ReflectionTable& table) {
+  const RunFacts facts = runFacts(table);
   std::vector<ReportRow> rows;
   rows.reserve(static_cast<std::size_t>(table.rows));
   for (int i = 0; i < table.rows; ++i) {
-    rows.push_back(describeRow(table, i));
+    rows.push_back(describeRow(table, i, facts));
   }
   return rows;
 }
@@ -55,7 +75,8 @@ const char* statusText(RowStatus status) {
                                    "removed by next",
                                    "removed by both",
                                    "not a reflection (0 0 0)",
-                                   "beyond the resolution limit"};
+                                   "beyond the resolution limit",
+                                   "shared in group"};
   const auto index = static_cast<std::size_t>(status);
   return index < std::size(texts) ? texts[index] : "";
 }
@@ -78,7 +99,18 @@ char* number(char* out, bool present, double value) {
   return out;
 }
 
-char* writeRow(char* out, const ReportRow& row) {
+// A row's group number and size, each after a tab, empty for a row in no group.
+char* group(char* out, const ReportRow& row) {
+  for (const int value : {row.group, row.groupSize}) {
+    *out++ = '\t';
+    if (row.group > 0) {
+      out = writeInteger(out, value);
+    }
+  }
+  return out;
+}
+
+char* writeRow(char* out, const ReportRow& row, bool withGroups) {
   for (const int index : {row.h, row.k, row.l}) {
     out = writeInteger(out, index);
     *out++ = '\t';
@@ -94,22 +126,29 @@ char* writeRow(char* out, const ReportRow& row) {
   if (row.hasDSpacing) {
     out = writeDecimal(out, row.dSpacing, 4);
   }
+  if (withGroups) {
+    out = group(out, row);
+  }
   *out++ = '\n';
   return out;
 }
 
-// Three indices, seven numbers, the status and the tabs.
-constexpr std::size_t maxRowLength = 3 * (maxIntegerTextLength + 1) + 7 * (maxDecimalTextLength + 1) + 64;
+// Five integers, seven numbers, the status and the tabs.
+constexpr std::size_t maxRowLength = 5 * (maxIntegerTextLength + 1) + 7 * (maxDecimalTextLength + 1) + 64;
 
 }  // namespace
 
 void writeEliminationReport(std::ostream& out, const ReflectionTable& table) {
   BlockWriter writer(out);
+  const bool withGroups = table.overlaps == OverlapRule::Share;
   constexpr std::string_view heading =
-      "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n";
-  writer.commit(text(writer.room(heading.size()), heading));
+      "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing";
+  const std::string_view groupHeading = withGroups ? "\tgroup\tgroup_size\n" : "\n";
+  char* const end = text(writer.room(heading.size() + groupHeading.size()), heading);
+  writer.commit(text(end, groupHeading));
+  const RunFacts facts = runFacts(table);
   for (int i = 0; i < table.rows; ++i) {
-    writer.commit(writeRow(writer.room(maxRowLength), describeRow(table, i)));
+    writer.commit(writeRow(writer.room(maxRowLength), describeRow(table, i, facts), withGroups));
   }
   writer.flush();
 }

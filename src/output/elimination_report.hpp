@@ -13,7 +13,7 @@ namespace kestran {
 struct ReportRow {
   int h = 0, k = 0, l = 0;
   float twoTheta = 0;
-  float amplitude = 0;    // as read
+  float amplitude = 0;    // as read, also when the row shares its group's
   bool hasWidth = false;  // SIRPOW and EXPO rows carry a peak width
   float width = 0;
   bool hasNext = false, hasPrevious = false;
@@ -22,10 +22,9 @@ struct ReportRow {
   RowStatus status = RowStatus::Kept;
   bool hasDSpacing = false;  // a finite d from the wavelength (not SIRPOW)
   double dSpacing = 0;
+  int group = 0;  // the overlap group with the run's window, 0 for none
+  int groupSize = 0;
 };
-
-// Row `i` of the table as the elimination left it.
-ReportRow describeRow(const ReflectionTable& table, int i);
 
 // Every row, for the plot.
 std::vector<ReportRow> describeElimination(const ReflectionTable& table);
@@ -33,7 +32,8 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table);
 const char* statusText(RowStatus status);
 
 // The tab-separated report, a heading line then one line a row, written as
-// each row is described.
+// each row is described. A run that shares overlap groups adds to each line
+// the row's group number and size, empty for a row in no group.
 void writeEliminationReport(std::ostream& out, const ReflectionTable& table);
 
 }  // namespace kestran

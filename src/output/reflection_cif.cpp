@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "processing/overlaps.hpp"
 #include "processing/resolution_limit.hpp"
 #include "processing/shells.hpp"
 #include "reflections/cell_geometry.hpp"
@@ -87,7 +88,7 @@ void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHea
   }
 }
 
-void writeDetails(std::ostream& out, const CifHeading& heading) {
+void writeDetails(std::ostream& out, const CifHeading& heading, bool withGroups) {
   const std::string intensityFile = printable(heading.intensityFile);
   out << "_reflns_special_details\n"
          ";\n"
@@ -105,10 +106,15 @@ void writeDetails(std::ostream& out, const CifHeading& heading) {
          "x removed by the window (overlapped) or in the entry file;\n"
          "h beyond the resolution limit, or with no real angle.\n"
          "_refln_kestran_two_theta: 2theta in degrees.\n"
-         ";\n";
+      << (withGroups ? "_refln_kestran_overlap_group: the overlap group of a row the window\n"
+                       "would remove; its members are kept (o) with the group's mean intensity.\n"
+                     : "")
+      << ";\n";
 }
 
-void writeLoopHeader(std::ostream& out) {
+// A run that shares overlap groups names each row's group in a column of
+// its own, "." for a row in no group.
+void writeLoopHeader(std::ostream& out, bool withGroups) {
   out << "loop_\n"
          "_refln_index_h\n"
          "_refln_index_k\n"
@@ -118,6 +124,9 @@ void writeLoopHeader(std::ostream& out) {
          "_refln_F_squared_meas\n"
          "_refln_F_squared_sigma\n"
          "_refln_include_status\n";
+  if (withGroups) {
+    out << "_refln_kestran_overlap_group\n";
+  }
 }
 
 // A value right-justified in `width` columns after at least one blank.
@@ -159,9 +168,10 @@ char* dSpacingField(char* out, int width, double value) {
 }
 
 constexpr std::size_t maxLoopRowLength =
-    3 * (maxIntegerTextLength + 1) + maxDecimalTextLength + 1 + 3 * (maxShortestTextLength + 1) + 40;
+    4 * (maxIntegerTextLength + 1) + maxDecimalTextLength + 1 + 3 * (maxShortestTextLength + 1) + 40;
 
-char* writeLoopRow(char* out, const ReflectionTable& table, int row, const OutputScale& scale) {
+char* writeLoopRow(char* out, const ReflectionTable& table, int row, const OutputScale& scale,
+                   const OverlapGroups* groups) {
   out = integerField(out, 4, table.h[row]);
   out = integerField(out, 4, table.k[row]);
   out = integerField(out, 4, table.l[row]);
@@ -175,6 +185,11 @@ char* writeLoopRow(char* out, const ReflectionTable& table, int row, const Outpu
   out = realField(out, 14, measured, values.propagatedSigma);
   *out++ = ' ';
   *out++ = includeStatus(table, row);
+  if (groups != nullptr) {
+    const std::int32_t group = groups->groupOfRow[static_cast<std::size_t>(row)];
+    char text[maxIntegerTextLength] = {'.'};
+    out = field(out, 6, text, group > 0 ? writeInteger(text, group) : text + 1);
+  }
   *out++ = '\n';
   return out;
 }
@@ -211,6 +226,7 @@ std::string cifBlockName(std::string_view baseName) {
 char includeStatus(const ReflectionTable& table, int row) {
   switch (table.status[row]) {
     case RowStatus::Kept:
+    case RowStatus::SharedInGroup:
       return hasRealAngle(table.sinSquaredTheta[row]) ? 'o' : 'h';
     case RowStatus::BeyondLimit:
       return 'h';
@@ -226,12 +242,14 @@ void writeReflectionCif(std::ostream& out, const ReflectionTable& table, const O
       << "data_" << cifBlockName(heading.baseName) << '\n';
   writeRunItems(out, table, heading);
   countRows(out, table);
-  writeDetails(out, heading);
-  writeLoopHeader(out);
+  const bool withGroups = table.overlaps == OverlapRule::Share;
+  writeDetails(out, heading, withGroups);
+  writeLoopHeader(out, withGroups);
+  const OverlapGroups groups = withGroups ? findOverlapGroups(table, runWindow(table)) : OverlapGroups{};
   BlockWriter writer(out);
   for (int row = 0; row < table.rows; ++row) {
     if (table.status[row] != RowStatus::ZeroIndices) {
-      writer.commit(writeLoopRow(writer.room(maxLoopRowLength), table, row, scale));
+      writer.commit(writeLoopRow(writer.room(maxLoopRowLength), table, row, scale, withGroups ? &groups : nullptr));
     }
   }
   writer.flush();

@@ -3,9 +3,9 @@
 // intensity file on the 5000 scale and the wide intensity file, in the
 // flavour's layouts, or with `shelxRecords` the amplitude and intensity
 // files in the SHELX records (3I4,F8.2,F8.3,I4 and a 0 0 0 end record) for
-// every code, the wide file keeping the flavour's layout. Only rows whose
-// status is Kept are written; the values come from writtenValues, the
-// writers only format them.
+// every code, the wide file keeping the flavour's layout. Only kept rows are
+// written (isKept: shared ones in an overlap group too); the values come from
+// writtenValues, the writers only format them.
 
 #include <ostream>
 

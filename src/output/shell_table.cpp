@@ -13,16 +13,30 @@ std::string percentText(int kept, int rows, const char* format) {
   return std::isnan(percent) ? formatted("%*s", 7, "-") : formatted(format, percent);
 }
 
+// A percentage in `width` columns with one decimal, or a dash for no rows.
+std::string percentCell(int part, int rows, int width) {
+  const double percent = percentKept(part, rows);
+  return std::isnan(percent) ? formatted("%*s", width, "-") : formatted("%*.1f", width, percent);
+}
+
 const char* rangeHeading(const ShellLayout& layout) {
   return layout.axis == ShellAxis::DSpacing ? "d range (A)" : "2theta range (deg)";
 }
 
-void writeShellLines(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, bool withKept) {
-  out << formatted("  shell  %-18s %7s", rangeHeading(layout), "hkl") << (withKept ? "   kept  % kept" : "") << '\n';
+// The rows kept in overlap groups and their percentage, after the kept ones.
+std::string sharedCells(int shared, int rows) { return formatted(" %6d ", shared) + percentCell(shared, rows, 8); }
+
+void writeShellLines(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, bool withKept,
+                     bool withShared = false) {
+  out << formatted("  shell  %-18s %7s", rangeHeading(layout), "hkl") << (withKept ? "   kept  % kept" : "")
+      << (withShared ? " shared % shared" : "") << '\n';
   for (int shell = 0; shell < layout.shellCount(); ++shell) {
     out << formatted("  %5d  %-18s %7d", shell + 1, shellRange(layout, shell).c_str(), counts.rows[shell]);
     if (withKept) {
       out << formatted(" %6d ", counts.kept[shell]) << percentText(counts.kept[shell], counts.rows[shell], "%7.1f");
+    }
+    if (withShared) {
+      out << sharedCells(counts.shared[shell], counts.rows[shell]);
     }
     out << '\n';
   }
@@ -51,6 +65,26 @@ void writeScanHeader(std::ostream& out, const ScanHeading& heading, int shellCou
   out << '\n';
 }
 
+void writeSharedScanHeader(std::ostream& out, const ScanHeading& heading, int shellCount) {
+  out << "\n  With --overlaps=share, the rows removed above that are kept in overlap groups:\n"
+      << formatted("  %c %9s %6s %6s %8s |", ' ', usesWidthWindow(*heading.flavour) ? "DELTA" : "D", "shared", "groups",
+                   "% shared");
+  for (int shell = 1; shell <= shellCount; ++shell) {
+    out << formatted(" %6d", shell);
+  }
+  out << '\n';
+}
+
+void writeSharedScanRow(std::ostream& out, const ScanRow& row, const std::optional<float>& ownWindow) {
+  const bool own = ownWindow && *ownWindow == row.window;
+  out << formatted("  %c %9g %6d %6d ", own ? '*' : ' ', double{row.window}, row.shared, row.groups)
+      << percentCell(row.shared, row.kept + row.removed, 8) << " |";
+  for (std::size_t shell = 0; shell < row.shells.rows.size(); ++shell) {
+    out << ' ' << percentCell(row.shells.shared[shell], row.shells.rows[shell], 6);
+  }
+  out << '\n';
+}
+
 void writeScanRow(std::ostream& out, const ScanRow& row, const std::optional<float>& ownWindow) {
   const bool own = ownWindow && *ownWindow == row.window;
   out << formatted("  %c %9g %6d %7d ", own ? '*' : ' ', double{row.window}, row.kept, row.removed)
@@ -74,12 +108,14 @@ std::string shellRange(const ShellLayout& layout, int shell) {
 }
 
 void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const Flavour& flavour,
-                     float window) {
+                     float window, bool withShared) {
   const int rows = sum(counts.rows, counts.rowsWithoutAngle + counts.rowsBeyondLimit);
   const int kept = sum(counts.kept, counts.keptWithoutAngle);
-  out << "\n  Resolution shells, " << windowText(flavour, window) << '\n';
-  writeShellLines(out, layout, counts, true);
-  out << formatted("  all    %-18s %7d %6d ", "", rows, kept) << percentText(kept, rows, "%7.1f") << '\n';
+  out << "\n  Resolution shells, " << windowText(flavour, window)
+      << (withShared ? "; --overlaps=share: kept alone, and shared in overlap groups" : "") << '\n';
+  writeShellLines(out, layout, counts, true, withShared);
+  out << formatted("  all    %-18s %7d %6d ", "", rows, kept) << percentText(kept, rows, "%7.1f")
+      << (withShared ? sharedCells(sum(counts.shared, 0), rows) : "") << '\n';
 }
 
 void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLayout& layout,
@@ -100,6 +136,12 @@ void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLa
   writeScanHeader(out, heading, layout.shellCount());
   for (const ScanRow& row : rows) {
     writeScanRow(out, row, heading.ownWindow);
+  }
+  if (heading.shared) {
+    writeSharedScanHeader(out, heading, layout.shellCount());
+    for (const ScanRow& row : rows) {
+      writeSharedScanRow(out, row, heading.ownWindow);
+    }
   }
 }
 

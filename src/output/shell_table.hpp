@@ -1,6 +1,7 @@
 #pragma once
 // The console tables of the resolution shells: the shells of a run with the
 // window it used (--stats), and the window scan (--scan), one row a window.
+// With --overlaps=share both also give the rows kept in overlap groups.
 
 #include <optional>
 #include <ostream>
@@ -20,14 +21,17 @@ std::string windowText(const Flavour& flavour, float window);
 // (d in the unit of the wavelength) or "10.000 - 20.000" (2theta, degrees).
 std::string shellRange(const ShellLayout& layout, int shell);
 
+// With `withShared` (a run that shares overlap groups) each shell also
+// gives the rows kept in groups and their percentage.
 void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const Flavour& flavour,
-                     float window);
+                     float window, bool withShared = false);
 
 struct ScanHeading {
   std::string entryName;
   const Flavour* flavour = nullptr;
   int reflections = 0;
   std::optional<float> ownWindow;  // marked with * in the table
+  bool shared = false;             // a second table: the rows each window keeps in overlap groups
 };
 
 void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLayout& layout,

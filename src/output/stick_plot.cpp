@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "output/shell_table.hpp"
+#include "text/console_text.hpp"
 #include "text/formatted.hpp"
 
 namespace kestran {
@@ -40,9 +41,12 @@ constexpr double fullLabelBelow = 8;         // "100%" under the panel's top
 // The legend's pieces, from the left edge of the plot area.
 constexpr double keyLength = 20, keyLabel = 26;
 constexpr double removedKey = 80, clipKey = 200, clipLabel = 212, sameAngleKey = 510, sameAngleLabel = 524;
+constexpr double sharedKey = 780;  // only when overlap groups are shared
 constexpr const char* keptColour = "#1f5fa8";
 constexpr const char* removedColour = "#d1495b";
-constexpr const char* shellColour = "#9cc0e6";  // light enough to read the percentages on
+constexpr const char* sharedColour = "#e08a00";
+constexpr const char* shellColour = "#9cc0e6";        // light enough to read the percentages on
+constexpr const char* sharedShellColour = "#f3cf94";  // the shared part of a shell, on top of the kept part
 constexpr const char* textStyle = "font-family=\"sans-serif\" fill=\"#222\"";
 
 std::string fixed(double value, int decimals) { return formatted("%.*f", decimals, value); }
@@ -103,8 +107,16 @@ XAxis twoThetaAxis(const std::vector<ReportRow>& rows) {
 
 double intensityOf(const ReportRow& row) { return double{row.amplitude} * row.amplitude; }
 
+// Written to the files: kept, or shared in an overlap group.
 bool isKeptRow(const ReportRow& row) { return isKept(row.status); }
 
+bool isSharedRow(const ReportRow& row) { return row.status == RowStatus::SharedInGroup; }
+
+// Drawn in this order, so that kept sticks stand in front.
+int layerOf(const ReportRow& row) {
+  if (!isKeptRow(row)) return 0;
+  return isSharedRow(row) ? 1 : 2;
+}
 // The intensity that reaches the top of the axis: the strongest kept one, or
 // the strongest of all when no kept reflection has an intensity.
 double referenceIntensity(const std::vector<ReportRow>& rows) {
@@ -193,15 +205,26 @@ std::size_t rowsSharingAnAngle(const SameAngle& same) {
   return rows;
 }
 
+// "S shared in G groups, " when the run shares overlap groups.
+std::string sharedText(const PlotSettings& settings, const std::vector<ReportRow>& rows) {
+  if (!settings.sharesOverlaps) return {};
+  int groups = 0;
+  for (const ReportRow& row : rows) groups = std::max(groups, row.group);
+  return std::to_string(std::count_if(rows.begin(), rows.end(), isSharedRow)) + " shared in " +
+         countOf(groups, "group") + ", ";
+}
+
 void writeTitle(std::ostream& out, const PlotSettings& settings, const std::vector<ReportRow>& rows,
                 const SameAngle& same) {
-  const auto kept = std::count_if(rows.begin(), rows.end(), isKeptRow);
+  const auto written = std::count_if(rows.begin(), rows.end(), isKeptRow);
+  const auto kept = written - std::count_if(rows.begin(), rows.end(), isSharedRow);
   out << "<text x=\"" << plotWidth / 2 << "\" y=\"24\" " << textStyle << " font-size=\"16\" text-anchor=\"middle\">"
       << escapeXml(settings.baseName) << ": " << settings.flavour->name << ", "
       << windowText(*settings.flavour, settings.window) << "</text>\n"
       << "<text x=\"" << plotWidth / 2 << "\" y=\"44\" " << textStyle << " font-size=\"13\" text-anchor=\"middle\">"
-      << rows.size() << " reflections, " << kept << " kept, " << rows.size() - static_cast<std::size_t>(kept)
-      << " removed; " << rowsSharingAnAngle(same) << " at an angle shared with another</text>\n";
+      << rows.size() << " reflections, " << kept << " kept, " << sharedText(settings, rows)
+      << rows.size() - static_cast<std::size_t>(written) << " removed; " << rowsSharingAnAngle(same)
+      << " at an angle shared with another</text>\n";
 }
 
 void writeTwoThetaAxis(std::ostream& out, const XAxis& axis) {
@@ -258,13 +281,37 @@ void writeClipMark(std::ostream& out, double x) {
       << "\"><title>clipped: stronger than the strongest kept reflection</title></path>\n";
 }
 
+// The stick's class and colour, by its layer.
+const char* stickClass(int layer) {
+  constexpr const char* classes[] = {"removed", "shared", "kept"};
+  return classes[layer];
+}
+
+const char* stickColour(int layer) {
+  constexpr const char* colours[] = {removedColour, sharedColour, keptColour};
+  return colours[layer];
+}
+
+// A shared stick's title names its group.
+std::string groupText(const ReportRow& row) {
+  std::string text;
+  if (row.group > 0 && isSharedRow(row)) {
+    text += ' ';
+    text += std::to_string(row.group);
+    text += " (";
+    text += countOf(row.groupSize, "member");
+    text += ')';
+  }
+  return text;
+}
+
 void writeStick(std::ostream& out, const ReportRow& row, double x, const YAxis& axis) {
   const double intensity = intensityOf(row);
-  const bool kept = isKeptRow(row);
-  out << "<line class=\"" << (kept ? "kept" : "removed") << "\" x1=\"" << fixed(x, 2) << "\" y1=\"" << stickBase
-      << "\" x2=\"" << fixed(x, 2) << "\" y2=\"" << fixed(axis.y(axis.fraction(intensity)), 2) << "\" stroke=\""
-      << (kept ? keptColour : removedColour) << "\" stroke-width=\"1.5\"><title>" << row.h << ' ' << row.k << ' '
-      << row.l << " at " << fixed(row.twoTheta, 3) << ": " << statusText(row.status) << "</title></line>\n";
+  const int layer = layerOf(row);
+  out << "<line class=\"" << stickClass(layer) << "\" x1=\"" << fixed(x, 2) << "\" y1=\"" << stickBase << "\" x2=\""
+      << fixed(x, 2) << "\" y2=\"" << fixed(axis.y(axis.fraction(intensity)), 2) << "\" stroke=\"" << stickColour(layer)
+      << "\" stroke-width=\"1.5\"><title>" << row.h << ' ' << row.k << ' ' << row.l << " at " << fixed(row.twoTheta, 3)
+      << ": " << statusText(row.status) << groupText(row) << "</title></line>\n";
   if (axis.clips(intensity)) {
     writeClipMark(out, x);
   }
@@ -295,10 +342,11 @@ void writeGroupCounts(std::ostream& out, const std::vector<ReportRow>& rows, con
 
 void writeSticks(std::ostream& out, const std::vector<ReportRow>& rows, const SameAngle& same, const XAxis& xAxis,
                  const YAxis& yAxis) {
-  // Removed sticks first, so that the kept ones stand in front of them.
-  for (const bool keptPass : {false, true}) {
+  // Removed sticks first, then shared ones, so that the kept ones stand in
+  // front of them.
+  for (const int layer : {0, 1, 2}) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (std::isfinite(rows[i].twoTheta) && isKeptRow(rows[i]) == keptPass) {
+      if (std::isfinite(rows[i].twoTheta) && layerOf(rows[i]) == layer) {
         writeStick(out, rows[i], xAxis.at(rows[i].twoTheta) + same.offset[i], yAxis);
       }
     }
@@ -307,7 +355,7 @@ void writeSticks(std::ostream& out, const std::vector<ReportRow>& rows, const Sa
 }
 
 // One line between the title and the sticks, where it hides none of them.
-void writeLegend(std::ostream& out) {
+void writeLegend(std::ostream& out, bool shared) {
   const double y = legendLine;
   const auto key = [&](double x, const char* colour) {
     out << "<line x1=\"" << x << "\" y1=\"" << y - textCentre << "\" x2=\"" << x + keyLength << "\" y2=\""
@@ -325,7 +373,12 @@ void writeLegend(std::ostream& out) {
       << "<text x=\"" << left + sameAngleKey << "\" y=\"" << y
       << "\" font-size=\"10\" text-anchor=\"middle\">×2</text>\n"
       << "<text x=\"" << left + sameAngleLabel << "\" y=\"" << y
-      << "\">reflections at one angle, side by side</text>\n</g>\n";
+      << "\">reflections at one angle, side by side</text>\n";
+  if (shared) {
+    key(left + sharedKey, sharedColour);
+    out << "<text x=\"" << left + sharedKey + keyLabel << "\" y=\"" << y << "\">shared</text>\n";
+  }
+  out << "</g>\n";
 }
 
 std::string shortRange(const ShellLayout& layout, int shell) {
@@ -333,8 +386,18 @@ std::string shortRange(const ShellLayout& layout, int shell) {
   return fixed(edgeValue(layout, shell), decimals) + "–" + fixed(edgeValue(layout, shell + 1), decimals);
 }
 
+// The part of a shell kept in overlap groups, on top of its kept part.
+void writeSharedPart(std::ostream& out, const ShellCounts& counts, int shell, double x1, double width,
+                     double keptHeight) {
+  const double percent = percentKept(counts.shared[shell], counts.rows[shell]);
+  const double height = (shellBase - shellTop) * (std::isnan(percent) ? 0 : percent / 100);
+  out << "<rect class=\"shared-shell\" x=\"" << fixed(x1, 2) << "\" y=\"" << fixed(shellBase - keptHeight - height, 2)
+      << "\" width=\"" << fixed(width, 2) << "\" height=\"" << fixed(height, 2) << "\" fill=\"" << sharedShellColour
+      << "\"><title>" << counts.shared[shell] << " of " << counts.rows[shell] << " shared in groups</title></rect>\n";
+}
+
 void writeShellBar(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const XAxis& axis,
-                   int shell) {
+                   int shell, bool shared) {
   const double x1 = axis.at(edgeTwoTheta(layout, shell));
   const double x2 = axis.at(edgeTwoTheta(layout, shell + 1));
   const double width = std::max(x2 - x1 - 1, 1.0);
@@ -345,15 +408,19 @@ void writeShellBar(std::ostream& out, const ShellLayout& layout, const ShellCoun
       << "<rect class=\"shell\" x=\"" << fixed(x1, 2) << "\" y=\"" << fixed(shellBase - height, 2) << "\" width=\""
       << fixed(width, 2) << "\" height=\"" << fixed(height, 2) << "\" fill=\"" << shellColour << "\"><title>"
       << shellRange(layout, shell) << ": " << counts.kept[shell] << " of " << counts.rows[shell]
-      << " kept</title></rect>\n"
-      << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellTop + percentBelow << "\" " << textStyle
+      << " kept</title></rect>\n";
+  if (shared) {
+    writeSharedPart(out, counts, shell, x1, width, height);
+  }
+  out << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellTop + percentBelow << "\" " << textStyle
       << " font-size=\"11\" text-anchor=\"middle\">"
       << (std::isnan(percent) ? std::string("–") : fixed(percent, percent < 10 ? 1 : 0) + "%") << "</text>\n"
       << "<text x=\"" << fixed((x1 + x2) / 2, 2) << "\" y=\"" << shellBase + edgeLabelBelow + edgeLabelRow * (shell % 2)
       << "\" " << textStyle << " font-size=\"10\" text-anchor=\"middle\">" << shortRange(layout, shell) << "</text>\n";
 }
 
-void writeShellPanel(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const XAxis& axis) {
+void writeShellPanel(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const XAxis& axis,
+                     bool shared) {
   const bool bands = layout.axis == ShellAxis::TwoTheta;
   const double middle = (shellTop + shellBase) / 2;
   out << "<g " << textStyle << " font-size=\"11\">\n"
@@ -366,7 +433,7 @@ void writeShellPanel(std::ostream& out, const ShellLayout& layout, const ShellCo
       << "<text x=\"" << left << "\" y=\"" << shellTop - panelTitleAbove << "\">fraction kept per "
       << (bands ? "2θ band (degrees)" : "resolution shell (d in Å, equal volumes of 1/d³)") << "</text>\n</g>\n";
   for (int shell = 0; shell < layout.shellCount(); ++shell) {
-    writeShellBar(out, layout, counts, axis, shell);
+    writeShellBar(out, layout, counts, axis, shell, shared);
   }
 }
 
@@ -387,8 +454,8 @@ void writeStickPlot(std::ostream& out, const PlotSettings& settings, const std::
   writeTwoThetaAxis(out, xAxis);
   writeIntensityAxis(out, yAxis);
   writeSticks(out, rows, same, xAxis, yAxis);
-  writeLegend(out);
-  writeShellPanel(out, layout, counts, xAxis);
+  writeLegend(out, settings.sharesOverlaps);
+  writeShellPanel(out, layout, counts, xAxis, settings.sharesOverlaps);
   out << "</svg>\n";
 }
 

@@ -8,6 +8,9 @@
 // with their count. The title gives the flavour and the window. A narrow
 // lower panel shows the fraction kept in each resolution shell (d-spacing,
 // or 2theta bands for SIRPOW) over the stretch of 2theta the shell covers.
+// When a run shares overlap groups, the rows kept with their group's
+// intensity are drawn (at their intensity as read) in a third colour, and
+// their fraction of each shell stands on top of the kept fraction.
 
 #include <ostream>
 #include <string_view>
@@ -23,6 +26,7 @@ struct PlotSettings {
   const Flavour* flavour = nullptr;
   float window = 0;  // D or DELTA as the run used it
   bool logScale = false;
+  bool sharesOverlaps = false;  // shared sticks in a colour of their own, and in the shell panel
 };
 
 void writeStickPlot(std::ostream& out, const PlotSettings& settings, const std::vector<ReportRow>& rows,

@@ -47,7 +47,7 @@ struct WrittenValues {
 SigmaRule sigmaRuleOf(const ReflectionTable& table, bool shelxRecords);
 
 // Finds the largest amplitude and intensity of the rows that are written
-// (status Kept).
+// (isKept: kept, or shared in an overlap group).
 OutputScale outputScale(const ReflectionTable& table, bool shelxRecords = false);
 
 // The written values of a row of this amplitude and sigma. With the rule

@@ -31,6 +31,8 @@ double pairDistance(const ReflectionTable& table, int lower, int upper);
 // the others.
 std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float window);
 
+// The rows kept with an intensity of their own (Kept): the classic rule's
+// kept rows, shared ones left out.
 int countKept(const std::vector<RowStatus>& status);
 
 // The run's elimination, with D or DELTA as the flavour asks: sets the status

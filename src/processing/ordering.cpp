@@ -300,6 +300,9 @@ void orderReflections(ReflectionTable& table) {
 
   std::vector<std::int32_t> integers;
   for (auto* column : {&table.h, &table.k, &table.l, &table.line}) permuteColumn(*column, table.fileRow, integers);
+  if (!table.multiplicity.empty()) {
+    permuteColumn(table.multiplicity, table.fileRow, integers);
+  }
   std::vector<float> reals;
   for (auto* column : {&table.amplitude, &table.sigma, &table.peakWidth, &table.thirdValue}) {
     permuteColumn(*column, table.fileRow, reals);

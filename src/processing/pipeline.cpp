@@ -5,6 +5,7 @@
 #include "processing/duplicates.hpp"
 #include "processing/elimination.hpp"
 #include "processing/ordering.hpp"
+#include "processing/overlaps.hpp"
 
 namespace kestran {
 
@@ -48,6 +49,9 @@ void runPipeline(ReflectionTable& table, LineReader& entry, RunEvents& events,
                  const std::function<void(const ReflectionTable&)>& writeRows) {
   readAndOrder(table, entry, events);
   eliminateNeighbours(table);
+  if (table.overlaps == OverlapRule::Share) {
+    shareOverlaps(table);
+  }
   writeRows(table);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The one sequence of a run: read the entry file, order the rows by angle
-// where the flavour orders them, eliminate close neighbours, and hand the
-// rows to whoever writes them. The run, the window scan, the statistics,
-// the tests, the benchmarks and the fuzz targets all go through it.
+// where the flavour orders them, eliminate close neighbours (or share their
+// groups' intensities), and hand the rows to whoever writes them. The run,
+// the window scan, the statistics, the tests, the benchmarks and the fuzz
+// targets all go through it.
 //
 // No stage writes to the console: the pipeline tells what happens as it
 // happens, and the caller turns that into console lines, or ignores it.
@@ -44,7 +45,8 @@ class QuietEvents : public RunEvents {
 // the flavour's point. Returns the rows read.
 int readAndOrder(ReflectionTable& table, LineReader& entry, RunEvents& events);
 
-// readAndOrder, then the elimination with the run's window, then the rows to
+// readAndOrder, then the elimination with the run's window (and the sharing
+// of overlap groups when the table's rule is Share), then the rows to
 // `writeRows`.
 void runPipeline(ReflectionTable& table, LineReader& entry, RunEvents& events,
                  const std::function<void(const ReflectionTable&)>& writeRows);

@@ -116,6 +116,7 @@ ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>
   ShellCounts counts;
   counts.rows.assign(static_cast<std::size_t>(layout.shellCount()), 0);
   counts.kept.assign(counts.rows.size(), 0);
+  counts.shared.assign(counts.rows.size(), 0);
   for (std::size_t row = 0; row < layout.shellOfRow.size(); ++row) {
     if (status[row] == RowStatus::ZeroIndices) {
       continue;
@@ -125,13 +126,15 @@ ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>
       continue;
     }
     const int shell = layout.shellOfRow[row];
-    const int kept = isKept(status[row]) ? 1 : 0;
+    const int kept = status[row] == RowStatus::Kept ? 1 : 0;
     if (shell == noShell) {
+      // Rows without an angle are never close to a neighbour: never shared.
       ++counts.rowsWithoutAngle;
       counts.keptWithoutAngle += kept;
     } else {
       ++counts.rows[shell];
       counts.kept[shell] += kept;
+      counts.shared[shell] += status[row] == RowStatus::SharedInGroup ? 1 : 0;
     }
   }
   return counts;

@@ -50,8 +50,9 @@ double edgeValue(const ShellLayout& layout, int edge);
 double edgeTwoTheta(const ShellLayout& layout, int edge);
 
 struct ShellCounts {
-  std::vector<int> rows;  // per shell
-  std::vector<int> kept;  // per shell
+  std::vector<int> rows;    // per shell
+  std::vector<int> kept;    // per shell: kept with an intensity of its own (Kept)
+  std::vector<int> shared;  // per shell: kept in overlap groups (SharedInGroup)
   int rowsWithoutAngle = 0;
   int keptWithoutAngle = 0;
   int rowsBeyondLimit = 0;  // rows whose status is BeyondLimit, none of them kept

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "processing/elimination.hpp"
+#include "processing/overlaps.hpp"
 
 namespace kestran {
 
@@ -23,8 +24,14 @@ std::vector<ScanRow> scanWindows(const ReflectionTable& table, const ShellLayout
   std::vector<ScanRow> rows;
   rows.reserve(windows.size());
   for (const float window : windows) {
-    const std::vector<RowStatus> status = eliminationWith(table, window);
+    std::vector<RowStatus> status = eliminationWith(table, window);
     ScanRow row;
+    if (table.overlaps == OverlapRule::Share) {
+      const OverlapGroups groups = findOverlapGroups(table, window);
+      markShared(status, groups);
+      row.shared = groups.members;
+      row.groups = groups.count();
+    }
     row.window = window;
     row.kept = countKept(status);
     row.removed = table.rows - row.kept;

@@ -1,8 +1,10 @@
 #pragma once
 // The "what if" of a run: for each window, how many rows the neighbour
-// elimination keeps, in all and per resolution shell. Each row comes from the
-// elimination itself (eliminationWith), so its kept count is the one a run
-// with that window ends with.
+// elimination keeps, in all and per resolution shell, and, when the table's
+// rule is Share, how many of the others sharing keeps in overlap groups. Each
+// row comes from the elimination itself (eliminationWith) and the groups
+// (findOverlapGroups), so its counts are the ones a run with that window
+// ends with.
 
 #include <optional>
 #include <vector>
@@ -16,6 +18,10 @@ struct ScanRow {
   float window = 0;  // D or DELTA, as the table's flavour uses it
   int kept = 0;
   int removed = 0;  // every other row, those removed in the input included
+  // When the table's rule is Share: the rows of `removed` that sharing keeps
+  // in overlap groups, and the groups; 0 otherwise.
+  int shared = 0;
+  int groups = 0;
   ShellCounts shells;
 };
 

@@ -466,16 +466,15 @@ void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
 
 namespace {
 
-// One free-form read of h, k, l, an integer and a real that are not kept,
+// One free-form read of h, k, l, the multiplicity, a real that is not kept,
 // 2theta, peak width, intensity and the 9th value, which gives SIGF.
 bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry, RecordChecks& records) {
-  std::int32_t unusedInteger = 0;
   float unusedReal = 0;
   ListRead read(entry);
   const bool complete =
       read.integer(table.h[index], "h, a whole number") && read.integer(table.k[index], "k, a whole number") &&
       read.integer(table.l[index], "l, a whole number") &&
-      read.integer(unusedInteger, "the 4th value, a whole number") &&
+      read.integer(table.multiplicity[index], "the 4th value, a whole number") &&
       read.real(unusedReal, "the 5th value, a number") && read.real(table.twoTheta[index], "2theta, a number") &&
       read.real(table.peakWidth[index], "FWHM, a number") &&
       read.real(table.amplitude[index], "the intensity, a number") &&

@@ -46,9 +46,10 @@ struct Flavour {
   bool ordered;  // rows ordered by the angle computed from the cell, or kept in file order
   WindowKind window;
   WindowAsked windowAsked;
-  bool entryHasSigmas;   // the entry file carries a standard deviation per row
-  bool writesOwnSigmas;  // the outputs write those, not one hundredth of the value
-  bool entryHasCell;     // the entry file gives the cell and the wavelength, so each row its d-spacing
+  bool entryHasSigmas;        // the entry file carries a standard deviation per row
+  bool writesOwnSigmas;       // the outputs write those, not one hundredth of the value
+  bool entryHasCell;          // the entry file gives the cell and the wavelength, so each row its d-spacing
+  bool entryHasMultiplicity;  // the entry file gives each row's multiplicity (weights of an overlap group's mean)
   OutputLayouts layouts;
   ShellAxis shellAxis;
 };

@@ -24,7 +24,9 @@ inline constexpr float removedInInputMarker = -1.0F;
 // A row whose h, k and l are all zero is no reflection (a shifted line, a
 // missing value): it is never written and stands in no comparison. A row
 // beyond the resolution limit is compared with its neighbours like any
-// other, but not written, whatever the comparison says.
+// other, but not written, whatever the comparison says. SharedInGroup: a row
+// the window would remove, kept with the mean intensity of its overlap group
+// (--overlaps=share).
 enum class RowStatus : std::uint8_t {
   Kept,
   RemovedInInput,
@@ -32,10 +34,18 @@ enum class RowStatus : std::uint8_t {
   RemovedByNext,
   RemovedByBoth,
   ZeroIndices,
-  BeyondLimit
+  BeyondLimit,
+  SharedInGroup
 };
 
-inline bool isKept(RowStatus status) { return status == RowStatus::Kept; }
+// Kept in the output files: with an intensity of its own (Kept), or with
+// its overlap group's (SharedInGroup).
+inline bool isKept(RowStatus status) { return status == RowStatus::Kept || status == RowStatus::SharedInGroup; }
+
+// What a run does with the rows that lie closer than the window to a
+// neighbour: remove them (the classic rule), or keep each overlap group with
+// the group's mean intensity shared among its members.
+enum class OverlapRule : std::uint8_t { Drop, Share };
 
 // a, b, c in the length unit of the wavelength; alpha, beta, gamma in
 // degrees; then the wavelength, in the order the entry file gives them.
@@ -54,7 +64,7 @@ struct ResolutionLimit {
 
 struct ReflectionTable {
   std::vector<std::int32_t> h, k, l;
-  std::vector<float> amplitude;        // as read (SIRPOW: square root of the intensity read)
+  std::vector<float> amplitude;        // as read (SIRPOW: square root of the intensity read); shared: the group's
   std::vector<float> sigma;            // the amplitude's standard deviation (SIRPOW: from the 9th value)
   std::vector<float> peakWidth;        // FWHM in degrees 2theta (SIRPOW, EXPO)
   std::vector<float> thirdValue;       // the JFOU=4 third value, carried to the outputs
@@ -63,6 +73,12 @@ struct ReflectionTable {
   std::vector<std::int32_t> fileRow;   // place in the reflection list (from 1) of each row once ordered
   std::vector<std::int32_t> line;      // line of the entry file where the row's reflection begins
   std::vector<RowStatus> status;
+  // Filled only where needed, empty otherwise: the multiplicity of each row
+  // where the flavour's entry file gives one (SIRPOW); the amplitude as read
+  // of every row once a run shares overlap groups (amplitude then holds the
+  // shared one).
+  std::vector<std::int32_t> multiplicity;
+  std::vector<float> amplitudeRead;
 
   int inputCode = 0;
   CellParameters cell{};
@@ -72,6 +88,7 @@ struct ReflectionTable {
   float widthFactor = 0;           // DELTA, the factor of the peak width (SIRPOW, EXPO)
   ResolutionLimit limit{};         // rows beyond it are read and compared, not written
   bool sigmasFromFile = false;     // the sigmas of the entry file are written, not one hundredth of the value
+  OverlapRule overlaps = OverlapRule::Drop;
   int rows = 0;                    // rows filled
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.

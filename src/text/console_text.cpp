@@ -18,14 +18,16 @@ int digitsOf(int count) {
 
 }  // namespace
 
-void writeCountLine(std::ostream& console, std::string_view before, int count, std::string_view after, bool widen) {
+std::string countField(int count, bool widen) {
   constexpr int classicWidth = 5;
   const int width = widen ? std::max(classicWidth, digitsOf(count)) : classicWidth;
   char field[16];
   formatInteger(field, width, count);
-  console << before;
-  console.write(field, width);
-  console << after << '\n';
+  return {field, static_cast<std::size_t>(width)};
+}
+
+void writeCountLine(std::ostream& console, std::string_view before, int count, std::string_view after, bool widen) {
+  console << before << countField(count, widen) << after << '\n';
 }
 
 std::string countOf(int count, std::string_view noun) {

@@ -13,6 +13,9 @@ namespace kestran {
 void writeCountLine(std::ostream& console, std::string_view before, int count, std::string_view after = {},
                     bool widen = false);
 
+// The count field of writeCountLine alone.
+std::string countField(int count, bool widen);
+
 // "1 reflection" or "N reflections": the count and the noun, plural when
 // the count is not 1.
 std::string countOf(int count, std::string_view noun);

@@ -132,7 +132,8 @@ TEST(CommandLineRuns, UsageErrorsExitWithTwoBeforeAnyFile) {
                                                        {"--layout=wide", "x"},
                                                        {"--d-min", "0", "x"},
                                                        {"--two-theta-max", "-10", "x"},
-                                                       {"--scan", "--cif", "x.cif", "x"}};
+                                                       {"--scan", "--cif", "x.cif", "x"},
+                                                       {"--overlaps=keep", "x"}};
   for (const auto& line : lines) {
     TempDir dir;
     const fs::path work = dir.path() / "run";
