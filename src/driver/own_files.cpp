@@ -35,6 +35,9 @@ constexpr std::array<RecordFields, 4> outputLayouts = {fieldsOf(shelxRecord), fi
 
 const std::string_view reportHeaders[] = {
     "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing",
+    // with --overlaps=share
+    "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\tgroup\t"
+    "group_size",
     "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus",  // before d-spacings
 };
 

@@ -101,12 +101,7 @@ void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader&
   ExtraFiles extra;
   openExtraFiles(options, extra);
 
-  ReflectionTable table;
-  table.inputCode = flavour.code;
-  table.capacity = options.maxReflections;
-  table.limit = options.limit;
-  table.sigmasFromFile = options.sigmasFromFile;
-  table.overlaps = options.overlaps;
+  ReflectionTable table = emptyTable(flavour, options);
   LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
   ConsoleEvents events(&console, diagnostics, [&] { return askDelta(consoleIn, console, diagnostics, options); },
                        {widensCounts(table), options.strict});

@@ -31,13 +31,25 @@ struct RunOptions {
   std::vector<float> scanWindows;  // the windows of the scan; empty: the default series
   bool stats = false;              // the resolution shells of the run, after its last line
   int shellCount = defaultShellCount;
-  int maxReflections = defaultCapacity;  // the table's capacity, 1 to maxCapacity
-  bool strict = false;                   // a warning about the input stops the run
-  std::string cifFile;                   // reflection CIF, when not empty
-  bool sigmasFromFile = false;           // the entry file's sigmas, not one hundredth of the value
-  bool shelxRecords = false;             // the amplitude and intensity files in SHELX records for every code
-  ResolutionLimit limit;                 // rows beyond it are not written
+  int maxReflections = defaultCapacity;      // the table's capacity, 1 to maxCapacity
+  bool strict = false;                       // a warning about the input stops the run
+  std::string cifFile;                       // reflection CIF, when not empty
+  bool sigmasFromFile = false;               // the entry file's sigmas, not one hundredth of the value
+  bool shelxRecords = false;                 // the amplitude and intensity files in SHELX records for every code
+  ResolutionLimit limit;                     // rows beyond it are not written
   OverlapRule overlaps = OverlapRule::Drop;  // close neighbours removed, or kept with their group's intensity
 };
+
+// The table a run of `flavour` starts from, with the run-wide facts the
+// options give.
+inline ReflectionTable emptyTable(const Flavour& flavour, const RunOptions& options) {
+  ReflectionTable table;
+  table.inputCode = flavour.code;
+  table.capacity = options.maxReflections;
+  table.limit = options.limit;
+  table.sigmasFromFile = options.sigmasFromFile;
+  table.overlaps = options.overlaps;
+  return table;
+}
 
 }  // namespace kestran

@@ -27,12 +27,7 @@ std::optional<float> ownWindow(const ReflectionTable& table, const RunOptions& o
 
 void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunOptions& options, std::ostream& console,
                    std::ostream& diagnostics) {
-  ReflectionTable table;
-  table.inputCode = flavour.code;
-  table.capacity = options.maxReflections;
-  table.limit = options.limit;
-  table.sigmasFromFile = options.sigmasFromFile;
-  table.overlaps = options.overlaps;
+  ReflectionTable table = emptyTable(flavour, options);
   std::ifstream file;
   const std::string entryName = buildName(baseName, flavour.entrySuffix);
   openEntryFile(file, entryName);

@@ -89,7 +89,7 @@ struct ReflectionTable {
   ResolutionLimit limit{};         // rows beyond it are read and compared, not written
   bool sigmasFromFile = false;     // the sigmas of the entry file are written, not one hundredth of the value
   OverlapRule overlaps = OverlapRule::Drop;
-  int rows = 0;                    // rows filled
+  int rows = 0;  // rows filled
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.
   void resizeRows(int count);
