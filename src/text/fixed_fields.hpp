@@ -38,13 +38,7 @@ static_assert(static_cast<std::size_t>(maxFieldWidth) <= shortDecimalLimit);
 
 inline bool quickIntegerField(const char* field, std::size_t length, std::int32_t& value) {
   ShortDecimal scan;
-  if (!scanShortDecimal(field, length, false, Blanks::Leading, scan) ||
-      scan.mantissa > std::uint64_t{std::numeric_limits<std::int32_t>::max()} + (scan.negative ? 1 : 0)) {
-    return false;
-  }
-  value = static_cast<std::int32_t>(scan.negative ? -static_cast<std::int64_t>(scan.mantissa)
-                                                  : static_cast<std::int64_t>(scan.mantissa));
-  return true;
+  return scanShortDecimal(field, length, false, Blanks::Leading, scan) && shortDecimalInteger(scan, value);
 }
 
 inline bool quickFixedPointField(const char* field, std::size_t length, int decimals, float& value) {

@@ -125,8 +125,49 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
   return repeatIsNull_ ? Next::Null : Next::Value;
 }
 
+// The usual value in one pass: on the current line, not repeated, not a
+// null, a short number ended by a separator or the line's end. Anything else
+// (and what this does not take is left as it was) goes the general way,
+// which gives the same value wherever both apply.
+template <typename T>
+bool ListRead::quickValue(T& variable) {
+  if (repeatsLeft_ > 0 || stopped_ || !haveLine_) {
+    return false;
+  }
+  skipBlanks(rest_);
+  if (rest_.empty()) {
+    return false;
+  }
+  const char* const start = rest_.data();
+  const char* const lineEnd = start + rest_.size();
+  const char* const scanEnd = rest_.size() > shortDecimalLimit ? start + shortDecimalLimit : lineEnd;
+  ShortDecimal scan;
+  const char* const stop = scanShortDecimalFrom(start, scanEnd, std::is_same_v<T, float>, scan);
+  if (stop == nullptr || (stop != lineEnd && !endsToken(*stop))) {
+    return false;
+  }
+  bool converted = false;
+  if constexpr (std::is_same_v<T, float>) {
+    converted = shortDecimalReal(scan, 0, variable);
+  } else {
+    converted = shortDecimalInteger(scan, variable);
+  }
+  if (!converted) {
+    return false;
+  }
+  if (firstLine_ == 0) {
+    firstLine_ = source_.lineNumber();
+  }
+  rest_.remove_prefix(static_cast<std::size_t>(stop - start));
+  afterValue_ = true;
+  return true;
+}
+
 template <typename T, typename Parse>
 bool ListRead::value(T& variable, Parse parse, std::string_view expected) {
+  if (quickValue(variable)) {
+    return true;
+  }
   std::string_view text;
   switch (nextValue(text)) {
     case Next::EndOfInput:

@@ -89,13 +89,10 @@ inline const char* skipLeadingBlanks(const char* p, const char* end) {
   return p;
 }
 
-// Scans the `length` (at most shortDecimalLimit) characters at `text`.
-inline bool scanShortDecimal(const char* text, std::size_t length, bool allowPoint, Blanks blanks, ShortDecimal& scan) {
-  const char* p = text;
-  const char* const end = text + length;
-  if (blanks == Blanks::Leading) {
-    p = skipLeadingBlanks(p, end);
-  }
+// Scans the number that begins at `p`, stopping at the first character
+// that is no part of it or at `end` (at most shortDecimalLimit characters
+// on): where it stopped, or null when no digit came first.
+inline const char* scanShortDecimalFrom(const char* p, const char* end, bool allowPoint, ShortDecimal& scan) {
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) {
     negative = *p == '-';
@@ -112,19 +109,38 @@ inline bool scanShortDecimal(const char* text, std::size_t length, bool allowPoi
     } else if (*p == '.' && allowPoint && pointAt == nullptr) {
       pointAt = p;
     } else {
-      return false;
+      break;
     }
   }
-  const long characters = static_cast<long>(end - digitsFrom) - (pointAt != nullptr ? 1 : 0);
+  const long characters = static_cast<long>(p - digitsFrom) - (pointAt != nullptr ? 1 : 0);
   if (characters <= 0) {
-    return false;
+    return nullptr;
   }
   scan.mantissa = mantissa;
   scan.negative = negative;
   scan.point = pointAt != nullptr;
   if (scan.point) {
-    scan.fractionDigits = static_cast<int>(end - pointAt - 1);
+    scan.fractionDigits = static_cast<int>(p - pointAt - 1);
   }
+  return p;
+}
+
+// Scans the `length` (at most shortDecimalLimit) characters at `text`, which
+// must hold the number and nothing else.
+inline bool scanShortDecimal(const char* text, std::size_t length, bool allowPoint, Blanks blanks, ShortDecimal& scan) {
+  const char* const end = text + length;
+  const char* const start = blanks == Blanks::Leading ? skipLeadingBlanks(text, end) : text;
+  return scanShortDecimalFrom(start, end, allowPoint, scan) == end;
+}
+
+// The scanned number as an integer: false when it holds a point or does not
+// fit 32 bits.
+inline bool shortDecimalInteger(const ShortDecimal& scan, std::int32_t& value) {
+  if (scan.point || scan.mantissa > std::uint64_t{INT32_MAX} + (scan.negative ? 1 : 0)) {
+    return false;
+  }
+  const auto magnitude = static_cast<std::int64_t>(scan.mantissa);
+  value = static_cast<std::int32_t>(scan.negative ? -magnitude : magnitude);
   return true;
 }
 
