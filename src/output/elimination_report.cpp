@@ -15,13 +15,14 @@ namespace {
 
 // The facts of the run every row is described with, found once.
 struct RunFacts {
-  float window = 0;
+  PairTest pairs;
   bool hasWidth = false;
   OverlapGroups groups;
 };
 
 RunFacts runFacts(const ReflectionTable& table) {
-  return {runWindow(table), usesWidthWindow(flavourOf(table)), findOverlapGroups(table, runWindow(table))};
+  return {PairTest(table, runWindow(table)), usesWidthWindow(flavourOf(table)),
+          findOverlapGroups(table, runWindow(table))};
 }
 
 ReportRow describeRow(const ReflectionTable& table, int i, const RunFacts& facts) {
@@ -44,7 +45,7 @@ ReportRow describeRow(const ReflectionTable& table, int i, const RunFacts& facts
     row.distancePrevious = pairDistance(table, previous, i);
   }
   if (row.hasNext) {
-    row.window = pairWindow(table, facts.window, i);
+    row.window = facts.pairs.window(i);
     row.distanceNext = pairDistance(table, i, next);
   }
   row.status = table.status[i];

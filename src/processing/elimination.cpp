@@ -19,16 +19,7 @@ RowStatus statusOf(bool byPrevious, bool byNext) {
   return byNext ? RowStatus::RemovedByNext : RowStatus::Kept;
 }
 
-double windowOfPair(const ReflectionTable& table, bool byWidth, float window, int index) {
-  const double factor = window;
-  return byWidth ? factor * table.peakWidth[index] : factor;
-}
-
 }  // namespace
-
-double pairWindow(const ReflectionTable& table, float window, int index) {
-  return windowOfPair(table, usesWidthWindow(flavourOf(table)), window, index);
-}
 
 double pairDistance(const ReflectionTable& table, int lower, int upper) {
   return std::fabs(double{table.twoTheta[lower]} - double{table.twoTheta[upper]});
@@ -52,9 +43,8 @@ int previousCompared(const ReflectionTable& table, int index) {
 
 std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float window) {
   const int n = table.rows;
-  const bool byWidth = usesWidthWindow(flavourOf(table));
+  const PairTest pairs(table, window);
   std::vector<RowStatus> status(static_cast<std::size_t>(n));
-  // Not-a-number distances fail the strict test, so such pairs are never close.
   bool closeToPrevious = false;
   for (int i = 0; i < n; ++i) {
     if (!isCompared(table, i)) {
@@ -62,7 +52,7 @@ std::vector<RowStatus> eliminationWith(const ReflectionTable& table, float windo
       continue;
     }
     const int next = nextCompared(table, i);
-    const bool closeToNext = next < n && pairDistance(table, i, next) < windowOfPair(table, byWidth, window, i);
+    const bool closeToNext = next < n && pairs.close(i, next);
     const bool removedInInput = table.status[i] == RowStatus::RemovedInInput;
     status[i] = removedInInput ? RowStatus::RemovedInInput : statusOf(closeToPrevious, closeToNext);
     if (isBeyondLimit(table, i)) {

@@ -17,12 +17,29 @@ bool isCompared(const ReflectionTable& table, int index);
 int nextCompared(const ReflectionTable& table, int index);
 int previousCompared(const ReflectionTable& table, int index);
 
-// The window and the distance of a pair of neighbouring rows exactly as the
-// elimination compares them: in double precision, unrounded. For SIRPOW and
-// EXPO `window` is DELTA and the pair's window DELTA x peakWidth of the lower
-// row; for every other flavour it is the fixed window itself.
-double pairWindow(const ReflectionTable& table, float window, int lower);
+// The distance of a pair of neighbouring rows exactly as the elimination
+// compares it: in double precision, unrounded.
 double pairDistance(const ReflectionTable& table, int lower, int upper);
+
+// The one test of a pair of neighbours with one window, shared by the
+// elimination, the overlap groups and the report, the flavour looked up
+// once. For SIRPOW and EXPO `window` is DELTA and the pair's window DELTA x
+// peakWidth of the lower row; for every other flavour it is the fixed window
+// itself, in double precision, unrounded.
+class PairTest {
+ public:
+  PairTest(const ReflectionTable& table, float window)
+      : table_(table), window_(window), byWidth_(usesWidthWindow(flavourOf(table))) {}
+
+  double window(int lower) const { return byWidth_ ? window_ * table_.peakWidth[lower] : window_; }
+  // Not-a-number distances fail the strict test, so such pairs are never close.
+  bool close(int lower, int upper) const { return pairDistance(table_, lower, upper) < window(lower); }
+
+ private:
+  const ReflectionTable& table_;
+  double window_;
+  bool byWidth_;
+};
 
 // The status each row would have with `window`: ZeroIndices stays; a row
 // beyond the table's resolution limit is BeyondLimit, whatever else; then

@@ -40,12 +40,13 @@ OverlapGroups findOverlapGroups(const ReflectionTable& table, float window) {
   const int n = table.rows;
   OverlapGroups groups;
   groups.groupOfRow.assign(static_cast<std::size_t>(n), 0);
+  const PairTest pairs(table, window);
   bool closeToPrevious = false;
   int group = 0;  // the group of the chain under way, 0 until it has a member
   for (int i = nextCompared(table, -1); i < n;) {
     const int next = nextCompared(table, i);
     // The elimination's test, so that the members are the rows it removes.
-    const bool closeToNext = next < n && pairDistance(table, i, next) < pairWindow(table, window, i);
+    const bool closeToNext = next < n && pairs.close(i, next);
     if (!closeToPrevious) {
       group = 0;
     }
