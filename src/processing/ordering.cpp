@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <span>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -81,12 +82,25 @@ class IndexSet {
     for (int first = 0; full && first < size; first += 64) {
       words_[first / 64] = size - first >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (size - first)) - 1;
     }
-    wordCounts_.assign(wordCount, [this](int word) { return std::popcount(words_[word]); });
+    counts_.resize(words_.size());
+    std::transform(words_.begin(), words_.end(), counts_.begin(),
+                   [](std::uint64_t word) { return std::popcount(word); });
+    rebuildTree();
   }
 
-  void insert(int index) {
-    words_[index / 64] |= bit(index);
-    wordCounts_.add(index / 64, 1);
+  // Inserts indices not yet in the set: into the tree one by one when they
+  // are few, by one linear rebuild of the tree when they are many (an
+  // update costs about log2 of the words, a rebuild about the words).
+  void insertAll(std::span<const std::uint64_t> indices) {
+    for (const std::uint64_t index : indices) {
+      words_[index / 64] |= bit(index);
+      ++counts_[index / 64];
+    }
+    if (indices.size() * std::bit_width(words_.size()) > words_.size()) {
+      rebuildTree();
+      return;
+    }
+    for (const std::uint64_t index : indices) wordCounts_.add(static_cast<int>(index / 64), 1);
   }
 
   // How many indices of the set are below `index`.
@@ -101,13 +115,19 @@ class IndexSet {
     for (int lower = 0; lower < rankInWord; ++lower) bits &= bits - 1;
     const int index = word * 64 + std::countr_zero(bits);
     words_[word] &= ~bit(index);
+    --counts_[word];
     return index;
   }
 
  private:
-  static std::uint64_t bit(int index) { return std::uint64_t{1} << (index % 64); }
+  static std::uint64_t bit(std::uint64_t index) { return std::uint64_t{1} << (index % 64); }
+
+  void rebuildTree() {
+    wordCounts_.assign(static_cast<int>(counts_.size()), [this](int word) { return counts_[word]; });
+  }
 
   std::vector<std::uint64_t> words_;
+  std::vector<int> counts_;  // the indices in each word
   Fenwick wordCounts_;
 };
 
@@ -175,20 +195,28 @@ std::span<std::uint64_t> sortByValue(std::span<std::uint64_t> keys, std::span<st
 // Fenwick tree walks, so each row costs O(log n) whatever the ties.
 class GroupPlacer {
  public:
-  explicit GroupPlacer(int n) { placedRows_.reset(n, false); }
+  // `sorted` holds the sort keys in order of value; each call replaces the
+  // keys of one value by their rows.
+  explicit GroupPlacer(std::span<std::uint64_t> sorted) : sorted_(sorted) {
+    placedRows_.reset(static_cast<int>(sorted.size()), false);
+  }
 
-  // `group` holds the sort keys of one value in file order, `smallerRows`
-  // the number of rows of smaller value. Replaces each key by the row that
-  // ends in its slot.
-  void place(std::span<std::uint64_t> group, int smallerRows) {
+  // The keys sorted_[first, end) are those of one value, in file order.
+  // Replaces each by the row that ends in its slot.
+  void place(int first, int end) {
+    if (end - first == 1) {  // the usual case: a value of its own
+      sorted_[first] = static_cast<std::uint64_t>(rowOfKey(sorted_[first]));
+      return;
+    }
+    // Only a tie asks which rows of smaller value come before a row, so
+    // the rows placed since the last tie join the set only now.
+    const auto from = static_cast<std::size_t>(first);
+    placedRows_.insertAll(sorted_.subspan(inSet_, from - inSet_));
+    inSet_ = from;
+    const std::span<std::uint64_t> group = sorted_.subspan(from, static_cast<std::size_t>(end - first));
     rows_.resize(group.size());
     std::transform(group.begin(), group.end(), rows_.begin(), rowOfKey);
-    if (rows_.size() == 1) {
-      group[0] = static_cast<std::uint64_t>(rows_[0]);
-    } else {
-      fillCycle(group, findEntries(smallerRows));
-    }
-    for (const int row : rows_) placedRows_.insert(row);
+    fillCycle(group, findEntries(first));
   }
 
  private:
@@ -223,7 +251,9 @@ class GroupPlacer {
     }
   }
 
-  IndexSet placedRows_;  // the rows of the values placed so far
+  std::span<std::uint64_t> sorted_;
+  std::size_t inSet_ = 0;  // sorted_[0, inSet_) are rows in placedRows_
+  IndexSet placedRows_;    // rows of smaller value than the group being placed
   IndexSet freePlaces_;
   std::vector<std::int32_t> rows_;  // of the group being placed, in file order
   std::vector<std::int32_t> entries_;
@@ -232,12 +262,12 @@ class GroupPlacer {
 // Replaces the keys, sorted by value, by the rows in their final order.
 void placeRows(std::span<std::uint64_t> sorted) {
   const int n = static_cast<int>(sorted.size());
-  GroupPlacer placer(n);
+  GroupPlacer placer(sorted);
   int end = 0;
   for (int first = 0; first < n; first = end) {
     end = first + 1;
     while (end < n && sameValue(sorted[end], sorted[first])) ++end;
-    placer.place(sorted.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(end - first)), first);
+    placer.place(first, end);
   }
 }
 
@@ -252,11 +282,33 @@ void moveRows(float* pos, std::int32_t* order, std::span<const std::uint64_t> ro
   }
 }
 
+// Whether every value of the column is all zero bits: a column the flavour
+// does not fill, which any order leaves as it is.
+template <typename T>
+bool allZeroBits(const std::vector<T>& column) {
+  using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint8_t>;
+  static_assert(sizeof(T) == sizeof(Bits));
+  return std::all_of(column.begin(), column.end(), [](T value) { return std::bit_cast<Bits>(value) == 0; });
+}
+
 template <typename T>
 void permuteColumn(std::vector<T>& column, const std::vector<std::int32_t>& order, std::vector<T>& scratch) {
+  if (allZeroBits(column)) return;
   scratch.resize(order.size());
   for (std::size_t i = 0; i < order.size(); ++i) scratch[i] = column[order[i] - 1];
   column.swap(scratch);
+}
+
+// Whether the ordering kept every row where it was (files listed by angle).
+bool inFileOrder(const std::vector<std::int32_t>& fileRow) {
+  for (std::size_t i = 0; i < fileRow.size(); ++i) {
+    if (fileRow[i] != static_cast<std::int32_t>(i) + 1) return false;
+  }
+  return true;
+}
+
+void setTwoTheta(ReflectionTable& table) {
+  for (int i = 0; i < table.rows; ++i) table.twoTheta[i] = twoThetaDegrees(table.sinSquaredTheta[i]);
 }
 
 }  // namespace
@@ -297,6 +349,10 @@ void orderReflections(ReflectionTable& table) {
   const int n = table.rows;
   for (int i = 0; i < n; ++i) table.fileRow[i] = i + 1;
   sortPositions(table.sinSquaredTheta.data(), table.fileRow.data(), n);
+  if (inFileOrder(table.fileRow)) {
+    setTwoTheta(table);
+    return;
+  }
 
   std::vector<std::int32_t> integers;
   for (auto* column : {&table.h, &table.k, &table.l, &table.line}) permuteColumn(*column, table.fileRow, integers);
@@ -309,8 +365,7 @@ void orderReflections(ReflectionTable& table) {
   }
   std::vector<RowStatus> statuses;
   permuteColumn(table.status, table.fileRow, statuses);
-
-  for (int i = 0; i < n; ++i) table.twoTheta[i] = twoThetaDegrees(table.sinSquaredTheta[i]);
+  setTwoTheta(table);
 }
 
 }  // namespace kestran

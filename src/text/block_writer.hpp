@@ -10,7 +10,7 @@ namespace kestran {
 
 class BlockWriter {
  public:
-  static constexpr std::size_t defaultBlockSize = std::size_t{1} << 18;
+  static constexpr std::size_t defaultBlockSize = std::size_t{1} << 16;
 
   explicit BlockWriter(std::ostream& out, std::size_t blockSize = defaultBlockSize);
   ~BlockWriter();  // writes what is left (flush() first to see failures)

@@ -18,7 +18,7 @@ namespace kestran {
 class LineReader {
  public:
   enum class Reading { ByLine, InBlocks };
-  static constexpr std::size_t defaultBlockSize = std::size_t{1} << 20;
+  static constexpr std::size_t defaultBlockSize = std::size_t{1} << 16;
 
   // `blockSize` is the most read in one call when reading in blocks.
   LineReader(std::istream& in, int unitNumber, std::string fileName, Reading reading = Reading::ByLine,
