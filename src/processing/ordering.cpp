@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <memory>
 #include <span>
 #include <type_traits>
 #include <utility>
@@ -336,9 +337,9 @@ void sortPositions(float* pos, std::int32_t* order, int n) {
   // faults again: on our machine they cost more than the sort of 40000
   // random positions itself.
   const auto size = static_cast<std::size_t>(n);
-  std::vector<std::uint64_t> block(2 * size);
-  const std::span<std::uint64_t> keys(block.data(), size);
-  const std::span<std::uint64_t> spare(block.data() + size, size);
+  const auto block = std::make_unique_for_overwrite<std::uint64_t[]>(2 * size);  // every word written before read
+  const std::span<std::uint64_t> keys(block.get(), size);
+  const std::span<std::uint64_t> spare(block.get() + size, size);
   for (int row = 0; row < n; ++row) keys[row] = sortKey(pos[row], row);
   const std::span<std::uint64_t> rowAt = sortByValue(keys, spare);
   placeRows(rowAt);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -405,6 +406,14 @@ template <typename ReadReflection, typename FinishRow>
 void readToEnd(ReflectionTable& table, LineReader& entry, ReadEvents& events, ReadReflection readReflection,
                FinishRow finish) {
   RecordChecks records(entry, events);
+  // Room reserved, not touched, for the rows the file can hold at the
+  // shortest usual line: the columns then grow in place, without a copy.
+  constexpr std::size_t shortestLine = 16;
+  const std::size_t bytesLeft = entry.bytesLeftHint();
+  table.reserveRows(bytesLeft == std::numeric_limits<std::size_t>::max()
+                        ? 0
+                        : static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(table.capacity),
+                                                                 bytesLeft / shortestLine + 1)));
   constexpr int firstRows = 1024;
   int filled = 0;
   while (filled < table.capacity) {

@@ -93,6 +93,9 @@ struct ReflectionTable {
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.
   void resizeRows(int count);
+  // Makes room for `count` rows without filling any, so that growing up to
+  // there moves nothing.
+  void reserveRows(int count);
 };
 
 inline const Flavour& flavourOf(const ReflectionTable& table) { return flavourOf(table.inputCode); }

@@ -13,12 +13,15 @@ namespace {
 
 constexpr bool endsToken(char c) { return isBlank(c) || c == ',' || c == '/'; }
 
+// Blanks are spaces, a word at a time, and tabs.
 void skipBlanks(std::string_view& text) {
-  std::size_t pos = 0;
-  while (pos < text.size() && isBlank(text[pos])) {
-    ++pos;
+  const char* const start = text.data();
+  const char* const end = start + text.size();
+  const char* p = skipLeadingBlanks(start, end);
+  while (p != end && isBlank(*p)) {
+    p = skipLeadingBlanks(p + 1, end);
   }
-  text.remove_prefix(pos);
+  text.remove_prefix(static_cast<std::size_t>(p - start));
 }
 
 }  // namespace
@@ -131,8 +134,15 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
 // which gives the same value wherever both apply.
 template <typename T>
 bool ListRead::quickValue(T& variable) {
-  if (repeatsLeft_ > 0 || stopped_ || !haveLine_) {
+  if (repeatsLeft_ > 0 || stopped_) {
     return false;
+  }
+  if (!haveLine_) {
+    // The statement's first line, as the general way would read it.
+    if (!source_.next(rest_)) {
+      return false;
+    }
+    haveLine_ = true;
   }
   skipBlanks(rest_);
   if (rest_.empty()) {

@@ -48,7 +48,7 @@ LineReader::LineReader(std::istream& in, int unitNumber, std::string fileName, R
   }
 }
 
-bool LineReader::next(std::string_view& line) {
+bool LineReader::nextWithRead(std::string_view& line) {
   if (reading_ == Reading::InBlocks) {
     if (!nextInBlock(line)) {
       return false;

@@ -68,11 +68,20 @@ struct ShortDecimal {
 // A fixed field may begin with blanks; a free-form value holds none.
 enum class Blanks { Leading, Refused };
 
-// The first character at or after p that is not a blank, or end; four
-// characters are looked at in one step (fields are right-justified, so most
-// begin with blanks).
+// The first character at or after p that is not a blank, or end; eight or
+// four characters are looked at in one step (fields are right-justified, so
+// most begin with blanks, and free-form values stand in columns).
 inline const char* skipLeadingBlanks(const char* p, const char* end) {
   if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 8) {
+      std::uint64_t eight = 0;
+      std::memcpy(&eight, p, 8);
+      eight ^= 0x2020202020202020U;  // a blank becomes a zero byte
+      if (eight != 0) {
+        return p + (std::countr_zero(eight) >> 3);  // the first byte in memory is the lowest
+      }
+      p += 8;
+    }
     while (end - p >= 4) {
       std::uint32_t four = 0;
       std::memcpy(&four, p, 4);
