@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "processing/elimination.hpp"
+#include "processing/radix_sort.hpp"
 
 namespace kestran {
 
@@ -37,6 +39,22 @@ std::uint64_t placeOf(const ReflectionTable& table, bool ordered, int row) {
   return ordered ? static_cast<std::uint64_t>(table.fileRow[row]) : static_cast<std::uint64_t>(row);
 }
 
+// Sorts the keys. Those of an unordered table stand in file order already,
+// so a stable sort by the indices alone puts them in the order of the whole
+// key, without the mispredicted branches of a comparison sort of random
+// keys; the few keys of one position of an ordered table are sorted whole.
+std::span<const std::uint64_t> sortKeys(std::vector<std::uint64_t>& keys, bool ordered) {
+  if (ordered) {
+    std::sort(keys.begin(), keys.end());
+    return keys;
+  }
+  std::vector<std::uint64_t> spare(keys.size());
+  if (sortByBitsFrom(keys, spare, placeBits).data() != keys.data()) {
+    keys.swap(spare);
+  }
+  return keys;
+}
+
 // Rows first..last-1 whose indices may repeat: each equal key after its
 // first, in file order, repeats the one before it.
 void findAmong(const ReflectionTable& table, int first, int last, Duplicates& found, std::vector<std::uint64_t>& keys) {
@@ -47,10 +65,10 @@ void findAmong(const ReflectionTable& table, int first, int last, Duplicates& fo
       keys.push_back(indicesOf(table, row) << placeBits | placeOf(table, ordered, row));
     }
   }
-  std::sort(keys.begin(), keys.end());
+  const std::span<const std::uint64_t> sorted = sortKeys(keys, ordered);
   constexpr std::uint64_t placeMask = (std::uint64_t{1} << placeBits) - 1;
-  for (std::size_t i = 1; i < keys.size(); ++i) {
-    if (keys[i] >> placeBits != keys[i - 1] >> placeBits) {
+  for (std::size_t i = 1; i < sorted.size(); ++i) {
+    if (sorted[i] >> placeBits != sorted[i - 1] >> placeBits) {
       continue;
     }
     ++found.rows;
@@ -64,10 +82,10 @@ void findAmong(const ReflectionTable& table, int first, int last, Duplicates& fo
       }
       return first;
     };
-    const int row = rowOf(keys[i]);
+    const int row = rowOf(sorted[i]);
     if (found.line == 0 || table.line[row] < found.line) {
       found.line = table.line[row];
-      found.earlierLine = table.line[rowOf(keys[i - 1])];
+      found.earlierLine = table.line[rowOf(sorted[i - 1])];
       found.h = table.h[row];
       found.k = table.k[row];
       found.l = table.l[row];

@@ -1,7 +1,6 @@
 #include "processing/ordering.hpp"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
 #include <memory>
@@ -10,16 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "processing/radix_sort.hpp"
 #include "reflections/cell_geometry.hpp"
 
 namespace kestran {
 
 namespace {
-
-// The radix sort takes the 32 bits of a position in three passes of this
-// many bits.
-constexpr int radixBits = 11;
-constexpr int radixBuckets = 1 << radixBits;
 
 // A Fenwick tree (binary indexed tree) of counts over the indices 0..size-1,
 // laid over a power of two of indices (the ones past size counting 0) so
@@ -160,25 +155,6 @@ std::int32_t orderOf(std::uint64_t packed) { return static_cast<std::int32_t>(pa
 
 bool allFinite(const float* pos, int n) {
   return std::all_of(pos, pos + n, [](float value) { return std::isfinite(value); });
-}
-
-// One stable counting pass on the digit of the value bits at `shift`.
-void radixPass(std::span<const std::uint64_t> from, std::span<std::uint64_t> to, int shift) {
-  std::array<std::int32_t, radixBuckets + 1> counts{};
-  const auto digit = [shift](std::uint64_t key) { return static_cast<int>((key >> shift) & (radixBuckets - 1)); };
-  for (const std::uint64_t key : from) ++counts[digit(key) + 1];
-  for (int d = 0; d < radixBuckets; ++d) counts[d + 1] += counts[d];
-  for (const std::uint64_t key : from) to[counts[digit(key)]++] = key;
-}
-
-// Sorts the keys by value in three stable passes of radixBits over the 32
-// value bits, with `spare` as the other buffer, and returns the buffer that
-// holds the result; equal values stay in file order.
-std::span<std::uint64_t> sortByValue(std::span<std::uint64_t> keys, std::span<std::uint64_t> spare) {
-  radixPass(keys, spare, 32);
-  radixPass(spare, keys, 32 + radixBits);
-  radixPass(keys, spare, 32 + 2 * radixBits);
-  return spare;
 }
 
 // Places the rows of one value after another, in increasing order of value.
@@ -341,7 +317,7 @@ void sortPositions(float* pos, std::int32_t* order, int n) {
   const std::span<std::uint64_t> keys(block.get(), size);
   const std::span<std::uint64_t> spare(block.get() + size, size);
   for (int row = 0; row < n; ++row) keys[row] = sortKey(pos[row], row);
-  const std::span<std::uint64_t> rowAt = sortByValue(keys, spare);
+  const std::span<std::uint64_t> rowAt = sortByBitsFrom(keys, spare, 32);  // by value, equal values in file order
   placeRows(rowAt);
   moveRows(pos, order, rowAt, keys);
 }
