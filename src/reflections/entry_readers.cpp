@@ -167,19 +167,25 @@ struct RowChecks {
   bool decreasingTold = false;
 };
 
-// The row's line, and its status from the start: removed when its
-// amplitude is the entry file's marker, no reflection when h = k = l = 0.
-void markRow(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events, RowChecks& checks) {
-  table.status[index] = table.amplitude[index] == removedInInputMarker ? RowStatus::RemovedInInput : RowStatus::Kept;
-  if ((table.h[index] | table.k[index] | table.l[index]) != 0) {
-    return;
-  }
+// A row whose h, k and l are all 0 is no reflection: told at its line, the
+// first time.
+void markZeroIndices(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,
+                     RowChecks& checks) {
   table.status[index] = RowStatus::ZeroIndices;
   if (checks.zeroIndexRows++ == 0) {
     events.warning(entry.fileName(), table.line[index],
                    "reflection 0 0 0 " + quoted(entry.lastLine()) +
                        " is not written: h, k and l are all 0; check that the line is not shifted and holds every "
                        "value");
+  }
+}
+
+// The row's status from the start: removed when its amplitude is the entry
+// file's marker, no reflection when h = k = l = 0 (told at its line).
+void markRow(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events, RowChecks& checks) {
+  table.status[index] = table.amplitude[index] == removedInInputMarker ? RowStatus::RemovedInInput : RowStatus::Kept;
+  if ((table.h[index] | table.k[index] | table.l[index]) == 0) {
+    markZeroIndices(table, index, entry, events, checks);
   }
 }
 

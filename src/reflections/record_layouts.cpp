@@ -105,11 +105,6 @@ class RecordBuilder {
   char* end_;
 };
 
-// The columns of a record, without its line end.
-template <typename Values>
-constexpr std::size_t recordColumns(const RecordLayout<Values>& layout) {
-  return static_cast<std::size_t>(3 * layout.index.width + layout.value.width + layout.sigma.width + layout.last.width);
-}
 static_assert(recordColumns(wideShelxRecord) + 1 <= maxRecordLength &&
               recordColumns(wideJfou4Record) + 1 <= maxRecordLength);
 
@@ -167,10 +162,6 @@ static_assert(fitsQuickFields(shelxRecord) && fitsQuickFields(wideShelxRecord) &
 
 }  // namespace
 
-// The quick reader made for the layout, when it is one of the four.
-template <typename Values>
-bool quickRecordOf(const RecordLayout<Values>& layout, const char* line, Values& values);
-
 template <>
 bool quickRecordOf(const RecordLayout<ShelxValues>& layout, const char* line, ShelxValues& values) {
   return &layout == &shelxRecord       ? quickRecord<shelxRecord>(line, values)
@@ -186,12 +177,8 @@ bool quickRecordOf(const RecordLayout<Jfou4Values>& layout, const char* line, Jf
 }
 
 template <typename Values>
-bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values, RecordFaults* faults) {
-  // The whole record through the quick readers when the line holds all its
-  // columns; otherwise, or when one field is not of the usual text, the
-  // general readers from the first field on.
-  return (line.size() >= recordColumns(layout) && quickRecordOf(layout, line.data(), values)) ||
-         eachField(FieldReader(line, faults), layout, values).ok();
+bool readRecordFields(std::string_view line, const RecordLayout<Values>& layout, Values& values, RecordFaults* faults) {
+  return eachField(FieldReader(line, faults), layout, values).ok();
 }
 
 template <typename Values>
@@ -205,8 +192,8 @@ char* formatRecord(char* out, const RecordLayout<Values>& layout, const Values& 
   return eachField(RecordBuilder(out), layout, values).endLine();
 }
 
-template bool readRecord(std::string_view, const RecordLayout<ShelxValues>&, ShelxValues&, RecordFaults*);
-template bool readRecord(std::string_view, const RecordLayout<Jfou4Values>&, Jfou4Values&, RecordFaults*);
+template bool readRecordFields(std::string_view, const RecordLayout<ShelxValues>&, ShelxValues&, RecordFaults*);
+template bool readRecordFields(std::string_view, const RecordLayout<Jfou4Values>&, Jfou4Values&, RecordFaults*);
 template bool pointsFit(std::string_view, const RecordLayout<ShelxValues>&);
 template bool pointsFit(std::string_view, const RecordLayout<Jfou4Values>&);
 template char* formatRecord(char*, const RecordLayout<ShelxValues>&, const ShelxValues&);

@@ -52,11 +52,35 @@ struct RecordFaults {
   ColumnRange blanksInside{0, 0};
 };
 
+// The quick reader made for the layout, when it is one of the four: every
+// field through the short-decimal scanner, from a line that holds all the
+// record's columns; false as soon as a field is not of the usual text,
+// having set only the fields before it.
+template <typename Values>
+bool quickRecordOf(const RecordLayout<Values>& layout, const char* line, Values& values);
+
+// The general reading of every field, keeping what it finds in `faults`.
+template <typename Values>
+bool readRecordFields(std::string_view line, const RecordLayout<Values>& layout, Values& values, RecordFaults* faults);
+
+// The columns of a record, without its line end.
+template <typename Values>
+constexpr std::size_t recordColumns(const RecordLayout<Values>& layout) {
+  return static_cast<std::size_t>(3 * layout.index.width + layout.value.width + layout.sigma.width + layout.last.width);
+}
+
 // Reads one record (ShelxValues or Jfou4Values): false on the first field
 // that is not a number. With `faults`, what the reading found goes there.
+// The whole record goes through the quick reader when the line holds all
+// its columns; otherwise, or when one field is not of the usual text, the
+// general readers take it from the first field on. Inline: a reader of
+// many lines pays it per line.
 template <typename Values>
 bool readRecord(std::string_view line, const RecordLayout<Values>& layout, Values& values,
-                RecordFaults* faults = nullptr);
+                RecordFaults* faults = nullptr) {
+  return (line.size() >= recordColumns(layout) && quickRecordOf(layout, line.data(), values)) ||
+         readRecordFields(line, layout, values, faults);
+}
 
 // Whether the decimal points of `line` stand where `layout` puts them: each
 // real field that holds a point holds it `decimals` columns before its end,

@@ -175,9 +175,12 @@ bool ListRead::quickValue(T& variable) {
 
 template <typename T, typename Parse>
 bool ListRead::value(T& variable, Parse parse, std::string_view expected) {
-  if (quickValue(variable)) {
-    return true;
-  }
+  return quickValue(variable) || generalValue(variable, parse, expected);
+}
+
+// Kept out of line, so that the quick path's caller saves no registers for it.
+template <typename T, typename Parse>
+[[gnu::noinline]] bool ListRead::generalValue(T& variable, Parse parse, std::string_view expected) {
   std::string_view text;
   switch (nextValue(text)) {
     case Next::EndOfInput:

@@ -51,6 +51,8 @@ class ListRead {
   Next nextValue(std::string_view& text);
   template <typename T, typename Parse>
   bool value(T& variable, Parse parse, std::string_view expected);
+  template <typename T, typename Parse>
+  bool generalValue(T& variable, Parse parse, std::string_view expected);
   template <typename T>
   bool quickValue(T& variable);
   bool skipToValue();
