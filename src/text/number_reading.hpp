@@ -107,29 +107,38 @@ inline const char* scanShortDecimalFrom(const char* p, const char* end, bool all
     negative = *p == '-';
     ++p;
   }
-  // Locals, not the struct's members: a char read may alias them.
+  // Locals, not the struct's members: a char read may alias them. The
+  // digits before the point and those after it are taken by two loops, so
+  // that a digit costs one test.
   std::uint64_t mantissa = 0;
-  const char* digitsFrom = p;
-  const char* pointAt = nullptr;
-  for (; p != end; ++p) {
-    const auto digit = static_cast<unsigned>(*p - '0');
-    if (digit < 10) {
+  const char* const digitsFrom = p;
+  const auto takeDigits = [&mantissa, end](const char* q) {
+    for (; q != end; ++q) {
+      const auto digit = static_cast<unsigned>(*q - '0');
+      if (digit >= 10) {
+        break;
+      }
       mantissa = mantissa * 10 + digit;
-    } else if (*p == '.' && allowPoint && pointAt == nullptr) {
-      pointAt = p;
-    } else {
-      break;
     }
+    return q;
+  };
+  p = takeDigits(p);
+  const long digits = p - digitsFrom;
+  const bool point = allowPoint && p != end && *p == '.';
+  long fractionDigits = 0;
+  if (point) {
+    const char* const fractionFrom = p + 1;
+    p = takeDigits(fractionFrom);
+    fractionDigits = p - fractionFrom;
   }
-  const long characters = static_cast<long>(p - digitsFrom) - (pointAt != nullptr ? 1 : 0);
-  if (characters <= 0) {
+  if (digits + fractionDigits == 0) {
     return nullptr;
   }
   scan.mantissa = mantissa;
   scan.negative = negative;
-  scan.point = pointAt != nullptr;
-  if (scan.point) {
-    scan.fractionDigits = static_cast<int>(p - pointAt - 1);
+  scan.point = point;
+  if (point) {
+    scan.fractionDigits = static_cast<int>(fractionDigits);
   }
   return p;
 }
