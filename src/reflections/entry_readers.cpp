@@ -493,8 +493,9 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry, 
       read.real(unusedReal, "the 5th value, a number") && read.real(table.twoTheta[index], "2theta, a number") &&
       read.real(table.peakWidth[index], "FWHM, a number") &&
       read.real(table.amplitude[index], "the intensity, a number") &&
-      read.real(table.sigma[index], table.sigmasFromFile ? "the 9th value (sigma(I)), a number"
-                                                         : "the 9th value (twice sigma(F)), a number");
+      read.real(table.sigma[index], table.sigmasFromFile
+                                        ? std::string_view("the 9th value (sigma(I)), a number")
+                                        : std::string_view("the 9th value (twice sigma(F)), a number"));
   if (!complete) {
     return false;
   }

@@ -13,15 +13,19 @@ namespace {
 
 constexpr bool endsToken(char c) { return isBlank(c) || c == ',' || c == '/'; }
 
-// Blanks are spaces, a word at a time, and tabs.
-void skipBlanks(std::string_view& text) {
-  const char* const start = text.data();
-  const char* const end = start + text.size();
-  const char* p = skipLeadingBlanks(start, end);
-  while (p != end && isBlank(*p)) {
+// The first character at or after p that is not a blank: spaces a word at
+// a time, and tabs.
+inline const char* skipBlanksFrom(const char* p, const char* end) {
+  p = skipLeadingBlanks(p, end);
+  while (p != end && *p == '\t') {
     p = skipLeadingBlanks(p + 1, end);
   }
-  text.remove_prefix(static_cast<std::size_t>(p - start));
+  return p;
+}
+
+void skipBlanks(std::string_view& text) {
+  const char* const start = text.data();
+  text.remove_prefix(static_cast<std::size_t>(skipBlanksFrom(start, start + text.size()) - start));
 }
 
 }  // namespace
@@ -134,23 +138,16 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
 // which gives the same value wherever both apply.
 template <typename T>
 bool ListRead::quickValue(T& variable) {
-  if (repeatsLeft_ > 0 || stopped_) {
+  if (repeatsLeft_ > 0 || stopped_ || (!haveLine_ && !takeFirstLine())) {
     return false;
   }
-  if (!haveLine_) {
-    // The statement's first line, as the general way would read it.
-    if (!source_.next(rest_)) {
-      return false;
-    }
-    haveLine_ = true;
-  }
-  skipBlanks(rest_);
-  if (rest_.empty()) {
+  const char* const lineEnd = rest_.data() + rest_.size();
+  const char* const start = skipBlanksFrom(rest_.data(), lineEnd);
+  if (start == lineEnd) {
     return false;
   }
-  const char* const start = rest_.data();
-  const char* const lineEnd = start + rest_.size();
-  const char* const scanEnd = rest_.size() > shortDecimalLimit ? start + shortDecimalLimit : lineEnd;
+  const char* const scanEnd =
+      lineEnd - start > static_cast<long>(shortDecimalLimit) ? start + shortDecimalLimit : lineEnd;
   ShortDecimal scan;
   const char* const stop = scanShortDecimalFrom(start, scanEnd, std::is_same_v<T, float>, scan);
   if (stop == nullptr || (stop != lineEnd && !endsToken(*stop))) {
@@ -168,8 +165,18 @@ bool ListRead::quickValue(T& variable) {
   if (firstLine_ == 0) {
     firstLine_ = source_.lineNumber();
   }
-  rest_.remove_prefix(static_cast<std::size_t>(stop - start));
+  rest_ = std::string_view(stop, static_cast<std::size_t>(lineEnd - stop));
   afterValue_ = true;
+  return true;
+}
+
+// The statement's first line, as the general way would read it; out of
+// line, so that the quick path's caller saves no registers for it.
+[[gnu::noinline]] bool ListRead::takeFirstLine() {
+  if (!source_.next(rest_)) {
+    return false;
+  }
+  haveLine_ = true;
   return true;
 }
 

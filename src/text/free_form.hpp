@@ -55,6 +55,7 @@ class ListRead {
   bool generalValue(T& variable, Parse parse, std::string_view expected);
   template <typename T>
   bool quickValue(T& variable);
+  bool takeFirstLine();
   bool skipToValue();
   std::string_view takeToken(bool& hasStar);
   void refuse(std::string_view text, std::string_view expected);
