@@ -11,21 +11,9 @@ namespace kestran {
 
 namespace {
 
-constexpr bool endsToken(char c) { return isBlank(c) || c == ',' || c == '/'; }
-
-// The first character at or after p that is not a blank: spaces a word at
-// a time, and tabs.
-inline const char* skipBlanksFrom(const char* p, const char* end) {
-  p = skipLeadingBlanks(p, end);
-  while (p != end && *p == '\t') {
-    p = skipLeadingBlanks(p + 1, end);
-  }
-  return p;
-}
-
 void skipBlanks(std::string_view& text) {
   const char* const start = text.data();
-  text.remove_prefix(static_cast<std::size_t>(skipBlanksFrom(start, start + text.size()) - start));
+  text.remove_prefix(static_cast<std::size_t>(free_form::skipBlanks(start, start + text.size()) - start));
 }
 
 }  // namespace
@@ -57,7 +45,7 @@ std::string_view ListRead::takeToken(bool& hasStar) {
   static constexpr auto kinds = [] {
     std::array<unsigned char, 256> table{};
     for (int c = 0; c < 256; ++c) {
-      table[static_cast<std::size_t>(c)] = endsToken(static_cast<char>(c)) ? 1 : (c == '*' ? 2 : 0);
+      table[static_cast<std::size_t>(c)] = free_form::endsValue(static_cast<char>(c)) ? 1 : (c == '*' ? 2 : 0);
     }
     return table;
   }();
@@ -132,47 +120,8 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
   return repeatIsNull_ ? Next::Null : Next::Value;
 }
 
-// The usual value in one pass: on the current line, not repeated, not a
-// null, a short number ended by a separator or the line's end. Anything else
-// (and what this does not take is left as it was) goes the general way,
-// which gives the same value wherever both apply.
-template <typename T>
-bool ListRead::quickValue(T& variable) {
-  if (repeatsLeft_ > 0 || stopped_ || (!haveLine_ && !takeFirstLine())) {
-    return false;
-  }
-  const char* const lineEnd = rest_.data() + rest_.size();
-  const char* const start = skipBlanksFrom(rest_.data(), lineEnd);
-  if (start == lineEnd) {
-    return false;
-  }
-  const char* const scanEnd =
-      lineEnd - start > static_cast<long>(shortDecimalLimit) ? start + shortDecimalLimit : lineEnd;
-  ShortDecimal scan;
-  const char* const stop = scanShortDecimalFrom(start, scanEnd, std::is_same_v<T, float>, scan);
-  if (stop == nullptr || (stop != lineEnd && !endsToken(*stop))) {
-    return false;
-  }
-  bool converted = false;
-  if constexpr (std::is_same_v<T, float>) {
-    converted = shortDecimalReal(scan, 0, variable);
-  } else {
-    converted = shortDecimalInteger(scan, variable);
-  }
-  if (!converted) {
-    return false;
-  }
-  if (firstLine_ == 0) {
-    firstLine_ = source_.lineNumber();
-  }
-  rest_ = std::string_view(stop, static_cast<std::size_t>(lineEnd - stop));
-  afterValue_ = true;
-  return true;
-}
-
-// The statement's first line, as the general way would read it; out of
-// line, so that the quick path's caller saves no registers for it.
-[[gnu::noinline]] bool ListRead::takeFirstLine() {
+// The statement's first line, as the general way would read it.
+bool ListRead::takeFirstLine() {
   if (!source_.next(rest_)) {
     return false;
   }
@@ -181,13 +130,7 @@ bool ListRead::quickValue(T& variable) {
 }
 
 template <typename T, typename Parse>
-bool ListRead::value(T& variable, Parse parse, std::string_view expected) {
-  return quickValue(variable) || generalValue(variable, parse, expected);
-}
-
-// Kept out of line, so that the quick path's caller saves no registers for it.
-template <typename T, typename Parse>
-[[gnu::noinline]] bool ListRead::generalValue(T& variable, Parse parse, std::string_view expected) {
+bool ListRead::generalValue(T& variable, Parse parse, std::string_view expected) {
   std::string_view text;
   switch (nextValue(text)) {
     case Next::EndOfInput:
@@ -233,11 +176,13 @@ bool ListRead::valuesLeft() const {
 
 void ListRead::keepRefusedValue(std::string& text) { refused_ = &text; }
 
-bool ListRead::integer(std::int32_t& variable, std::string_view expected) {
-  return value(variable, parseInteger, expected);
+bool ListRead::generalInteger(std::int32_t& variable, std::string_view expected) {
+  return generalValue(variable, parseInteger, expected);
 }
 
-bool ListRead::real(float& variable, std::string_view expected) { return value(variable, parseReal, expected); }
+bool ListRead::generalReal(float& variable, std::string_view expected) {
+  return generalValue(variable, parseReal, expected);
+}
 
 void ListRead::finish() {
   rest_ = {};

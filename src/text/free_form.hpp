@@ -13,8 +13,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
+#include "text/blanks.hpp"
 #include "text/line_reader.hpp"
+#include "text/number_reading.hpp"
 
 namespace kestran {
 
@@ -27,8 +30,15 @@ class ListRead {
   // stops the run with a list-directed syntax error, which says what was
   // `expected` when given; false when the input ends before the value is
   // found.
-  [[nodiscard]] bool integer(std::int32_t& variable, std::string_view expected = {});
-  [[nodiscard]] bool real(float& variable, std::string_view expected = {});
+  // The usual value, a short number on the current line, is read inline
+  // (a reader of many values pays it per value); anything else the general
+  // way, out of line.
+  [[nodiscard]] bool integer(std::int32_t& variable, std::string_view expected = {}) {
+    return quickValue(variable) || generalInteger(variable, expected);
+  }
+  [[nodiscard]] bool real(float& variable, std::string_view expected = {}) {
+    return quickValue(variable) || generalReal(variable, expected);
+  }
 
   // The line of the statement's first value or null (0 before one).
   long firstLine() const { return firstLine_; }
@@ -49,12 +59,12 @@ class ListRead {
  private:
   enum class Next { Value, Null, EndOfInput, Refused };
   Next nextValue(std::string_view& text);
-  template <typename T, typename Parse>
-  bool value(T& variable, Parse parse, std::string_view expected);
-  template <typename T, typename Parse>
-  bool generalValue(T& variable, Parse parse, std::string_view expected);
   template <typename T>
   bool quickValue(T& variable);
+  bool generalInteger(std::int32_t& variable, std::string_view expected);
+  bool generalReal(float& variable, std::string_view expected);
+  template <typename T, typename Parse>
+  bool generalValue(T& variable, Parse parse, std::string_view expected);
   bool takeFirstLine();
   bool skipToValue();
   std::string_view takeToken(bool& hasStar);
@@ -71,6 +81,61 @@ class ListRead {
   std::string* refused_ = nullptr;  // where a refused value goes; null: stop the run
   long firstLine_ = 0;
 };
+
+namespace free_form {
+
+// What ends a value: a blank, a comma or a slash.
+constexpr bool endsValue(char c) { return isBlank(c) || c == ',' || c == '/'; }
+
+// The first character at or after p that is not a blank: spaces a word at
+// a time, and tabs.
+inline const char* skipBlanks(const char* p, const char* end) {
+  p = skipLeadingBlanks(p, end);
+  while (p != end && *p == '\t') {
+    p = skipLeadingBlanks(p + 1, end);
+  }
+  return p;
+}
+
+}  // namespace free_form
+
+// The usual value in one pass: on the current line, not repeated, not a
+// null, a short number ended by a separator or the line's end. Anything else
+// (and what this does not take is left as it was) goes the general way,
+// which gives the same value wherever both apply.
+template <typename T>
+bool ListRead::quickValue(T& variable) {
+  if (repeatsLeft_ > 0 || stopped_ || (!haveLine_ && !takeFirstLine())) {
+    return false;
+  }
+  const char* const lineEnd = rest_.data() + rest_.size();
+  const char* const start = free_form::skipBlanks(rest_.data(), lineEnd);
+  if (start == lineEnd) {
+    return false;
+  }
+  const char* const scanEnd =
+      lineEnd - start > static_cast<long>(shortDecimalLimit) ? start + shortDecimalLimit : lineEnd;
+  ShortDecimal scan;
+  const char* const stop = scanShortDecimalFrom(start, scanEnd, std::is_same_v<T, float>, scan);
+  if (stop == nullptr || (stop != lineEnd && !free_form::endsValue(*stop))) {
+    return false;
+  }
+  bool converted = false;
+  if constexpr (std::is_same_v<T, float>) {
+    converted = shortDecimalReal(scan, 0, variable);
+  } else {
+    converted = shortDecimalInteger(scan, variable);
+  }
+  if (!converted) {
+    return false;
+  }
+  if (firstLine_ == 0) {
+    firstLine_ = source_.lineNumber();
+  }
+  rest_ = std::string_view(stop, static_cast<std::size_t>(lineEnd - stop));
+  afterValue_ = true;
+  return true;
+}
 
 // The same statement for an answer that may be asked again: a value that is
 // not a number (std::int32_t or float) is handed back in `refusedText`.
