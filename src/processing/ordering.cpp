@@ -382,6 +382,8 @@ void sortPositions(float* pos, std::int32_t* order, int n) {
     exchangeSortPositions(pos, order, n);
     return;
   }
+  // A list already in order of angle, as many are: no pair is exchanged.
+  if (std::is_sorted(pos, pos + n)) return;
   // One block holds both buffers of the sort. Two blocks, freed one after
   // the other, would cross glibc's threshold for giving memory back to the
   // system on every call, and a caller ordering again would pay the page
