@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "processing/elimination.hpp"
@@ -67,21 +68,26 @@ void findAmong(const ReflectionTable& table, int first, int last, Duplicates& fo
   }
   const std::span<const std::uint64_t> sorted = sortKeys(keys, ordered);
   constexpr std::uint64_t placeMask = (std::uint64_t{1} << placeBits) - 1;
+  // The row of a key. In an ordered table its place is its file row: the
+  // rows of the position are sorted by it once a repeat shows, and looked
+  // up, so that a position of many repeated rows costs n log n, not n^2.
+  std::vector<std::pair<std::int32_t, int>> rowsByPlace;
+  const auto rowOf = [&](std::uint64_t key) {
+    const auto place = static_cast<std::int32_t>(key & placeMask);
+    if (!ordered) {
+      return static_cast<int>(place);
+    }
+    if (rowsByPlace.empty()) {
+      for (int row = first; row < last; ++row) rowsByPlace.emplace_back(table.fileRow[row], row);
+      std::sort(rowsByPlace.begin(), rowsByPlace.end());
+    }
+    return std::lower_bound(rowsByPlace.begin(), rowsByPlace.end(), std::pair<std::int32_t, int>{place, 0})->second;
+  };
   for (std::size_t i = 1; i < sorted.size(); ++i) {
     if (sorted[i] >> placeBits != sorted[i - 1] >> placeBits) {
       continue;
     }
     ++found.rows;
-    const auto rowOf = [&](std::uint64_t key) {
-      const auto place = static_cast<int>(key & placeMask);
-      if (!ordered) {
-        return place;
-      }
-      for (int row = first; row < last; ++row) {  // a run of one position: a few rows
-        if (table.fileRow[row] == place) return row;
-      }
-      return first;
-    };
     const int row = rowOf(sorted[i]);
     if (found.line == 0 || table.line[row] < found.line) {
       found.line = table.line[row];
