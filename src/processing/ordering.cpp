@@ -1,10 +1,8 @@
 #include "processing/ordering.hpp"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <span>
 #include <type_traits>
@@ -270,85 +268,12 @@ bool allZeroBits(const std::vector<T>& column) {
   return std::all_of(column.begin(), column.end(), [](T value) { return std::bit_cast<Bits>(value) == 0; });
 }
 
-// The data columns that move with the ordering, less those holding only
-// zeros; one row of them can be held aside while the others move.
-class MovingColumns {
- public:
-  explicit MovingColumns(ReflectionTable& table) : status_(table.status.data()) {
-    for (auto* column : {&table.h, &table.k, &table.l, &table.line, &table.multiplicity}) add(integers_, *column);
-    for (auto* column : {&table.amplitude, &table.sigma, &table.peakWidth, &table.thirdValue}) add(reals_, *column);
-  }
-
-  struct Row {
-    std::array<std::int32_t, 5> integers{};
-    std::array<float, 4> reals{};
-    RowStatus status = RowStatus::Kept;
-  };
-
-  Row take(int row) const {
-    Row held;
-    for (std::size_t c = 0; c < integers_.size(); ++c) held.integers[c] = integers_[c][row];
-    for (std::size_t c = 0; c < reals_.size(); ++c) held.reals[c] = reals_[c][row];
-    held.status = status_[row];
-    return held;
-  }
-
-  void put(const Row& held, int row) const {
-    for (std::size_t c = 0; c < integers_.size(); ++c) integers_[c][row] = held.integers[c];
-    for (std::size_t c = 0; c < reals_.size(); ++c) reals_[c][row] = held.reals[c];
-    status_[row] = held.status;
-  }
-
-  void copy(int from, int to) const {
-    for (std::int32_t* column : integers_) column[to] = column[from];
-    for (float* column : reals_) column[to] = column[from];
-    status_[to] = status_[from];
-  }
-
- private:
-  template <typename T, std::size_t Most>
-  struct Columns {
-    std::array<T*, Most> data{};
-    std::size_t count = 0;
-    std::size_t size() const { return count; }
-    T* const* begin() const { return data.data(); }
-    T* const* end() const { return data.data() + count; }
-    T* operator[](std::size_t c) const { return data[c]; }
-  };
-
-  template <typename T, std::size_t Most>
-  static void add(Columns<T, Most>& columns, std::vector<T>& column) {
-    if (!column.empty() && !allZeroBits(column)) columns.data[columns.count++] = column.data();
-  }
-
-  Columns<std::int32_t, 5> integers_;
-  Columns<float, 4> reals_;
-  RowStatus* status_;
-};
-
-// Row i takes the row fileRow[i] - 1 held before, in every moving column.
-// The permutation is followed cycle by cycle in place: one row is held
-// aside per cycle, and no column is copied whole. A row placed is marked by
-// the sign of its fileRow (counted from 1, so never 0), restored at the end.
-void moveRowsInPlace(ReflectionTable& table) {
-  const MovingColumns columns(table);
-  std::int32_t* const fileRow = table.fileRow.data();
-  const int n = table.rows;
-  for (int start = 0; start < n; ++start) {
-    if (fileRow[start] < 0 || fileRow[start] - 1 == start) continue;
-    const MovingColumns::Row held = columns.take(start);
-    for (int to = start;;) {
-      const int from = fileRow[to] - 1;
-      fileRow[to] = -fileRow[to];
-      if (from == start) {
-        columns.put(held, to);
-        break;
-      }
-      columns.copy(from, to);
-      to = from;
-    }
-  }
-  for (int row = 0; row < n; ++row) fileRow[row] = std::abs(fileRow[row]);
+template <typename T>
+void permuteColumn(std::vector<T>& column, const std::vector<std::int32_t>& order, std::vector<T>& scratch) {
+  if (allZeroBits(column)) return;
+  scratch.resize(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) scratch[i] = column[order[i] - 1];
+  column.swap(scratch);
 }
 
 // Whether the ordering kept every row where it was (files listed by angle).
@@ -408,7 +333,17 @@ void orderReflections(ReflectionTable& table) {
     return;
   }
 
-  moveRowsInPlace(table);
+  std::vector<std::int32_t> integers;
+  for (auto* column : {&table.h, &table.k, &table.l, &table.line}) permuteColumn(*column, table.fileRow, integers);
+  if (!table.multiplicity.empty()) {
+    permuteColumn(table.multiplicity, table.fileRow, integers);
+  }
+  std::vector<float> reals;
+  for (auto* column : {&table.amplitude, &table.sigma, &table.peakWidth, &table.thirdValue}) {
+    permuteColumn(*column, table.fileRow, reals);
+  }
+  std::vector<RowStatus> statuses;
+  permuteColumn(table.status, table.fileRow, statuses);
   setTwoTheta(table);
 }
 
