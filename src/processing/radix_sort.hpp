@@ -1,7 +1,7 @@
 #pragma once
-// A stable sort of 64-bit keys by a range of their bits, in passes of 11
-// bits: linear time and no data-dependent branch, where a comparison sort
-// of random keys mispredicts about every other comparison.
+// A stable sort of 64-bit keys by their bits from a given one up, in
+// passes of 11 bits: linear time and no data-dependent branch, where a
+// comparison sort of random keys mispredicts about every other comparison.
 
 #include <cstdint>
 #include <span>
