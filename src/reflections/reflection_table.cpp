@@ -2,34 +2,24 @@
 
 namespace kestran {
 
-namespace {
-
-bool hasMultiplicity(int inputCode) {
+template <typename Apply>
+void ReflectionTable::forEachColumn(Apply apply) {
+  for (auto* column : {&h, &k, &l, &fileRow, &line}) apply(*column);
+  for (auto* column : {&amplitude, &sigma, &peakWidth, &thirdValue, &sinSquaredTheta, &twoTheta}) apply(*column);
+  apply(status);
   const Flavour* flavour = findFlavour(inputCode);
-  return flavour != nullptr && flavour->entryHasMultiplicity;
+  if (flavour != nullptr && flavour->entryHasMultiplicity) {
+    apply(multiplicity);
+  }
 }
 
-}  // namespace
-
 void ReflectionTable::resizeRows(int count) {
-  const auto size = static_cast<std::size_t>(count);
-  for (auto* column : {&h, &k, &l, &fileRow, &line}) column->resize(size);
-  for (auto* column : {&amplitude, &sigma, &peakWidth, &thirdValue, &sinSquaredTheta, &twoTheta}) column->resize(size);
-  status.resize(size);
-  if (hasMultiplicity(inputCode)) {
-    multiplicity.resize(size);
-  }
+  forEachColumn([count](auto& column) { column.resize(static_cast<std::size_t>(count)); });
   rows = count;
 }
 
 void ReflectionTable::reserveRows(int count) {
-  const auto size = static_cast<std::size_t>(count);
-  for (auto* column : {&h, &k, &l, &fileRow, &line}) column->reserve(size);
-  for (auto* column : {&amplitude, &sigma, &peakWidth, &thirdValue, &sinSquaredTheta, &twoTheta}) column->reserve(size);
-  status.reserve(size);
-  if (hasMultiplicity(inputCode)) {
-    multiplicity.reserve(size);
-  }
+  forEachColumn([count](auto& column) { column.reserve(static_cast<std::size_t>(count)); });
 }
 
 }  // namespace kestran

@@ -96,6 +96,12 @@ struct ReflectionTable {
   // Makes room for `count` rows without filling any, so that growing up to
   // there moves nothing.
   void reserveRows(int count);
+
+ private:
+  // Calls `apply` on every row column, the multiplicity where the flavour
+  // has one.
+  template <typename Apply>
+  void forEachColumn(Apply apply);
 };
 
 inline const Flavour& flavourOf(const ReflectionTable& table) { return flavourOf(table.inputCode); }

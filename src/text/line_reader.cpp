@@ -68,24 +68,15 @@ bool LineReader::nextWithRead(std::string_view& line) {
 // the last line end is none.
 bool LineReader::nextInBlock(std::string_view& line) {
   for (;;) {
-    const char* start = block_.get() + begin_;
-    const std::size_t unread = end_ - begin_;
-    const auto* lineEnd = unread > searched_
-                              ? static_cast<const char*>(std::memchr(start + searched_, '\n', unread - searched_))
-                              : nullptr;
-    if (lineEnd != nullptr) {
-      const auto length = static_cast<std::size_t>(lineEnd - start);
-      line = withoutCarriageReturn({start, length});
-      begin_ += length + 1;
-      searched_ = 0;
+    if (takeBufferedLine(line)) {
       return true;
     }
-    searched_ = unread;
     if (streamEnded_) {
+      const std::size_t unread = end_ - begin_;
       if (unread == 0) {
         return false;
       }
-      line = withoutCarriageReturn({start, unread});
+      line = withoutCarriageReturn({block_.get() + begin_, unread});
       begin_ = end_;
       searched_ = 0;
       return true;

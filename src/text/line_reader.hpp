@@ -29,17 +29,10 @@ class LineReader {
   // The view stays valid until the next call. Inline for the usual case, a
   // whole line in the block read, which a reader of many lines pays per line.
   bool next(std::string_view& line) {
-    if (reading_ == Reading::InBlocks && searched_ == 0 && begin_ < end_) {
-      const char* start = block_.get() + begin_;
-      const auto* lineEnd = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
-      if (lineEnd != nullptr) {
-        const auto length = static_cast<std::size_t>(lineEnd - start);
-        begin_ += length + 1;
-        line = {start, length - (length > 0 && lineEnd[-1] == '\r' ? 1 : 0)};
-        last_ = line;
-        ++lines_;
-        return true;
-      }
+    if (reading_ == Reading::InBlocks && takeBufferedLine(line)) {
+      last_ = line;
+      ++lines_;
+      return true;
     }
     return nextWithRead(line);
   }
@@ -67,6 +60,26 @@ class LineReader {
  private:
   bool nextWithRead(std::string_view& line);
   bool nextInBlock(std::string_view& line);
+
+  // The next line when its end is in the block already: it is handed out
+  // in place; otherwise false, the bytes searched remembered.
+  bool takeBufferedLine(std::string_view& line) {
+    const char* const start = block_.get() + begin_;
+    const std::size_t unread = end_ - begin_;
+    if (unread <= searched_) {
+      return false;
+    }
+    const auto* lineEnd = static_cast<const char*>(std::memchr(start + searched_, '\n', unread - searched_));
+    if (lineEnd == nullptr) {
+      searched_ = unread;
+      return false;
+    }
+    const auto length = static_cast<std::size_t>(lineEnd - start);
+    line = {start, length - (length > 0 && lineEnd[-1] == '\r' ? 1 : 0)};  // CR LF ends a line like LF
+    begin_ += length + 1;
+    searched_ = 0;
+    return true;
+  }
   void readBlock();
 
   std::istream& in_;

@@ -68,28 +68,31 @@ struct ShortDecimal {
 // A fixed field may begin with blanks; a free-form value holds none.
 enum class Blanks { Leading, Refused };
 
+// Moves p over whole words of `Word` blanks; true when it stopped at the
+// first character that is not a blank, false when fewer than a word is left.
+template <typename Word>
+bool skipBlankWords(const char*& p, const char* end) {
+  constexpr auto blanks = static_cast<Word>(0x2020202020202020U);
+  while (end - p >= static_cast<long>(sizeof(Word))) {
+    Word word = 0;
+    std::memcpy(&word, p, sizeof(Word));
+    word ^= blanks;  // a blank becomes a zero byte
+    if (word != 0) {
+      p += std::countr_zero(word) >> 3;  // the first byte in memory is the lowest
+      return true;
+    }
+    p += sizeof(Word);
+  }
+  return false;
+}
+
 // The first character at or after p that is not a blank, or end; eight or
 // four characters are looked at in one step (fields are right-justified, so
 // most begin with blanks, and free-form values stand in columns).
 inline const char* skipLeadingBlanks(const char* p, const char* end) {
   if constexpr (std::endian::native == std::endian::little) {
-    while (end - p >= 8) {
-      std::uint64_t eight = 0;
-      std::memcpy(&eight, p, 8);
-      eight ^= 0x2020202020202020U;  // a blank becomes a zero byte
-      if (eight != 0) {
-        return p + (std::countr_zero(eight) >> 3);  // the first byte in memory is the lowest
-      }
-      p += 8;
-    }
-    while (end - p >= 4) {
-      std::uint32_t four = 0;
-      std::memcpy(&four, p, 4);
-      four ^= 0x20202020U;  // a blank becomes a zero byte
-      if (four != 0) {
-        return p + (std::countr_zero(four) >> 3);  // the first byte in memory is the lowest
-      }
-      p += 4;
+    if (skipBlankWords<std::uint64_t>(p, end) || skipBlankWords<std::uint32_t>(p, end)) {
+      return p;
     }
   }
   while (p != end && *p == ' ') {
