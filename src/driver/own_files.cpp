@@ -10,6 +10,9 @@
 #include <cstring>
 #include <vector>
 
+#include "output/elimination_report.hpp"
+#include "output/reflection_cif.hpp"
+#include "output/stick_plot.hpp"
 #include "reflections/record_layouts.hpp"
 #include "text/run_error.hpp"
 
@@ -33,16 +36,10 @@ constexpr RecordFields fieldsOf(const RecordLayout<Values>& layout) {
 constexpr std::array<RecordFields, 4> outputLayouts = {fieldsOf(shelxRecord), fieldsOf(wideShelxRecord),
                                                        fieldsOf(jfou4Record), fieldsOf(wideJfou4Record)};
 
-const std::string_view reportHeaders[] = {
-    "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing",
-    // with --overlaps=share
-    "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\tgroup\t"
-    "group_size",
-    "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus",  // before d-spacings
-};
+// The report's heading before it gave d-spacings.
+constexpr std::string_view earlierReportHeading =
+    "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus";
 
-// The plot's second line since it carries a mark (stick_plot.cpp writes it).
-constexpr std::string_view plotMarker = "<!-- written by kestran -->";
 constexpr std::string_view xmlDeclaration = R"(<?xml version="1.0" encoding="UTF-8"?>)";
 constexpr std::string_view earlierSvgStart = R"(<svg xmlns="http://www.w3.org/2000/svg" width="960" height=")";
 constexpr std::string_view earlierBackground = R"(<rect width="100%" height="100%" fill="white"/>)";
@@ -148,13 +145,18 @@ std::string reflectionDoubt(const std::vector<std::string_view>& lines) {
   return "";
 }
 
+// The heading as written now (with or without the group columns), or as
+// written before d-spacings.
 bool isOurReport(const std::vector<std::string_view>& lines) {
-  for (const std::string_view header : reportHeaders) {
-    if (!lines.empty() && lines[0] == header) {
-      return true;
-    }
+  if (lines.empty()) {
+    return false;
   }
-  return false;
+  const std::string_view heading = lines[0];
+  if (heading == earlierReportHeading) {
+    return true;
+  }
+  const std::string_view rest = heading.substr(std::min(reportHeading.size(), heading.size()));
+  return heading.starts_with(reportHeading) && (rest.empty() || rest == reportGroupColumns);
 }
 
 // Earlier plots: the same opening lines, and the title counting the
@@ -163,7 +165,7 @@ bool isOurPlot(const std::vector<std::string_view>& lines, std::string_view text
   if (lines.size() < 2 || lines[0] != xmlDeclaration) {
     return false;
   }
-  if (lines[1] == plotMarker) {
+  if (lines[1] == plotMark) {
     return true;
   }
   const std::size_t counts = text.find(" reflections, ");
@@ -174,8 +176,8 @@ bool isOurPlot(const std::vector<std::string_view>& lines, std::string_view text
 }
 
 bool isOurCif(const std::vector<std::string_view>& lines) {
-  return lines.size() >= 2 && lines[0] == "#\\#CIF_1.1" &&
-         lines[1].starts_with("# Reflections for structure solution, written by KESTRAN");
+  return lines.size() >= 2 && lines[0] == cifFirstLine && lines[1].starts_with(cifCommentStart) &&
+         lines[1].substr(cifCommentStart.size()).starts_with("KESTRAN");
 }
 
 std::string unreadable(int error) {

@@ -142,11 +142,10 @@ constexpr std::size_t maxRowLength = 5 * (maxIntegerTextLength + 1) + 7 * (maxDe
 void writeEliminationReport(std::ostream& out, const ReflectionTable& table) {
   BlockWriter writer(out);
   const bool withGroups = table.overlaps == OverlapRule::Share;
-  constexpr std::string_view heading =
-      "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing";
-  const std::string_view groupHeading = withGroups ? "\tgroup\tgroup_size\n" : "\n";
-  char* const end = text(writer.room(heading.size() + groupHeading.size()), heading);
-  writer.commit(text(end, groupHeading));
+  const std::string_view groupColumns = withGroups ? reportGroupColumns : "";
+  char* const end =
+      text(text(writer.room(reportHeading.size() + groupColumns.size() + 1), reportHeading), groupColumns);
+  writer.commit(text(end, "\n"));
   const RunFacts facts = runFacts(table);
   for (int i = 0; i < table.rows; ++i) {
     writer.commit(writeRow(writer.room(maxRowLength), describeRow(table, i, facts), withGroups));

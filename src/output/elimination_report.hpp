@@ -4,11 +4,18 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "reflections/reflection_table.hpp"
 
 namespace kestran {
+
+// The report's heading line, and the columns --overlaps=share adds to it: a
+// file that begins so was written by kestran and may be replaced.
+inline constexpr std::string_view reportHeading =
+    "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing";
+inline constexpr std::string_view reportGroupColumns = "\tgroup\tgroup_size";
 
 struct ReportRow {
   int h = 0, k = 0, l = 0;

@@ -237,8 +237,8 @@ char includeStatus(const ReflectionTable& table, int row) {
 
 void writeReflectionCif(std::ostream& out, const ReflectionTable& table, const OutputScale& scale,
                         const CifHeading& heading) {
-  out << "#\\#CIF_1.1\n"
-      << "# Reflections for structure solution, written by " << printable(heading.program) << ".\n"
+  out << cifFirstLine << '\n'
+      << cifCommentStart << printable(heading.program) << ".\n"
       << "data_" << cifBlockName(heading.baseName) << '\n';
   writeRunItems(out, table, heading);
   countRows(out, table);

@@ -16,6 +16,11 @@
 
 namespace kestran {
 
+// The CIF's first line, and how its second begins (the program's name
+// follows): a file that begins so was written by kestran.
+inline constexpr std::string_view cifFirstLine = "#\\#CIF_1.1";
+inline constexpr std::string_view cifCommentStart = "# Reflections for structure solution, written by ";
+
 struct CifHeading {
   std::string_view baseName;       // names the data block
   std::string_view entryFile;      // the file the reflections were read from

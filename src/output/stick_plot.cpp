@@ -443,9 +443,8 @@ void writeStickPlot(std::ostream& out, const PlotSettings& settings, const std::
                     const ShellLayout& layout, const ShellCounts& counts) {
   const XAxis xAxis = twoThetaAxis(rows);
   const YAxis yAxis = intensityAxis(rows, settings.logScale);
-  // The comment marks the file as kestran's: a later run may replace it.
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      << "<!-- written by kestran -->\n"
+      << plotMark << '\n'
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << plotWidth << "\" height=\"" << plotHeight
       << "\" viewBox=\"0 0 " << plotWidth << ' ' << plotHeight << "\">\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";

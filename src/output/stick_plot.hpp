@@ -21,6 +21,10 @@
 
 namespace kestran {
 
+// The plot's second line, after the XML declaration: it marks the file as
+// kestran's, so that a later run may replace it.
+inline constexpr std::string_view plotMark = "<!-- written by kestran -->";
+
 struct PlotSettings {
   std::string_view baseName;
   const Flavour* flavour = nullptr;
