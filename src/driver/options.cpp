@@ -33,11 +33,15 @@ float parseDelta(std::string_view text) {
   return delta;
 }
 
-int parseMaxReflections(std::string_view text) {
+// A whole number from 1 to `most`.
+int parseCount(const char* option, std::string_view text, int most) {
   std::int32_t count = 0;
-  if (!parseInteger(text, count) || count < 1 || count > maxCapacity) {
-    throw UsageError("--max-reflections must be a whole number from 1 to " + std::to_string(maxCapacity) + ", not '" +
-                     std::string(text) + "'");
+  if (!parseInteger(text, count) || count < 1 || count > most) {
+    std::string message = option;
+    message += " must be a whole number from 1 to " + std::to_string(most) + ", not '";
+    message += text;
+    message += "'";
+    throw UsageError(message);
   }
   return count;
 }
@@ -69,26 +73,20 @@ std::vector<float> parseWindowList(const char* list) {
   }
 }
 
-int parseShellCount(std::string_view text) {
-  std::int32_t count = 0;
-  if (!parseInteger(text, count) || count < 1 || count > mostShells) {
-    throw UsageError("--shells must be a whole number from 1 to 100, not '" + std::string(text) + "'");
+// One of two words: true for the second.
+bool parseChoice(const char* option, std::string_view text, std::string_view first, std::string_view second) {
+  if (text != first && text != second) {
+    std::string message = option;
+    message += " must be ";
+    message += first;
+    message += " or ";
+    message += second;
+    message += ", not '";
+    message += text;
+    message += "'";
+    throw UsageError(message);
   }
-  return count;
-}
-
-OverlapRule parseOverlapRule(std::string_view text) {
-  if (text != "drop" && text != "share") {
-    throw UsageError("--overlaps must be drop or share, not '" + std::string(text) + "'");
-  }
-  return text == "share" ? OverlapRule::Share : OverlapRule::Drop;
-}
-
-bool parseLogScale(std::string_view text) {
-  if (text != "log" && text != "linear") {
-    throw UsageError("--plot-scale must be linear or log, not '" + std::string(text) + "'");
-  }
-  return text == "log";
+  return text == second;
 }
 
 // A scan writes no file, so it takes no report, plot or CIF.
@@ -151,11 +149,13 @@ const OptionRule optionRules[] = {
      "write a tab-separated elimination report"},
     {"plot", required_argument, [](CommandLine& l, const char* v) { l.run.plotFile = v; }, " FILE",
      "write an SVG stick diagram of the reflections"},
-    {"plot-scale", required_argument, [](CommandLine& l, const char* v) { l.run.logPlot = parseLogScale(v); }, " S",
+    {"plot-scale", required_argument,
+     [](CommandLine& l, const char* v) { l.run.logPlot = parseChoice("--plot-scale", v, "linear", "log"); }, " S",
      "intensity axis of the plot: linear (default) or log"},
     {"stats", no_argument, [](CommandLine& l, const char*) { l.run.stats = true; }, "",
      "after the run, the kept fraction per resolution shell"},
-    {"shells", required_argument, [](CommandLine& l, const char* v) { l.run.shellCount = parseShellCount(v); }, " N",
+    {"shells", required_argument,
+     [](CommandLine& l, const char* v) { l.run.shellCount = parseCount("--shells", v, mostShells); }, " N",
      "number of resolution shells (default 6)"},
     {"scan", optional_argument,
      [](CommandLine& l, const char* v) {
@@ -166,8 +166,8 @@ const OptionRule optionRules[] = {
      "dry run: kept reflections per window (D for codes 1 and 4,\n"
      "DELTA for 2 and 3), e.g. --scan=0,0.01,0.02; no file is written"},
     {"max-reflections", required_argument,
-     [](CommandLine& l, const char* v) { l.run.maxReflections = parseMaxReflections(v); }, " N",
-     "take up to N reflections, 1 to 10000000 (default 40000)"},
+     [](CommandLine& l, const char* v) { l.run.maxReflections = parseCount("--max-reflections", v, maxCapacity); },
+     " N", "take up to N reflections, 1 to 10000000 (default 40000)"},
     {"strict", no_argument, [](CommandLine& l, const char*) { l.run.strict = true; }, "",
      "a warning about the input stops the run (exit 1, no file replaced)"},
     {"cif", required_argument, [](CommandLine& l, const char* v) { l.run.cifFile = v; }, " FILE",
@@ -187,7 +187,10 @@ const OptionRule optionRules[] = {
     {"two-theta-max", required_argument,
      [](CommandLine& l, const char* v) { l.run.limit.twoThetaMax = parseLimit("--two-theta-max", v); }, " X",
      "write no reflection with 2theta above X degrees"},
-    {"overlaps", required_argument, [](CommandLine& l, const char* v) { l.run.overlaps = parseOverlapRule(v); },
+    {"overlaps", required_argument,
+     [](CommandLine& l, const char* v) {
+       l.run.overlaps = parseChoice("--overlaps", v, "drop", "share") ? OverlapRule::Share : OverlapRule::Drop;
+     },
      "=RULE",
      "reflections closer than the window: drop (default) removes them,\n"
      "share keeps each overlap group with the group's mean intensity"},
