@@ -56,23 +56,25 @@ int sum(const std::vector<int>& values, int start) {
   return start;
 }
 
-void writeScanHeader(std::ostream& out, const ScanHeading& heading, int shellCount) {
-  out << formatted("  %c %9s %6s %7s %7s |", ' ', usesWidthWindow(*heading.flavour) ? "DELTA" : "D", "kept", "removed",
-                   "% kept");
+// The shells' numbers that end a scan table's heading line.
+void writeShellNumbers(std::ostream& out, int shellCount) {
   for (int shell = 1; shell <= shellCount; ++shell) {
     out << formatted(" %6d", shell);
   }
   out << '\n';
 }
 
+void writeScanHeader(std::ostream& out, const ScanHeading& heading, int shellCount) {
+  out << formatted("  %c %9s %6s %7s %7s |", ' ', usesWidthWindow(*heading.flavour) ? "DELTA" : "D", "kept", "removed",
+                   "% kept");
+  writeShellNumbers(out, shellCount);
+}
+
 void writeSharedScanHeader(std::ostream& out, const ScanHeading& heading, int shellCount) {
   out << "\n  With --overlaps=share, the rows removed above that are kept in overlap groups:\n"
       << formatted("  %c %9s %6s %6s %8s |", ' ', usesWidthWindow(*heading.flavour) ? "DELTA" : "D", "shared", "groups",
                    "% shared");
-  for (int shell = 1; shell <= shellCount; ++shell) {
-    out << formatted(" %6d", shell);
-  }
-  out << '\n';
+  writeShellNumbers(out, shellCount);
 }
 
 void writeSharedScanRow(std::ostream& out, const ScanRow& row, const std::optional<float>& ownWindow) {
