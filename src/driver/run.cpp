@@ -46,13 +46,13 @@ void openExtraFiles(const RunOptions& options, ExtraFiles& extra) {
 }
 
 void writeCif(const RunOptions& options, std::string_view baseName, const RunFiles& files, const ReflectionTable& table,
-              ExtraFiles& extra) {
+              const OutputScale& scale, ExtraFiles& extra) {
   if (options.cifFile.empty()) {
     return;
   }
   const std::string intensityFile = buildName(baseName, fintSuffix);
   const CifHeading heading{baseName, files.entryName, intensityFile, "KESTRAN " KESTRAN_VERSION};
-  writeReflectionCif(extra.cif.stream, table, outputScale(table, options.shelxRecords), heading);
+  writeReflectionCif(extra.cif.stream, table, scale, heading);
   finishWriting(extra.cif);
 }
 
@@ -105,16 +105,17 @@ void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader&
   LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
   ConsoleEvents events(&console, diagnostics, [&] { return askDelta(consoleIn, console, diagnostics, options); },
                        {widensCounts(table), options.strict});
+  WrittenSummary summary;
   runPipeline(table, entry, events, [&](const ReflectionTable& rows) {
-    const WrittenSummary summary = writeReflectionFiles(
-        rows, {files.famp.stream, files.fint.stream, files.intensity.stream}, options.shelxRecords);
+    summary = writeReflectionFiles(rows, {files.famp.stream, files.fint.stream, files.intensity.stream},
+                                   options.shelxRecords);
     writeOutputSummary(console, rows, summary);
   });
   finishWriting(files.famp);
   finishWriting(files.fint);
   finishWriting(files.intensity);
   writeReportAndPlot(options, baseName, table, extra);
-  writeCif(options, baseName, files, table, extra);
+  writeCif(options, baseName, files, table, summary.scale, extra);
   if (options.stats) {
     writeRunShells(table, options.shellCount, console);
   }

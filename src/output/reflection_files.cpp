@@ -57,11 +57,12 @@ void writeEndRecords(Writers& out) {
 }  // namespace
 
 WrittenSummary writeReflectionFiles(const ReflectionTable& table, const ReflectionStreams& files, bool shelxRecords) {
-  const OutputScale scale = outputScale(table, shelxRecords);
+  WrittenSummary summary;
+  summary.scale = outputScale(table, shelxRecords);
+  const OutputScale& scale = summary.scale;
   const bool jfou4 = flavourOf(table).layouts == OutputLayouts::Jfou4;
   const bool shelx = !jfou4 || shelxRecords;
   Writers out{BlockWriter(files.amplitudes), BlockWriter(files.intensities), BlockWriter(files.wideIntensities)};
-  WrittenSummary summary;
   for (int i = 0; i < table.rows; ++i) {
     if (!isKept(table.status[i])) {
       continue;

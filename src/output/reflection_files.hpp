@@ -9,6 +9,7 @@
 
 #include <ostream>
 
+#include "output/written_values.hpp"
 #include "reflections/reflection_table.hpp"
 
 namespace kestran {
@@ -22,6 +23,7 @@ struct ReflectionStreams {
 struct WrittenSummary {
   int written = 0;      // rows written to each file
   int beyondRange = 0;  // rows whose intensity lies beyond single precision, written as NaN or Infinity
+  OutputScale scale;    // the scale the files were written on, for the CIF beside them
 };
 
 WrittenSummary writeReflectionFiles(const ReflectionTable& table, const ReflectionStreams& files,

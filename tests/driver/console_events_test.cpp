@@ -46,14 +46,14 @@ TEST(ConsoleEvents, OutputSummaryCounts) {
   table.capacity = 200000;
   table.resizeRows(123456);
   std::ostringstream wide;
-  writeOutputSummary(wide, table, {100001, 0});
+  writeOutputSummary(wide, table, {100001, 0, {}});
   EXPECT_EQ(wide.str(), "  Number of HKL = 123456\n\n  ESD are now FOBS/100.... !!\n\n  Final hkl number = 100001\n");
 
   table.inputCode = 4;
   table.capacity = defaultCapacity;
   table.resizeRows(3);
   std::ostringstream own;
-  writeOutputSummary(own, table, {1, 1});
+  writeOutputSummary(own, table, {1, 1, {}});
   EXPECT_EQ(own.str(),
             "  Number of HKL =     3\n\n  Final hkl number =     1\n"
             "  Warning: 1 reflection has an intensity beyond single precision, written as NaN or Infinity\n");
