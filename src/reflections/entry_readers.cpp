@@ -164,7 +164,6 @@ ReciprocalCell checkedReciprocalCell(const CellParameters& cell, LineReader& ent
 // its line, the rest counted for one line at the end.
 struct RowChecks {
   int zeroIndexRows = 0;
-  int withoutRealAngle = 0;  // sin^2(theta) outside 0 to 1: the cell or the indices are wrong
   bool decreasingTold = false;
 };
 
@@ -194,16 +193,12 @@ void tellRowChecks(const RowChecks& checks, const LineReader& entry, ReadEvents&
   if (checks.zeroIndexRows > 1) {
     events.warning(entry.fileName(), 0, countOf(checks.zeroIndexRows, "reflection") + " 0 0 0 in all, none written");
   }
-  if (checks.withoutRealAngle > 0) {
-    events.rowsWithoutRealAngle(entry.fileName(), checks.withoutRealAngle);
-  }
 }
 
 // Each row gets its sin^2(theta) as soon as it is read.
 void finishRow(ReflectionTable& table, int index, const ReciprocalCell& reciprocal, const LineReader& entry,
                ReadEvents& events, RowChecks& checks) {
   table.sinSquaredTheta[index] = sinSquaredTheta(reciprocal, table.h[index], table.k[index], table.l[index]);
-  checks.withoutRealAngle += hasRealAngle(table.sinSquaredTheta[index]) ? 0 : 1;
   markRow(table, index, entry, events, checks);
 }
 
@@ -569,6 +564,13 @@ float sirpowAmplitudeSigma(float intensitySigma, float amplitude) {
 int readEntryFile(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   table.resizeRows(0);
   flavourOf(table).read(table, entry, events);
+  int unreal = 0;
+  for (int index = 0; index < table.rows; ++index) {
+    unreal += hasRealAngle(table.sinSquaredTheta[index]) ? 0 : 1;
+  }
+  if (unreal > 0) {
+    events.rowsWithoutRealAngle(entry.fileName(), unreal);
+  }
   return table.rows;
 }
 
