@@ -6,6 +6,7 @@
 
 #include "driver/options.hpp"
 #include "driver/own_files.hpp"
+#include "text/cat.hpp"
 
 namespace kestran {
 
@@ -25,20 +26,11 @@ bool sameFile(const std::string& one, const std::string& other) {
   return fs::absolute(one).lexically_normal() == fs::absolute(other).lexically_normal();
 }
 
-void refuseFor(const char* option, const std::string& extraFile, const std::vector<std::string>& taken) {
+void refuseFor(std::string_view option, const std::string& extraFile, const std::vector<std::string>& taken) {
   for (const std::string& name : taken) {
     if (sameFile(extraFile, name)) {
-      throw UsageError(std::string(option) + " " + extraFile + " would overwrite " + name + ", a file of this run");
+      throw UsageError(cat("--", option, " ", extraFile, " would overwrite ", name, ", a file of this run"));
     }
-  }
-}
-
-void refuseForeign(const char* option, const std::string& extraFile, FileRole role) {
-  const std::string doubt = whyNotReplaceable(extraFile, role);
-  if (!doubt.empty()) {
-    std::string message = option;
-    message += " " + extraFile + ": " + doubt + "; give another name or remove it";
-    throw UsageError(message);
   }
 }
 
@@ -46,28 +38,22 @@ void refuseForeign(const char* option, const std::string& extraFile, FileRole ro
 
 void refuseClobbering(const RunOptions& options, const std::vector<std::string>& runFiles) {
   std::vector<std::string> taken = runFiles;
-  if (!options.reportFile.empty()) {
-    refuseFor("--report", options.reportFile, taken);
-    taken.push_back(options.reportFile);
-  }
-  if (!options.plotFile.empty()) {
-    refuseFor("--plot", options.plotFile, taken);
-    taken.push_back(options.plotFile);
-  }
-  if (!options.cifFile.empty()) {
-    refuseFor("--cif", options.cifFile, taken);
+  for (std::size_t i = 0; i < extraOutputCount; ++i) {
+    const std::string& file = options.extraFiles[i];
+    if (!file.empty()) {
+      refuseFor(extraOutputs[i].option, file, taken);
+      taken.push_back(file);
+    }
   }
 }
 
 void refuseForeignExtraFiles(const RunOptions& options) {
-  if (!options.reportFile.empty()) {
-    refuseForeign("--report", options.reportFile, FileRole::Report);
-  }
-  if (!options.plotFile.empty()) {
-    refuseForeign("--plot", options.plotFile, FileRole::Plot);
-  }
-  if (!options.cifFile.empty()) {
-    refuseForeign("--cif", options.cifFile, FileRole::Cif);
+  for (std::size_t i = 0; i < extraOutputCount; ++i) {
+    const std::string& file = options.extraFiles[i];
+    const std::string doubt = file.empty() ? "" : whyNotReplaceable(file, extraOutputs[i].isOwn);
+    if (!doubt.empty()) {
+      throw UsageError(cat("--", extraOutputs[i].option, " ", file, ": ", doubt, "; give another name or remove it"));
+    }
   }
 }
 

@@ -343,7 +343,7 @@ void refuseForeignOutputs(std::string_view baseName) {
       {fampSuffix, unit::famp}, {fintSuffix, unit::fint}, {intSuffix, unit::intensity}};
   for (const auto& [suffix, unitNumber] : outputs) {
     const std::string name = buildName(baseName, suffix);
-    const std::string doubt = whyNotReplaceable(name, FileRole::ReflectionFile);
+    const std::string doubt = whyNotReplaceableReflectionFile(name);
     if (!doubt.empty()) {
       std::string reason = ": ";
       reason += doubt + "; rename it or choose another base name";

@@ -20,13 +20,10 @@ struct Registered {
 };
 
 // The one piece of global mutable state of the program, and unavoidably so:
-// a signal handler can reach nothing else. A run writes at most six files
-// (three outputs, the report, the plot and a reflection CIF); each may have
-// a new file and a kept old one registered at once, so twelve places are
-// taken at most. It is only changed with the signals held, so the handler
-// never sees a place half written; the handler only reads it.
-constexpr std::size_t places = 16;
-Registered registered[places] = {};
+// a signal handler can reach nothing else. It is only changed with the
+// signals held, so the handler never sees a place half written; the handler
+// only reads it.
+Registered registered[registeredPlaces] = {};
 
 // Async-signal-safe: unlink and rename, then the default action of the
 // signal, which is raised again and delivered when the handler returns

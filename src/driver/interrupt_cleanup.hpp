@@ -9,7 +9,13 @@
 
 #include <signal.h>
 
+#include <cstddef>
+
 namespace kestran {
+
+// How many files can be registered at once: each file a run writes may have
+// a new file and a kept old one registered together.
+inline constexpr std::size_t registeredPlaces = 16;
 
 // Installs the handler for the signals above; once, at the start of main.
 void removeTemporariesOnSignals();

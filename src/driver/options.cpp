@@ -2,10 +2,13 @@
 
 #include <getopt.h>
 
+#include <iterator>
 #include <string_view>
 #include <vector>
 
+#include "driver/option_rules.hpp"
 #include "reflections/flavours.hpp"
+#include "text/cat.hpp"
 #include "text/number_reading.hpp"
 
 namespace kestran {
@@ -17,7 +20,7 @@ constexpr int mostShells = 100;
 int parseCode(std::string_view text) {
   std::int32_t code = 0;
   if (!parseInteger(text, code) || findFlavour(code) == nullptr) {
-    throw UsageError("--code must be 1, 2, 3 or 4, not '" + std::string(text) + "'");
+    throw UsageError(cat("--code must be ", codeList(anyFlavour, " or "), ", not '", text, "'"));
   }
   return code;
 }
@@ -25,23 +28,19 @@ int parseCode(std::string_view text) {
 float parseDelta(std::string_view text) {
   float delta = 0;
   if (!parseReal(text, delta)) {
-    throw UsageError("--delta must be a number, not '" + std::string(text) + "'");
+    throw UsageError(cat("--delta must be a number, not '", text, "'"));
   }
   if (delta < 0) {
-    throw UsageError("--delta must be 0 or more (a window below 0 removes nothing), not '" + std::string(text) + "'");
+    throw UsageError(cat("--delta must be 0 or more (a window below 0 removes nothing), not '", text, "'"));
   }
   return delta;
 }
 
 // A whole number from 1 to `most`.
-int parseCount(const char* option, std::string_view text, int most) {
+int parseCount(std::string_view option, std::string_view text, int most) {
   std::int32_t count = 0;
   if (!parseInteger(text, count) || count < 1 || count > most) {
-    std::string message = option;
-    message += " must be a whole number from 1 to " + std::to_string(most) + ", not '";
-    message += text;
-    message += "'";
-    throw UsageError(message);
+    throw UsageError(cat(option, " must be a whole number from 1 to ", most, ", not '", text, "'"));
   }
   return count;
 }
@@ -59,11 +58,10 @@ std::vector<float> parseWindowList(const char* list) {
     const std::string_view item = rest.substr(0, comma);
     float window = 0;
     if (!parseReal(item, window)) {
-      throw UsageError("--scan takes numbers separated by commas, not '" + std::string(item) + "'");
+      throw UsageError(cat("--scan takes numbers separated by commas, not '", item, "'"));
     }
     if (window < 0) {
-      throw UsageError("--scan takes windows of 0 or more (a window below 0 removes nothing), not '" +
-                       std::string(item) + "'");
+      throw UsageError(cat("--scan takes windows of 0 or more (a window below 0 removes nothing), not '", item, "'"));
     }
     windows.push_back(window);
     if (comma == std::string_view::npos) {
@@ -74,144 +72,193 @@ std::vector<float> parseWindowList(const char* list) {
 }
 
 // One of two words: true for the second.
-bool parseChoice(const char* option, std::string_view text, std::string_view first, std::string_view second) {
+bool parseChoice(std::string_view option, std::string_view text, std::string_view first, std::string_view second) {
   if (text != first && text != second) {
-    std::string message = option;
-    message += " must be ";
-    message += first;
-    message += " or ";
-    message += second;
-    message += ", not '";
-    message += text;
-    message += "'";
-    throw UsageError(message);
+    throw UsageError(cat(option, " must be ", first, " or ", second, ", not '", text, "'"));
   }
   return text == second;
 }
 
-// A scan writes no file, so it takes no report, plot or CIF.
-void checkScanAlone(const RunOptions& run) {
-  if (run.scan && (!run.reportFile.empty() || !run.plotFile.empty() || !run.cifFile.empty())) {
-    throw UsageError("--scan writes no file: --report, --plot and --cif cannot go with it");
-  }
-}
-
 // A limit is a number above 0.
-float parseLimit(const char* option, std::string_view text) {
+float parseLimit(std::string_view option, std::string_view text) {
   float limit = 0;
   if (!parseReal(text, limit) || !(limit > 0)) {
-    std::string message = option;
-    message += " must be a number above 0, not '";
-    message += text;
-    message += "'";
-    throw UsageError(message);
+    throw UsageError(cat(option, " must be a number above 0, not '", text, "'"));
   }
   return limit;
 }
 
 // The one word an option takes (true), or a usage error.
-bool expectWord(const char* option, std::string_view text, std::string_view word) {
+bool expectWord(std::string_view option, std::string_view text, std::string_view word) {
   if (text != word) {
-    std::string message = option;
-    message += " takes ";
-    message += word;
-    message += ", not '";
-    message += text;
-    message += "'";
-    throw UsageError(message);
+    throw UsageError(cat(option, " takes ", word, ", not '", text, "'"));
   }
   return true;
 }
 
-// Each option: its name, whether it takes a value, what it sets, and its
-// lines in the usage: the value as shown after the name, and what it does
-// (lines after the first begin with blanks; none for --help and --version,
-// which the usage names apart). The usage lists the options in this order.
-struct OptionRule {
-  const char* name;
-  int value;  // no_argument, required_argument or optional_argument
-  void (*apply)(CommandLine& line, const char* value);
-  const char* shownValue;
-  const char* help;
+bool fixedWindow(const Flavour& flavour) { return !usesWidthWindow(flavour); }
+
+// A scan writes no file, so it takes no extra output.
+void checkScanAlone(const RunOptions& run) {
+  std::vector<std::string> extras;
+  bool given = false;
+  for (std::size_t i = 0; i < extraOutputCount; ++i) {
+    extras.push_back(cat("--", extraOutputs[i].option));
+    given = given || !run.extraFiles[i].empty();
+  }
+  if (run.scan && given) {
+    throw UsageError(cat("--scan writes no file: ", listed(extras), " cannot go with it"));
+  }
+}
+
+// "1 FULLPROF JFOU=2, 4 FULLPROF JFOU=4, 2 SIRPOW, 3 EXPO": the codes in the menu's order.
+std::string menuCodes() {
+  std::string list;
+  for (const Flavour& flavour : flavoursInMenuOrder()) {
+    list += cat(list.empty() ? "" : ", ", flavour.code, " ", flavour.name);
+  }
+  return list;
+}
+
+// The options that answer the dialogue's questions, shown first.
+const OptionRule answerRules[] = {
+    {.name = "code",
+     .value = " N",
+     .apply = [](CommandLine& l, const char* v) { l.run.answers.inputCode = parseCode(v); },
+     .help = cat("input code: ", menuCodes())},
+    {.name = "delta",
+     .value = " X",
+     .apply = [](CommandLine& l, const char* v) { l.run.answers.delta = parseDelta(v); },
+     .help = cat("DELTA for ", namedCodes(usesWidthWindow), " (window = DELTA x peak width)")},
+    {.name = "no-pause",
+     .takes = Takes::Nothing,
+     .apply = [](CommandLine& l, const char*) { l.run.answers.pause = false; },
+     .help = "end without the final pause"},
 };
 
-// Stands in a help text for the list of the input codes.
-constexpr std::string_view codesPlaceholder = "{codes}";
-
-const OptionRule optionRules[] = {
-    {"code", required_argument, [](CommandLine& l, const char* v) { l.run.answers.inputCode = parseCode(v); }, " N",
-     "input code: {codes}"},
-    {"delta", required_argument, [](CommandLine& l, const char* v) { l.run.answers.delta = parseDelta(v); }, " X",
-     "DELTA for codes 2 and 3 (window = DELTA x peak width)"},
-    {"no-pause", no_argument, [](CommandLine& l, const char*) { l.run.answers.pause = false; }, "",
-     "end without the final pause"},
-    {"report", required_argument, [](CommandLine& l, const char* v) { l.run.reportFile = v; }, " FILE",
-     "write a tab-separated elimination report"},
-    {"plot", required_argument, [](CommandLine& l, const char* v) { l.run.plotFile = v; }, " FILE",
-     "write an SVG stick diagram of the reflections"},
-    {"plot-scale", required_argument,
-     [](CommandLine& l, const char* v) { l.run.logPlot = parseChoice("--plot-scale", v, "linear", "log"); }, " S",
-     "intensity axis of the plot: linear (default) or log"},
-    {"stats", no_argument, [](CommandLine& l, const char*) { l.run.stats = true; }, "",
-     "after the run, the kept fraction per resolution shell"},
-    {"shells", required_argument,
-     [](CommandLine& l, const char* v) { l.run.shellCount = parseCount("--shells", v, mostShells); }, " N",
-     "number of resolution shells (default 6)"},
-    {"scan", optional_argument,
-     [](CommandLine& l, const char* v) {
-       l.run.scan = true;
-       l.run.scanWindows = parseWindowList(v);
-     },
-     "[=LIST]",
-     "dry run: kept reflections per window (D for codes 1 and 4,\n"
-     "DELTA for 2 and 3), e.g. --scan=0,0.01,0.02; no file is written"},
-    {"max-reflections", required_argument,
-     [](CommandLine& l, const char* v) { l.run.maxReflections = parseCount("--max-reflections", v, maxCapacity); },
-     " N", "take up to N reflections, 1 to 10000000 (default 40000)"},
-    {"strict", no_argument, [](CommandLine& l, const char*) { l.run.strict = true; }, "",
-     "a warning about the input stops the run (exit 1, no file replaced)"},
-    {"cif", required_argument, [](CommandLine& l, const char* v) { l.run.cifFile = v; }, " FILE",
-     "write a reflection CIF: every reflection read, its F^2 and sigma(F^2)\n"
-     "on the scale of NAMEI.hkl and its status (o kept, x removed, h beyond)"},
-    {"sigma", required_argument,
-     [](CommandLine& l, const char* v) { l.run.sigmasFromFile = expectWord("--sigma", v, "file"); }, "=file",
-     "sigmas from the entry file instead of F/100 (codes 1 and 2; code 4\n"
-     "always has its own), sigma(I) = 2 F sigma(F) in the intensity files"},
-    {"layout", required_argument,
-     [](CommandLine& l, const char* v) { l.run.shelxRecords = expectWord("--layout", v, "shelx"); }, "=shelx",
-     "code 4's F.hkl and I.hkl in SHELX records (3I4,F8.2,F8.3,I4, HKLF 3\n"
-     "and 4) with sigma(I) = 2 F sigma(F); codes 1 to 3 write them already:\n"
-     "no change for them"},
-    {"d-min", required_argument, [](CommandLine& l, const char* v) { l.run.limit.dMin = parseLimit("--d-min", v); },
-     " X", "write no reflection with d below X angstrom (codes 1, 3 and 4)"},
-    {"two-theta-max", required_argument,
-     [](CommandLine& l, const char* v) { l.run.limit.twoThetaMax = parseLimit("--two-theta-max", v); }, " X",
-     "write no reflection with 2theta above X degrees"},
-    {"overlaps", required_argument,
-     [](CommandLine& l, const char* v) {
-       l.run.overlaps = parseChoice("--overlaps", v, "drop", "share") ? OverlapRule::Share : OverlapRule::Drop;
-     },
-     "=RULE",
-     "reflections closer than the window: drop (default) removes them,\n"
-     "share keeps each overlap group with the group's mean intensity"},
-    {"help", no_argument, [](CommandLine& l, const char*) { l.help = true; }, "", ""},
-    {"version", no_argument, [](CommandLine& l, const char*) { l.version = true; }, "", ""},
+// The options that change what the run does and writes.
+const OptionRule settingRules[] = {
+    {.name = "plot-scale",
+     .value = " linear|log",
+     .synopsis = InSynopsis::RunForm,
+     .apply = [](CommandLine& l, const char* v) { l.run.logPlot = parseChoice("--plot-scale", v, "linear", "log"); },
+     .help = "intensity axis of the plot: linear (default) or log"},
+    {.name = "stats",
+     .takes = Takes::Nothing,
+     .synopsis = InSynopsis::RunForm,
+     .apply = [](CommandLine& l, const char*) { l.run.stats = true; },
+     .help = "after the run, the kept fraction per resolution shell"},
+    {.name = "shells",
+     .value = " N",
+     .apply = [](CommandLine& l, const char* v) { l.run.shellCount = parseCount("--shells", v, mostShells); },
+     .help = cat("number of resolution shells (default ", defaultShellCount, ")")},
+    {.name = "scan",
+     .takes = Takes::OptionalValue,
+     .value = "[=LIST]",
+     .synopsis = InSynopsis::ScanHead,
+     .apply =
+         [](CommandLine& l, const char* v) {
+           l.run.scan = true;
+           l.run.scanWindows = parseWindowList(v);
+         },
+     .help = cat("dry run: kept reflections per window (D for ", namedCodes(fixedWindow), ",\nDELTA for ",
+                 codeList(usesWidthWindow), "), e.g. --scan=0,0.01,0.02; no file is written")},
+    {.name = "max-reflections",
+     .value = " N",
+     .apply = [](CommandLine& l,
+                 const char* v) { l.run.maxReflections = parseCount("--max-reflections", v, maxCapacity); },
+     .help = cat("take up to N reflections, 1 to ", maxCapacity, " (default ", defaultCapacity, ")")},
+    {.name = "strict",
+     .takes = Takes::Nothing,
+     .apply = [](CommandLine& l, const char*) { l.run.strict = true; },
+     .help = "a warning about the input stops the run (exit 1, no file replaced)"},
+    {.name = "sigma",
+     .value = "=file",
+     .synopsis = InSynopsis::RunForm,
+     .apply = [](CommandLine& l, const char* v) { l.run.sigmasFromFile = expectWord("--sigma", v, "file"); },
+     .help = cat("sigmas from the entry file instead of F/100 (",
+                 namedCodes([](const Flavour& f) { return f.entryHasSigmas && !f.writesOwnSigmas; }), "; ",
+                 namedCodes([](const Flavour& f) { return f.writesOwnSigmas; }),
+                 "\nalways has its own), sigma(I) = 2 F sigma(F) in the intensity files")},
+    {.name = "layout",
+     .value = "=shelx",
+     .synopsis = InSynopsis::RunForm,
+     .apply = [](CommandLine& l, const char* v) { l.run.shelxRecords = expectWord("--layout", v, "shelx"); },
+     .help = cat(namedCodes([](const Flavour& f) { return f.layouts != OutputLayouts::Shelx; }),
+                 "'s F.hkl and I.hkl in SHELX records (3I4,F8.2,F8.3,I4, HKLF 3\n"
+                 "and 4) with sigma(I) = 2 F sigma(F); ",
+                 namedCodes([](const Flavour& f) { return f.layouts == OutputLayouts::Shelx; }),
+                 " write them already:\nno change for them")},
+    {.name = "d-min",
+     .value = " X",
+     .apply = [](CommandLine& l, const char* v) { l.run.limit.dMin = parseLimit("--d-min", v); },
+     .help = cat("write no reflection with d below X angstrom (",
+                 namedCodes([](const Flavour& f) { return f.entryHasCell; }), ")")},
+    {.name = "two-theta-max",
+     .value = " X",
+     .apply = [](CommandLine& l, const char* v) { l.run.limit.twoThetaMax = parseLimit("--two-theta-max", v); },
+     .help = "write no reflection with 2theta above X degrees"},
+    {.name = "overlaps",
+     .value = "=drop|share",
+     .apply =
+         [](CommandLine& l, const char* v) {
+           l.run.overlaps = parseChoice("--overlaps", v, "drop", "share") ? OverlapRule::Share : OverlapRule::Drop;
+         },
+     .help = "reflections closer than the window: drop (default) removes them,\n"
+             "share keeps each overlap group with the group's mean intensity"},
+    {.name = "help",
+     .takes = Takes::Nothing,
+     .synopsis = InSynopsis::Apart,
+     .apply = [](CommandLine& l, const char*) { l.help = true; }},
+    {.name = "version",
+     .takes = Takes::Nothing,
+     .synopsis = InSynopsis::Apart,
+     .apply = [](CommandLine& l, const char*) { l.version = true; }},
 };
+
+// The answers, the extra outputs, then the settings.
+std::vector<OptionRule> allRules() {
+  std::vector<OptionRule> rules(std::begin(answerRules), std::end(answerRules));
+  for (std::size_t i = 0; i < extraOutputCount; ++i) {
+    rules.push_back({.name = extraOutputs[i].option.data(),  // each a literal, so ending in a NUL
+                     .value = " FILE",
+                     .synopsis = InSynopsis::RunForm,
+                     .extraOutput = i,
+                     .help = std::string(extraOutputs[i].help)});
+  }
+  rules.insert(rules.end(), std::begin(settingRules), std::end(settingRules));
+  return rules;
+}
 
 // getopt_long's table: each option returns its index in optionRules.
 std::vector<option> longOptions() {
+  constexpr int hasArg[] = {no_argument, required_argument, optional_argument};
   std::vector<option> options;
-  for (const OptionRule& rule : optionRules) {
-    options.push_back({rule.name, rule.value, nullptr, static_cast<int>(options.size())});
+  for (const OptionRule& rule : optionRules()) {
+    options.push_back({rule.name, hasArg[static_cast<int>(rule.takes)], nullptr, static_cast<int>(options.size())});
   }
   options.push_back({nullptr, 0, nullptr, 0});
   return options;
 }
 
+void applyRule(const OptionRule& rule, CommandLine& line, const char* value) {
+  if (rule.apply == nullptr) {
+    line.run.extraFiles[rule.extraOutput] = value;
+  } else {
+    rule.apply(line, value);
+  }
+}
+
 }  // namespace
+
+std::span<const OptionRule> optionRules() {
+  static const std::vector<OptionRule> rules = allRules();
+  return rules;
+}
 
 CommandLine parseCommandLine(int argc, char* argv[]) {
   const std::vector<option> options = longOptions();
+  const std::span<const OptionRule> rules = optionRules();
   CommandLine line;
   GivenAnswers& given = line.run.answers;
   optind = 1;
@@ -221,16 +268,16 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
     if (id == -1) {
       break;
     }
-    if (id < 0 || id >= static_cast<int>(std::size(optionRules))) {
-      throw UsageError(std::string("unknown option or missing value: ") + argv[optind - 1]);
+    if (id < 0 || id >= static_cast<int>(rules.size())) {
+      throw UsageError(cat("unknown option or missing value: ", argv[optind - 1]));
     }
-    optionRules[id].apply(line, optarg);
+    applyRule(rules[id], line, optarg);
   }
   if (optind < argc) {
     given.baseName = argv[optind++];
   }
   if (optind < argc) {
-    throw UsageError(std::string("more than one base name: ") + argv[optind]);
+    throw UsageError(cat("more than one base name: ", argv[optind]));
   }
   if (given.inputCode) {
     checkFlavourOptions(line.run, flavourOf(*given.inputCode));
@@ -241,84 +288,16 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
 
 void checkFlavourOptions(const RunOptions& run, const Flavour& flavour) {
   if (run.answers.delta && !usesWidthWindow(flavour)) {
-    throw UsageError("--delta is refused for codes 1 and 4: FULLPROF files carry their own window");
+    throw UsageError(cat("--delta is refused for ", namedCodes(fixedWindow), ": ", familyList(fixedWindow),
+                         " files carry their own window"));
   }
-  std::string code = " is refused for code ";
-  code += std::to_string(flavour.code);
-  code += " (";
-  code += flavour.name;
-  code += ")";
+  const std::string refused = cat(" is refused for code ", flavour.code, " (", flavour.name, ")");
   if (run.limit.dMin > 0 && !flavour.entryHasCell) {
-    std::string message = "--d-min";
-    message += code;
-    message += ": its files give no wavelength, so no d-spacing; use --two-theta-max";
-    throw UsageError(message);
+    throw UsageError(cat("--d-min", refused, ": its files give no wavelength, so no d-spacing; use --two-theta-max"));
   }
   if (run.sigmasFromFile && !flavour.entryHasSigmas) {
-    std::string message = "--sigma=file";
-    message += code;
-    message += ": its files carry no sigmas";
-    throw UsageError(message);
+    throw UsageError(cat("--sigma=file", refused, ": its files carry no sigmas"));
   }
-}
-
-// "1 FULLPROF JFOU=2, 4 FULLPROF JFOU=4, 2 SIRPOW, 3 EXPO": the codes in the menu's order.
-std::string codeList() {
-  std::string list;
-  for (const Flavour& flavour : flavoursInMenuOrder()) {
-    list += (list.empty() ? "" : ", ") + std::to_string(flavour.code) + " " + std::string(flavour.name);
-  }
-  return list;
-}
-
-// The usage's line of one option: its name and value, then what it does
-// from column 18, on the next line when the name is too long.
-std::string optionLines(const OptionRule& rule) {
-  constexpr std::size_t helpColumn = 17;
-  std::string lines = "  --";
-  lines += rule.name;
-  lines += rule.shownValue;
-  const std::string indent(helpColumn, ' ');
-  if (lines.size() < helpColumn) {
-    lines.append(helpColumn - lines.size(), ' ');
-  } else {
-    lines += '\n';
-    lines += indent;
-  }
-  std::string help = rule.help;
-  const std::size_t codes = help.find(codesPlaceholder);
-  if (codes != std::string::npos) {
-    help.replace(codes, codesPlaceholder.size(), codeList());
-  }
-  for (const char c : help) {
-    lines += c;
-    if (c == '\n') {
-      lines += indent;
-    }
-  }
-  lines += '\n';
-  return lines;
-}
-
-std::string usageText() {
-  std::string text =
-      "usage: kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]\n"
-      "               [--plot-scale linear|log] [--stats] [--shells N] [--max-reflections N] [--strict]\n"
-      "               [--cif FILE] [--sigma=file] [--layout=shelx] [--d-min X] [--two-theta-max X]\n"
-      "               [--overlaps=drop|share]\n"
-      "       kestran --scan[=LIST] [--code N] [--delta X] [--shells N] [--max-reflections N]\n"
-      "               [--d-min X] [--two-theta-max X] [--strict] [--overlaps=drop|share] [--no-pause]\n"
-      "               [BASENAME]\n"
-      "       kestran --help | --version\n";
-  for (const OptionRule& rule : optionRules) {
-    if (*rule.help != '\0') {
-      text += optionLines(rule);
-    }
-  }
-  text +=
-      "  BASENAME       entry file name without extension\n"
-      "Answers not given are asked for at the console.\n";
-  return text;
 }
 
 }  // namespace kestran

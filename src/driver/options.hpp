@@ -1,10 +1,11 @@
 #pragma once
-// The command line: answers given in advance and the optional report and plot.
-//   kestran [--code N] [--delta X] [--no-pause] [--report FILE] [--plot FILE] [BASENAME]
-//   kestran --scan[=LIST] ...   (see usageText)
+// The command line: answers given in advance, the extra outputs and the
+// settings of the run, all from one table of options (option_rules.hpp);
+// usageText shows the forms it takes.
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "driver/run_options.hpp"
 
@@ -29,6 +30,11 @@ CommandLine parseCommandLine(int argc, char* argv[]);
 // wavelength (SIRPOW); --sigma=file where it carries no sigmas (EXPO).
 void checkFlavourOptions(const RunOptions& run, const Flavour& flavour);
 
+// The usage: the synopsis, then each option with what it does.
 std::string usageText();
+
+// The synopsis's forms, each on one line: "kestran [--code N] ... [BASENAME]",
+// "kestran --scan[=LIST] ...", "kestran --help | --version".
+std::vector<std::string> synopsisForms();
 
 }  // namespace kestran

@@ -147,39 +147,6 @@ std::string reflectionDoubt(const std::vector<std::string_view>& lines) {
 
 // The heading as written now (with or without the group columns), or as
 // written before d-spacings.
-bool isOurReport(const std::vector<std::string_view>& lines) {
-  if (lines.empty()) {
-    return false;
-  }
-  const std::string_view heading = lines[0];
-  if (heading == earlierReportHeading) {
-    return true;
-  }
-  const std::string_view rest = heading.substr(std::min(reportHeading.size(), heading.size()));
-  return heading.starts_with(reportHeading) && (rest.empty() || rest == reportGroupColumns);
-}
-
-// Earlier plots: the same opening lines, and the title counting the
-// reflections kept and removed.
-bool isOurPlot(const std::vector<std::string_view>& lines, std::string_view text) {
-  if (lines.size() < 2 || lines[0] != xmlDeclaration) {
-    return false;
-  }
-  if (lines[1] == plotMark) {
-    return true;
-  }
-  const std::size_t counts = text.find(" reflections, ");
-  const std::size_t kept = text.find(" kept, ", counts);
-  return lines.size() >= 3 && lines[1].starts_with(earlierSvgStart) && lines[2] == earlierBackground &&
-         counts != std::string_view::npos && kept != std::string_view::npos &&
-         text.find(" removed", kept) != std::string_view::npos;
-}
-
-bool isOurCif(const std::vector<std::string_view>& lines) {
-  return lines.size() >= 2 && lines[0] == cifFirstLine && lines[1].starts_with(cifCommentStart) &&
-         lines[1].substr(cifCommentStart.size()).starts_with("KESTRAN");
-}
-
 std::string unreadable(int error) {
   std::string doubt = "it cannot be read to tell whether kestran wrote it (";
   doubt += std::strerror(error);
@@ -206,6 +173,22 @@ int readStart(const std::string& name, std::string& text, bool& wholeFile) {
   return error;
 }
 
+// What `judge` says about the file start at `name`, or why it cannot be told.
+template <typename Judge>
+std::string judgeFileStart(const std::string& name, Judge judge) {
+  struct stat status {};
+  if (name.find('\0') != std::string::npos || ::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+      status.st_size == 0) {
+    return "";
+  }
+  std::string text;
+  bool wholeFile = false;
+  if (const int error = readStart(name, text, wholeFile); error != 0) {
+    return unreadable(error);
+  }
+  return judge(FileStart{text, linesOf(text, wholeFile)});
+}
+
 }  // namespace
 
 bool isReflectionRecord(std::string_view line) {
@@ -217,29 +200,51 @@ bool isReflectionRecord(std::string_view line) {
   return false;
 }
 
-std::string whyNotReplaceable(const std::string& name, FileRole role) {
-  struct stat status {};
-  if (name.find('\0') != std::string::npos || ::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-      status.st_size == 0) {
-    return "";
+bool isOwnReport(const FileStart& start) {
+  const std::vector<std::string_view>& lines = start.lines;
+  if (lines.empty()) {
+    return false;
   }
-  std::string text;
-  bool wholeFile = false;
-  if (const int error = readStart(name, text, wholeFile); error != 0) {
-    return unreadable(error);
+  const std::string_view heading = lines[0];
+  if (heading == earlierReportHeading) {
+    return true;
   }
-  const std::vector<std::string_view> lines = linesOf(text, wholeFile);
-  switch (role) {
-    case FileRole::ReflectionFile:
-      return reflectionDoubt(lines);
-    case FileRole::Report:
-      return isOurReport(lines) ? "" : "the file exists and was not written by kestran";
-    case FileRole::Plot:
-      return isOurPlot(lines, text) ? "" : "the file exists and was not written by kestran";
-    case FileRole::Cif:
-      return isOurCif(lines) ? "" : "the file exists and was not written by kestran";
+  const std::string_view rest = heading.substr(std::min(reportHeading.size(), heading.size()));
+  return heading.starts_with(reportHeading) && (rest.empty() || rest == reportGroupColumns);
+}
+
+// Earlier plots: the same opening lines, and the title counting the
+// reflections kept and removed.
+bool isOwnPlot(const FileStart& start) {
+  const std::vector<std::string_view>& lines = start.lines;
+  const std::string_view text = start.text;
+  if (lines.size() < 2 || lines[0] != xmlDeclaration) {
+    return false;
   }
-  return "";
+  if (lines[1] == plotMark) {
+    return true;
+  }
+  const std::size_t counts = text.find(" reflections, ");
+  const std::size_t kept = text.find(" kept, ", counts);
+  return lines.size() >= 3 && lines[1].starts_with(earlierSvgStart) && lines[2] == earlierBackground &&
+         counts != std::string_view::npos && kept != std::string_view::npos &&
+         text.find(" removed", kept) != std::string_view::npos;
+}
+
+bool isOwnCif(const FileStart& start) {
+  const std::vector<std::string_view>& lines = start.lines;
+  return lines.size() >= 2 && lines[0] == cifFirstLine && lines[1].starts_with(cifCommentStart) &&
+         lines[1].substr(cifCommentStart.size()).starts_with("KESTRAN");
+}
+
+std::string whyNotReplaceable(const std::string& name, OwnFileTest isOwn) {
+  return judgeFileStart(name, [isOwn](const FileStart& start) -> std::string {
+    return isOwn(start) ? "" : "the file exists and was not written by kestran";
+  });
+}
+
+std::string whyNotReplaceableReflectionFile(const std::string& name) {
+  return judgeFileStart(name, [](const FileStart& start) { return reflectionDoubt(start.lines); });
 }
 
 }  // namespace kestran

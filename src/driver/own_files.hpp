@@ -12,16 +12,34 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestran {
 
-enum class FileRole { ReflectionFile, Report, Plot, Cif };
+// The first bytes of an existing file and their lines, CR before a line end
+// left out (a last line cut by the end of what was read is left out unless
+// it is the only one).
+struct FileStart {
+  std::string_view text;
+  std::vector<std::string_view> lines;
+};
 
-// Why the file standing at `name` must not be replaced by a file of `role`:
-// it was not written by kestran, or it cannot be read to tell. Empty when it
-// may be replaced: no file there, an empty file, one of kestran's own, or no
-// regular file at all (the replacement then fails on its own terms).
-std::string whyNotReplaceable(const std::string& name, FileRole role);
+// Whether a file that begins so is one that kestran wrote.
+using OwnFileTest = bool (*)(const FileStart& start);
+
+// Why the file standing at `name` must not be replaced by one that `isOwn`
+// would recognise: it was not written by kestran, or it cannot be read to
+// tell. Empty when it may be replaced: no file there, an empty file, one of
+// kestran's own, or no regular file at all (the replacement then fails on
+// its own terms).
+std::string whyNotReplaceable(const std::string& name, OwnFileTest isOwn);
+
+// The same for a reflection file; the doubt names the line that is no record.
+std::string whyNotReplaceableReflectionFile(const std::string& name);
+
+bool isOwnReport(const FileStart& start);
+bool isOwnPlot(const FileStart& start);
+bool isOwnCif(const FileStart& start);
 
 // True when `line` (its line end left out) is a record of one of the
 // layouts of the reflection files.

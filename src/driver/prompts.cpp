@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/console_events.hpp"
+#include "text/cat.hpp"
 #include "text/free_form.hpp"
 #include "text/run_error.hpp"
 
@@ -11,6 +12,8 @@ namespace kestran {
 
 namespace {
 
+// The classic prompt, kept as it was: its codes are not made from the table
+// of flavours.
 void showCodePrompt(std::ostream& console) { console << "       Give code 1,2,3 or 4 :  " << std::flush; }
 
 void showDeltaPrompt(std::ostream& console) {
@@ -68,14 +71,15 @@ int askInputCode(LineReader& consoleIn, std::ostream& console, const RunOptions&
   if (options.answers.inputCode) {
     return *options.answers.inputCode;
   }
+  const std::string expected = cat("the input code, a whole number ", lowestCode(), " to ", highestCode());
   return askNumber<std::int32_t>(consoleIn, console, options.consoleIsTerminal, showCodePrompt,
-                                 {"the code", "the input code, a whole number 1 to 4"});
+                                 {"the code", expected});
 }
 
 const Flavour& checkedFlavour(int inputCode) {
   const Flavour* flavour = findFlavour(inputCode);
   if (flavour == nullptr) {
-    throw RunError("invalid input code " + std::to_string(inputCode) + ": give 1, 2, 3 or 4");
+    throw RunError(cat("invalid input code ", inputCode, ": give ", codeList(anyFlavour, " or ")));
   }
   return *flavour;
 }

@@ -1,7 +1,6 @@
 #include "driver/run.hpp"
 
-#include <algorithm>
-#include <iterator>
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,10 +11,7 @@
 #include "driver/options.hpp"
 #include "driver/prompts.hpp"
 #include "driver/window_scan_run.hpp"
-#include "output/elimination_report.hpp"
-#include "output/reflection_cif.hpp"
 #include "output/reflection_files.hpp"
-#include "output/stick_plot.hpp"
 #include "output/written_values.hpp"
 #include "processing/pipeline.hpp"
 #include "reflections/reflection_table.hpp"
@@ -27,61 +23,32 @@ namespace kestran {
 
 namespace {
 
-// The report, the plot and the CIF, created with the outputs and put in
-// place with them.
-struct ExtraFiles {
-  OutputFile report, plot, cif;
-};
+// The extra files, created with the reflection files and put in place with
+// them; a file not asked for stays closed.
+using ExtraFiles = std::array<OutputFile, extraOutputCount>;
 
 void openExtraFiles(const RunOptions& options, ExtraFiles& extra) {
-  if (!options.reportFile.empty()) {
-    openOutputFile(extra.report, options.reportFile, unit::report, nullptr);
-  }
-  if (!options.plotFile.empty()) {
-    openOutputFile(extra.plot, options.plotFile, unit::plot, nullptr);
-  }
-  if (!options.cifFile.empty()) {
-    openOutputFile(extra.cif, options.cifFile, unit::cif, nullptr);
+  for (std::size_t i = 0; i < extraOutputCount; ++i) {
+    if (!options.extraFiles[i].empty()) {
+      openOutputFile(extra[i], options.extraFiles[i], extraOutputs[i].unitNumber, nullptr);
+    }
   }
 }
 
-void writeCif(const RunOptions& options, std::string_view baseName, const RunFiles& files, const ReflectionTable& table,
-              const OutputScale& scale, ExtraFiles& extra) {
-  if (options.cifFile.empty()) {
-    return;
-  }
-  const std::string intensityFile = buildName(baseName, fintSuffix);
-  const CifHeading heading{baseName, files.entryName, intensityFile, "KESTRAN " KESTRAN_VERSION};
-  writeReflectionCif(extra.cif.stream, table, scale, heading);
-  finishWriting(extra.cif);
-}
-
-void writeReportAndPlot(const RunOptions& options, std::string_view baseName, const ReflectionTable& table,
-                        ExtraFiles& extra) {
-  if (!options.reportFile.empty()) {
-    writeEliminationReport(extra.report.stream, table);
-    finishWriting(extra.report);
-  }
-  if (!options.plotFile.empty()) {
-    const PlotSettings settings{baseName, &flavourOf(table), runWindow(table), options.logPlot,
-                                table.overlaps == OverlapRule::Share};
-    const ShellLayout layout = layShells(table, options.shellCount);
-    const ShellCounts counts = countByShell(layout, table.status);
-    // Rows 0 0 0 are no reflections: the plot has no place for them.
-    const std::vector<ReportRow> rows = describeElimination(table);
-    std::vector<ReportRow> sticks;
-    std::copy_if(rows.begin(), rows.end(), std::back_inserter(sticks),
-                 [](const ReportRow& row) { return row.status != RowStatus::ZeroIndices; });
-    writeStickPlot(extra.plot.stream, settings, sticks, layout, counts);
-    finishWriting(extra.plot);
+void writeExtraFiles(const FinishedRun& run, ExtraFiles& extra) {
+  for (std::size_t i = 0; i < extraOutputCount; ++i) {
+    if (!run.options.extraFiles[i].empty()) {
+      extraOutputs[i].write(extra[i].stream, run);
+      finishWriting(extra[i]);
+    }
   }
 }
 
 void commitRun(RunFiles& files, ExtraFiles& extra) {
   std::vector<OutputFile*> written{&files.famp, &files.fint, &files.intensity};
-  for (OutputFile* file : {&extra.report, &extra.plot, &extra.cif}) {
-    if (!file->temporaryName.empty()) {
-      written.push_back(file);
+  for (OutputFile& file : extra) {
+    if (!file.temporaryName.empty()) {
+      written.push_back(&file);
     }
   }
   commitFiles(written);
@@ -114,8 +81,7 @@ void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader&
   finishWriting(files.famp);
   finishWriting(files.fint);
   finishWriting(files.intensity);
-  writeReportAndPlot(options, baseName, table, extra);
-  writeCif(options, baseName, files, table, summary.scale, extra);
+  writeExtraFiles({options, baseName, files.entryName, table, summary.scale}, extra);
   if (options.stats) {
     writeRunShells(table, options.shellCount, console);
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/extra_outputs.hpp"
 #include "processing/shells.hpp"
 #include "reflections/reflection_table.hpp"
 
@@ -21,8 +22,7 @@ struct GivenAnswers {
 
 struct RunOptions {
   GivenAnswers answers;
-  std::string reportFile;  // tab-separated elimination report, when not empty
-  std::string plotFile;    // SVG stick diagram, when not empty
+  ExtraFileNames extraFiles;  // the file of each extra output, empty when not asked for
   // Standard input is a terminal: an answer that is not a number is asked
   // again instead of stopping the run.
   bool consoleIsTerminal = false;
@@ -33,7 +33,6 @@ struct RunOptions {
   int shellCount = defaultShellCount;
   int maxReflections = defaultCapacity;      // the table's capacity, 1 to maxCapacity
   bool strict = false;                       // a warning about the input stops the run
-  std::string cifFile;                       // reflection CIF, when not empty
   bool sigmasFromFile = false;               // the entry file's sigmas, not one hundredth of the value
   bool shelxRecords = false;                 // the amplitude and intensity files in SHELX records for every code
   ResolutionLimit limit;                     // rows beyond it are not written

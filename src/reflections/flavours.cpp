@@ -1,31 +1,99 @@
 #include "reflections/flavours.hpp"
 
-#include <array>
+#include <algorithm>
 #include <stdexcept>
-#include <string>
+#include <vector>
 
 #include "reflections/entry_readers.hpp"
+#include "text/cat.hpp"
 
 namespace kestran {
 
 namespace {
 
-// The menu's lines keep their classic padding and punctuation: the last one
-// ends the question.
-constexpr std::array<Flavour, 4> flavours{{
-    {1, "FULLPROF JFOU=2", "  FULLPROF JFOU=2 (1),", "  You have chosen FULLPROF data, should be .dat", ".dat", 0,
-     readFullprofJfou2, true, WindowKind::FixedFromFile, WindowAsked::Never, true, false, true, false,
-     OutputLayouts::Shelx, ShellAxis::DSpacing},
-    {4, "FULLPROF JFOU=4", "  FULLPROF JFOU=4 (4),", "  You have chosen FULLPROF data, should be .dat", ".dat", 0,
-     readFullprofJfou4, true, WindowKind::FixedFromFile, WindowAsked::Never, true, true, true, false,
-     OutputLayouts::Jfou4, ShellAxis::DSpacing},
-    {2, "SIRPOW", "  SIRPOW          (2)", "  You have chosen SIRPOW   data, should be .hkl", ".hkl", 2, readSirpow,
-     false, WindowKind::DeltaTimesWidth, WindowAsked::BeforeReading, true, false, false, true, OutputLayouts::Shelx,
-     ShellAxis::TwoTheta},
-    {3, "EXPO", "  or EXPO         (3) data ? ", "  You have chosen EXPO     data, should be .hkl", ".hkl", 1, readExpo,
-     true, WindowKind::DeltaTimesWidth, WindowAsked::AfterOrdering, false, false, true, false, OutputLayouts::Shelx,
-     ShellAxis::DSpacing},
-}};
+// In the order of the menu. The menu's lines keep their classic padding and
+// punctuation: the last one ends the question.
+constexpr Flavour flavours[] = {
+    {.code = 1,
+     .name = "FULLPROF JFOU=2",
+     .family = "FULLPROF",
+     .menuLine = "  FULLPROF JFOU=2 (1),",
+     .chosenLine = "  You have chosen FULLPROF data, should be .dat",
+     .entrySuffix = ".dat",
+     .headerLines = 0,
+     .read = readFullprofJfou2,
+     .ordered = true,
+     .window = WindowKind::FixedFromFile,
+     .windowAsked = WindowAsked::Never,
+     .entryHasSigmas = true,
+     .writesOwnSigmas = false,
+     .entryHasCell = true,
+     .entryHasMultiplicity = false,
+     .layouts = OutputLayouts::Shelx,
+     .shellAxis = ShellAxis::DSpacing},
+    {.code = 4,
+     .name = "FULLPROF JFOU=4",
+     .family = "FULLPROF",
+     .menuLine = "  FULLPROF JFOU=4 (4),",
+     .chosenLine = "  You have chosen FULLPROF data, should be .dat",
+     .entrySuffix = ".dat",
+     .headerLines = 0,
+     .read = readFullprofJfou4,
+     .ordered = true,
+     .window = WindowKind::FixedFromFile,
+     .windowAsked = WindowAsked::Never,
+     .entryHasSigmas = true,
+     .writesOwnSigmas = true,
+     .entryHasCell = true,
+     .entryHasMultiplicity = false,
+     .layouts = OutputLayouts::Jfou4,
+     .shellAxis = ShellAxis::DSpacing},
+    {.code = 2,
+     .name = "SIRPOW",
+     .family = "SIRPOW",
+     .menuLine = "  SIRPOW          (2)",
+     .chosenLine = "  You have chosen SIRPOW   data, should be .hkl",
+     .entrySuffix = ".hkl",
+     .headerLines = 2,
+     .read = readSirpow,
+     .ordered = false,
+     .window = WindowKind::DeltaTimesWidth,
+     .windowAsked = WindowAsked::BeforeReading,
+     .entryHasSigmas = true,
+     .writesOwnSigmas = false,
+     .entryHasCell = false,
+     .entryHasMultiplicity = true,
+     .layouts = OutputLayouts::Shelx,
+     .shellAxis = ShellAxis::TwoTheta},
+    {.code = 3,
+     .name = "EXPO",
+     .family = "EXPO",
+     .menuLine = "  or EXPO         (3) data ? ",
+     .chosenLine = "  You have chosen EXPO     data, should be .hkl",
+     .entrySuffix = ".hkl",
+     .headerLines = 1,
+     .read = readExpo,
+     .ordered = true,
+     .window = WindowKind::DeltaTimesWidth,
+     .windowAsked = WindowAsked::AfterOrdering,
+     .entryHasSigmas = false,
+     .writesOwnSigmas = false,
+     .entryHasCell = true,
+     .entryHasMultiplicity = false,
+     .layouts = OutputLayouts::Shelx,
+     .shellAxis = ShellAxis::DSpacing},
+};
+
+std::vector<int> codesOf(FlavourTest which) {
+  std::vector<int> codes;
+  for (const Flavour& flavour : flavours) {
+    if (which(flavour)) {
+      codes.push_back(flavour.code);
+    }
+  }
+  std::sort(codes.begin(), codes.end());
+  return codes;
+}
 
 }  // namespace
 
@@ -43,9 +111,35 @@ const Flavour* findFlavour(int code) {
 const Flavour& flavourOf(int code) {
   const Flavour* flavour = findFlavour(code);
   if (flavour == nullptr) {
-    throw std::logic_error("no flavour has the input code " + std::to_string(code));
+    throw std::logic_error(cat("no flavour has the input code ", code));
   }
   return *flavour;
 }
+
+std::string codeList(FlavourTest which, std::string_view lastJoin) {
+  std::vector<std::string> words;
+  for (const int code : codesOf(which)) {
+    words.push_back(cat(code));
+  }
+  return listed(words, lastJoin);
+}
+
+std::string namedCodes(FlavourTest which) {
+  return cat(codesOf(which).size() == 1 ? "code " : "codes ", codeList(which));
+}
+
+std::string familyList(FlavourTest which) {
+  std::vector<std::string> families;
+  for (const Flavour& flavour : flavours) {
+    if (which(flavour) && std::find(families.begin(), families.end(), flavour.family) == families.end()) {
+      families.emplace_back(flavour.family);
+    }
+  }
+  return listed(families, " and ");
+}
+
+int lowestCode() { return codesOf(anyFlavour).front(); }
+
+int highestCode() { return codesOf(anyFlavour).back(); }
 
 }  // namespace kestran

@@ -1,10 +1,13 @@
 #pragma once
-// The four entry-file flavours, one row each in one table: everything that
+// The entry-file flavours, one row each in one table: everything that
 // differs from one flavour to another is looked up here by the input code
-// typed at the menu, so that a fifth flavour is one more row and its reader.
+// typed at the menu, and every list of codes in the menu, the messages and
+// the usage is made from it, so that a new flavour is one more row and its
+// reader.
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace kestran {
@@ -38,6 +41,7 @@ using EntryReader = void (*)(ReflectionTable& table, LineReader& entry, ReadEven
 struct Flavour {
   int code;
   std::string_view name;        // in the scan's heading and the plot's title
+  std::string_view family;      // the program that writes its files, as messages name them
   std::string_view menuLine;    // its line of the menu, as shown
   std::string_view chosenLine;  // "You have chosen ..." after the code
   std::string_view entrySuffix;
@@ -65,5 +69,23 @@ const Flavour* findFlavour(int code);
 
 // The flavour of a code known to be valid.
 const Flavour& flavourOf(int code);
+
+// Picks flavours for a list of their codes.
+using FlavourTest = bool (*)(const Flavour& flavour);
+inline bool anyFlavour(const Flavour&) { return true; }
+
+// The codes of the flavours `which` picks, lowest first, as a message
+// lists them: "1, 3 and 4", or with `lastJoin` " or ", "1, 2, 3 or 4".
+std::string codeList(FlavourTest which, std::string_view lastJoin = " and ");
+
+// The same after "code" or "codes": "code 4", "codes 1 and 2".
+std::string namedCodes(FlavourTest which);
+
+// The families of the flavours `which` picks, each once: "FULLPROF".
+std::string familyList(FlavourTest which);
+
+// The lowest and the highest code.
+int lowestCode();
+int highestCode();
 
 }  // namespace kestran

@@ -34,9 +34,6 @@ inline constexpr int famp = 20;
 inline constexpr int entry = 21;
 inline constexpr int fint = 22;
 inline constexpr int intensity = 23;
-inline constexpr int report = 24;  // the elimination report of --report
-inline constexpr int plot = 25;    // the stick plot of --plot
-inline constexpr int cif = 26;     // the reflection CIF of --cif
 }  // namespace unit
 
 inline constexpr int noUnit = 0;

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "../test_support.hpp"
+#include "driver/extra_outputs.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -140,7 +141,7 @@ TEST(CommitFiles, ARenameThatFailsLeavesEveryOldFileAndNoNewOne) {
       RunFiles files;
       prepareFiles(base, flavourOf(1), console, files);
       OutputFile report;
-      openOutputFile(report, dir.file("r.tsv"), unit::report, nullptr);
+      openOutputFile(report, dir.file("r.tsv"), findExtraOutput("report")->unitNumber, nullptr);
       for (OutputFile* file : {&files.famp, &files.fint, &files.intensity, &report}) {
         file->stream << "new " << file->unitNumber << "\n";
       }

@@ -24,7 +24,7 @@ TEST(CommandLine, NoArgumentsGiveTheClassicDialogue) {
   EXPECT_FALSE(line.run.answers.baseName);
   EXPECT_FALSE(line.run.answers.delta);
   EXPECT_TRUE(line.run.answers.pause);
-  EXPECT_TRUE(line.run.reportFile.empty());
+  EXPECT_EQ(line.run.extraFiles, ExtraFileNames{});
   EXPECT_FALSE(line.help);
 }
 
@@ -35,8 +35,8 @@ TEST(CommandLine, EveryAnswerCanBeGiven) {
   EXPECT_EQ(line.run.answers.delta, 1.5F);
   EXPECT_FALSE(line.run.answers.pause);
   EXPECT_EQ(line.run.answers.baseName, "sample");
-  EXPECT_EQ(line.run.reportFile, "r.tsv");
-  EXPECT_EQ(line.run.plotFile, "p.svg");
+  EXPECT_EQ(line.run.extraFiles[findExtraOutput("report") - extraOutputs], "r.tsv");
+  EXPECT_EQ(line.run.extraFiles[findExtraOutput("plot") - extraOutputs], "p.svg");
   EXPECT_TRUE(parse({"--help"}).help);
   EXPECT_TRUE(parse({"--version"}).version);
 }

@@ -10,23 +10,31 @@
 
 #include "../output/small_run.hpp"
 #include "../test_support.hpp"
-#include "output/elimination_report.hpp"
-#include "output/stick_plot.hpp"
+#include "driver/extra_outputs.hpp"
+#include "driver/run_options.hpp"
+#include "output/written_values.hpp"
 
 namespace kestran {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool replaceable(const std::string& contents, FileRole role) {
-  const testing::TempDir dir;
-  testing::writeFile(dir.file("f"), contents);
-  return whyNotReplaceable(dir.file("f"), role).empty();
+// The doubt about the file at `path` as a file of the extra output of that
+// option, or as a reflection file for none.
+std::string doubtAbout(const std::string& path, std::string_view option) {
+  const ExtraOutput* output = findExtraOutput(option);
+  return output == nullptr ? whyNotReplaceableReflectionFile(path) : whyNotReplaceable(path, output->isOwn);
 }
 
-FileRole roleOf(const fs::path& file) {
+bool replaceable(const std::string& contents, std::string_view option) {
+  const testing::TempDir dir;
+  testing::writeFile(dir.file("f"), contents);
+  return doubtAbout(dir.file("f"), option).empty();
+}
+
+std::string_view optionOf(const fs::path& file) {
   const std::string extension = file.extension().string();
-  return extension == ".cif" ? FileRole::Cif : extension == ".tsv" ? FileRole::Report : FileRole::ReflectionFile;
+  return extension == ".cif" ? "cif" : extension == ".tsv" ? "report" : "";
 }
 
 // The writers and the recognition agree: every file the whole-run cases
@@ -36,23 +44,28 @@ TEST(OwnFiles, WhatKestranWritesIsRecognised) {
   int judged = 0;
   for (const auto& entry : fs::recursive_directory_iterator(fs::path(KESTRAN_SOURCE_DIR) / "tests/end_to_end/cases")) {
     if (entry.path().parent_path().filename() == "files") {
-      EXPECT_EQ(whyNotReplaceable(entry.path().string(), roleOf(entry.path())), "") << entry.path();
+      EXPECT_EQ(doubtAbout(entry.path().string(), optionOf(entry.path())), "") << entry.path();
       ++judged;
     }
   }
   EXPECT_GE(judged, 30);
+}
+
+// Each extra output's file, as its writer writes it, is recognised as its
+// own and as no other output's, nor as a reflection file.
+TEST(OwnFiles, EachExtraOutputKnowsItsOwnFilesOnly) {
   const testing::SmallRun run;
-  const std::vector<ReportRow> rows = describeElimination(*run.table);
-  std::ostringstream report, plot;
-  writeEliminationReport(report, *run.table);
-  const ShellLayout layout = layShells(*run.table, 2);
-  writeStickPlot(plot, {"abc", &flavourOf(3), 2.0F, false}, rows, layout, countByShell(layout, run.table->status));
-  EXPECT_TRUE(replaceable(report.str(), FileRole::Report));
-  EXPECT_TRUE(replaceable(plot.str(), FileRole::Plot));
-  EXPECT_FALSE(replaceable(plot.str(), FileRole::Report));
-  EXPECT_FALSE(replaceable(report.str(), FileRole::ReflectionFile));
-  EXPECT_FALSE(replaceable(report.str(), FileRole::Cif));
-  EXPECT_FALSE(replaceable("data_mono\nloop_\n_refln_index_h\n", FileRole::Cif));
+  const RunOptions options;
+  const OutputScale scale = outputScale(*run.table);
+  for (const ExtraOutput& output : extraOutputs) {
+    std::ostringstream written;
+    output.write(written, {options, "abc", "abc.hkl", *run.table, scale});
+    EXPECT_FALSE(replaceable(written.str(), "")) << output.option;
+    for (const ExtraOutput& judge : extraOutputs) {
+      EXPECT_EQ(replaceable(written.str(), judge.option), &judge == &output) << output.option << " by " << judge.option;
+    }
+  }
+  EXPECT_FALSE(replaceable("data_mono\nloop_\n_refln_index_h\n", "cif"));
 }
 
 TEST(OwnFiles, ReflectionRecordsHaveTheLayoutsColumnsAndPoints) {
