@@ -48,5 +48,32 @@ TEST(Flavours, EachCodeSelectsItsFacts) {
   }
 }
 
+// The lists of codes the messages and the usage are made of: lowest code
+// first, "code" for one and "codes" for more, each family once.
+TEST(Flavours, ListsOfCodesAreMadeFromTheTable) {
+  struct Listed {
+    FlavourTest which;
+    const char* codes;
+    const char* named;
+    const char* families;
+  };
+  const Listed lists[] = {
+      {anyFlavour, "1, 2, 3 and 4", "codes 1, 2, 3 and 4", "FULLPROF, SIRPOW and EXPO"},
+      {[](const Flavour& f) { return !usesWidthWindow(f); }, "1 and 4", "codes 1 and 4", "FULLPROF"},
+      {[](const Flavour& f) { return f.entryHasCell; }, "1, 3 and 4", "codes 1, 3 and 4", "FULLPROF and EXPO"},
+      {[](const Flavour& f) { return f.writesOwnSigmas; }, "4", "code 4", "FULLPROF"},
+      {[](const Flavour& f) { return f.code > 4; }, "", "codes ", ""},
+  };
+  for (const Listed& list : lists) {
+    SCOPED_TRACE(list.codes);
+    EXPECT_EQ(codeList(list.which), list.codes);
+    EXPECT_EQ(namedCodes(list.which), list.named);
+    EXPECT_EQ(familyList(list.which), list.families);
+  }
+  EXPECT_EQ(codeList(anyFlavour, " or "), "1, 2, 3 or 4");
+  EXPECT_EQ(lowestCode(), 1);
+  EXPECT_EQ(highestCode(), 4);
+}
+
 }  // namespace
 }  // namespace kestran
