@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "../tests/support/quiet_events.hpp"
 #include "output/reflection_files.hpp"
 #include "processing/elimination.hpp"
 #include "processing/pipeline.hpp"

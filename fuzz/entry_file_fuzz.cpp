@@ -15,6 +15,8 @@
 #include <sstream>
 #include <string>
 
+#include "../tests/support/quiet_events.hpp"
+#include "../tests/support/run_reports.hpp"
 #include "fuzz_check.hpp"
 #include "output/reflection_files.hpp"
 #include "processing/elimination.hpp"
@@ -37,9 +39,9 @@ const bool ownSigmas = flavourOf(inputCode).writesOwnSigmas;
 const char* const entryName = "fuzz.dat";
 
 bool isReaderReport(const RunError& error) {
-  return error.kind() == report::endOfFile || error.kind() == report::conversionError ||
-         error.kind() == report::listSyntaxError || error.kind() == report::impossibleCell ||
-         error.kind() == report::noReflection;
+  const std::string_view kind = kindOf(error);
+  return kind == report::endOfFile || kind == report::conversionError || kind == report::listSyntaxError ||
+         kind == report::impossibleCell || kind == report::noReflection;
 }
 
 // Among the rows whose angle is a number, ascending order.
@@ -124,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     });
   } catch (const RunError& error) {
     FUZZ_CHECK(isReaderReport(error));
-    FUZZ_CHECK(error.unitNumber() == unit::entry && error.file() == entryName);
+    FUZZ_CHECK(concerns(error, unit::entry, entryName));
     return 0;
   }
   FUZZ_CHECK(table.rows >= 0 && table.rows <= table.capacity);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "../tests/support/free_form_reads.hpp"
+#include "../tests/support/run_reports.hpp"
 #include "fuzz_check.hpp"
 #include "text/free_form.hpp"
 #include "text/run_error.hpp"
@@ -64,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (readStatement(source, kinds, count, endIsError)) {
     }
   } catch (const RunError& error) {
-    FUZZ_CHECK(error.kind() == report::listSyntaxError || error.kind() == report::endOfFile);
-    FUZZ_CHECK(error.unitNumber() == fuzzUnit && error.file() == fuzzFile);
+    FUZZ_CHECK(kindOf(error) == report::listSyntaxError || kindOf(error) == report::endOfFile);
+    FUZZ_CHECK(concerns(error, fuzzUnit, fuzzFile));
   }
   return 0;
 }

@@ -25,21 +25,6 @@ class RunEvents : public ReadEvents {
   virtual float widthFactorNeeded() = 0;
 };
 
-// Events nobody listens to, with a DELTA given in advance.
-class QuietEvents : public RunEvents {
- public:
-  explicit QuietEvents(float widthFactor = 0) : widthFactor_(widthFactor) {}
-  void rowsCut(int /*capacity*/) override {}
-  void noReflectionRead(const NoReflection& /*where*/) override {}
-  void rowsWithoutRealAngle(std::string_view /*file*/, int /*count*/) override {}
-  void warning(std::string_view /*file*/, long /*lineNumber*/, std::string_view /*what*/) override {}
-  void orderingStarts(int /*rows*/) override {}
-  float widthFactorNeeded() override { return widthFactor_; }
-
- private:
-  float widthFactor_;
-};
-
 // Reads the entry file into the table (whose inputCode and capacity are
 // set), orders the rows where the flavour asks for it, and takes DELTA at
 // the flavour's point. Returns the rows read.

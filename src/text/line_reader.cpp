@@ -123,8 +123,6 @@ std::size_t LineReader::bytesLeftHint() const {
   return end_ - begin_ + streamLeft_;
 }
 
-void LineReader::fail(std::string_view kind) const { throw RunError(kind, unit_, file_); }
-
 void LineReader::failOnLine(std::string_view kind, std::string_view detail) const { failAt(kind, lines_, detail); }
 
 void LineReader::failAt(std::string_view kind, long lineNumber, std::string_view detail) const {

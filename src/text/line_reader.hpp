@@ -42,9 +42,8 @@ class LineReader {
   // the largest std::size_t.
   std::size_t bytesLeftHint() const;
 
-  // Stops the run with a report of the given kind about this unit.
-  [[noreturn]] void fail(std::string_view kind) const;
-  // The same, followed by ", line N" and `detail` (as in ", columns 13-20:
+  // Stops the run with a report of the given kind about this unit, followed
+  // by ", line N" and `detail` (as in ", columns 13-20:
   // ..." or ": ..."): N is the line last handed out.
   [[noreturn]] void failOnLine(std::string_view kind, std::string_view detail) const;
   [[noreturn]] void failAt(std::string_view kind, long lineNumber, std::string_view detail) const;

@@ -2,35 +2,19 @@
 
 #include <utility>
 
+#include "text/cat.hpp"
+
 namespace kestran {
 
-namespace {
-std::string formatReport(std::string_view kind, int unitNumber, std::string_view file) {
-  std::string text(kind);
-  text += ", unit ";
-  text += std::to_string(unitNumber);
-  text += ", file ";
-  text += file;
-  return text;
-}
-}  // namespace
-
-RunError::RunError(std::string report, std::string_view kind, int unitNumber, std::string_view file,
-                   std::string_view place)
-    : std::runtime_error(report),
-      report_(std::move(report)),
-      kind_(kind),
-      unit_(unitNumber),
-      file_(file),
-      place_(place) {}
+RunError::RunError(WholeReport, std::string report) : std::runtime_error(report), report_(std::move(report)) {}
 
 RunError::RunError(std::string_view kind, int unitNumber, std::string_view file)
-    : RunError(formatReport(kind, unitNumber, file), kind, unitNumber, file, {}) {}
+    : RunError(WholeReport{}, cat(kind, ", unit ", unitNumber, ", file ", file)) {}
 
 RunError::RunError(std::string_view kind, int unitNumber, std::string_view file, std::string_view place)
-    : RunError(formatReport(kind, unitNumber, file) + std::string(place), kind, unitNumber, file, place) {}
+    : RunError(WholeReport{}, cat(kind, ", unit ", unitNumber, ", file ", file, place)) {}
 
-RunError::RunError(std::string_view kind) : RunError(std::string(kind), kind, noUnit, {}, {}) {}
+RunError::RunError(std::string_view kind) : RunError(WholeReport{}, std::string(kind)) {}
 
 std::string quoted(std::string_view text) {
   constexpr std::size_t longest = 40;
@@ -58,6 +42,6 @@ std::string quoted(std::string_view text) {
   return out + '"';
 }
 
-std::string atLine(long lineNumber) { return ", line " + std::to_string(lineNumber); }
+std::string atLine(long lineNumber) { return cat(", line ", lineNumber); }
 
 }  // namespace kestran

@@ -36,8 +36,6 @@ inline constexpr int fint = 22;
 inline constexpr int intensity = 23;
 }  // namespace unit
 
-inline constexpr int noUnit = 0;
-
 class RunError : public std::runtime_error {
  public:
   // A report about a file: "kind, unit U, file F".
@@ -50,20 +48,12 @@ class RunError : public std::runtime_error {
 
   // The whole report; unlike what(), it keeps a NUL byte of a file name.
   const std::string& report() const { return report_; }
-  const std::string& kind() const { return kind_; }
-  int unitNumber() const { return unit_; }
-  const std::string& file() const { return file_; }
-  // Where in the file, as appended to the report; empty when not known.
-  const std::string& place() const { return place_; }
 
  private:
-  RunError(std::string report, std::string_view kind, int unitNumber, std::string_view file, std::string_view place);
+  struct WholeReport {};
+  RunError(WholeReport, std::string report);
 
   std::string report_;
-  std::string kind_;
-  int unit_;
-  std::string file_;
-  std::string place_;
 };
 
 // Text from a file or the console as a report quotes it: in double quotes,

@@ -184,10 +184,7 @@ TEST(PrepareFiles, MissingEntryFileLeavesOldOutputsUntouched) {
   writeFile(base + "F.hkl", oldRecord);
   std::ostringstream console;
   const RunError error = prepareError(base, 2, console);
-  EXPECT_EQ(error.kind(), "file not found");
-  EXPECT_EQ(error.place(), "");
-  EXPECT_EQ(error.unitNumber(), 21);
-  EXPECT_EQ(error.file(), base + ".hkl");
+  EXPECT_EQ(error.report(), "file not found, unit 21, file " + base + ".hkl");
   EXPECT_EQ(readFile(base + "F.hkl"), oldRecord);
   EXPECT_EQ(console.str(), "");
 }
@@ -203,9 +200,8 @@ TEST(PrepareFiles, OutputThatCannotBeDeletedStopsAtItsStep) {
   writeFile(base + "I.hkl/inside", "x");
   std::ostringstream console;
   const RunError error = prepareError(base, 4, console);
-  EXPECT_EQ(error.kind(), "cannot overwrite existing file");
-  EXPECT_EQ(error.unitNumber(), 22);
-  EXPECT_EQ(error.file(), base + "I.hkl");
+  EXPECT_TRUE(error.report().starts_with("cannot overwrite existing file, unit 22, file " + base + "I.hkl: "))
+      << error.report();
   EXPECT_EQ(readFile(base + "F.hkl"), oldRecord);
   EXPECT_EQ(readFile(base + "I.hkl/inside"), "x");
   EXPECT_FALSE(std::filesystem::exists(base + ".int"));
@@ -219,7 +215,7 @@ TEST(PrepareFiles, BaseNameWithItsExtensionGetsAHint) {
   std::ostringstream console;
   const RunError error = prepareError(base, 3, console);
   EXPECT_EQ(error.report(), "file not found, unit 21, file " + base + ".hkl (give the name without its extension)");
-  EXPECT_EQ(prepareError(base, 1, console).place(), "");  // .dat for code 1: no hint
+  EXPECT_EQ(prepareError(base, 1, console).report(), "file not found, unit 21, file " + base + ".dat");  // no hint
 }
 
 TEST(PrepareFiles, EntryNameThatIsADirectoryCannotBeOpened) {
@@ -228,8 +224,7 @@ TEST(PrepareFiles, EntryNameThatIsADirectoryCannotBeOpened) {
   std::filesystem::create_directory(base + ".dat");
   std::ostringstream console;
   const RunError error = prepareError(base, 1, console);
-  EXPECT_EQ(error.kind(), "cannot open file");
-  EXPECT_EQ(error.unitNumber(), 21);
+  EXPECT_TRUE(error.report().starts_with("cannot open file, unit 21, file " + base + ".dat")) << error.report();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "../support/run_reports.hpp"
 #include "driver/console_events.hpp"
 #include "reflections/cell_geometry.hpp"
 #include "text/run_error.hpp"
@@ -52,7 +53,7 @@ ReadResult readText(int code, const std::string& text, float presetDelta = 0, in
   try {
     result.n = readEntryFile(*result.table, entry, events);
   } catch (const RunError& error) {
-    if (error.kind() != report::noReflection) {
+    if (kindOf(error) != report::noReflection) {
       throw;
     }
     result.noReflection = error.report();
@@ -502,16 +503,15 @@ class EntryReaderErrors : public ::testing::TestWithParam<ErrorCase> {};
 TEST_P(EntryReaderErrors, StopWithReportOnTheEntryFile) {
   const ErrorCase& c = GetParam();
   const RunError error = readFailure(c.code, c.text);
-  EXPECT_EQ(error.kind(), c.kind);
-  EXPECT_EQ(error.unitNumber(), unit::entry);
-  EXPECT_EQ(error.file(), entryName);
+  EXPECT_EQ(kindOf(error), c.kind);
+  EXPECT_TRUE(concerns(error, unit::entry, entryName)) << error.report();
 }
 
 // A count far above the lines the file holds: the rows made ready follow the
 // file, but the report still names the count the file announces.
 TEST(EntryReaderFullprof, ShortFileReportsTheAnnouncedCount) {
   const RunError error = readFailure(fullprof2, fullprofFile("100000 0.1\n", 2));
-  EXPECT_EQ(error.kind(), report::endOfFile);
+  EXPECT_EQ(kindOf(error), report::endOfFile);
   EXPECT_NE(std::string(error.report()).find("the count line announces 40000 reflections, the file ends after 2"),
             std::string::npos)
       << error.report();

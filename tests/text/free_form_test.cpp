@@ -118,9 +118,6 @@ TEST(FreeForm, BadValuesStopWithTheirReport) {
   };
   for (const auto& c : cases) {
     const RunError error = errorOf(c.text, c.asInteger);
-    EXPECT_EQ(error.kind(), c.kind) << c.text;
-    EXPECT_EQ(error.unitNumber(), 5) << c.text;
-    EXPECT_EQ(error.file(), "stdin") << c.text;
     EXPECT_EQ(std::string(error.what()), std::string(c.kind) + ", unit 5, file stdin" + c.place);
   }
 }
