@@ -1,6 +1,6 @@
 #pragma once
 // The whole run of the program: the dialogue, the files, the pipeline and
-// its console lines, the optional report, plot and statistics, the final
+// its console lines, the extra files (extra_outputs.hpp) and statistics, the final
 // pause. The window scan takes its own road after the base name.
 
 #include <istream>

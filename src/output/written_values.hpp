@@ -14,10 +14,10 @@ namespace kestran {
 
 // The sigmas the files hold.
 enum class SigmaRule : std::uint8_t {
-  // One hundredth of the value in every file: codes 1 to 3 by default.
+  // One hundredth of the value in every file: the SHELX layouts by default.
   Hundredth,
   // The row's sigma(F) in the amplitude file, its square SIGF^2 in the
-  // intensity files: code 4 in its own layouts.
+  // intensity files: the JFOU=4 layouts.
   SquaredOwn,
   // The row's sigma(F) in the amplitude file, sigma(I) = 2 F sigma(F) in
   // the intensity file: the SHELX layouts with the sigmas of the file.
@@ -29,7 +29,7 @@ struct OutputScale {
   float largestAmplitude = 0;  // of the rows written, 0 when none is positive
   float largestIntensity = 0;  // the largest square of a capped amplitude
   SigmaRule sigmas = SigmaRule::Hundredth;
-  // The wide file holds the unscaled squares and SIGF^2 (code 4's wide
+  // The wide file holds the unscaled squares and SIGF^2 (the JFOU=4 wide
   // layout, whatever the other two files hold), not the intensity file's values.
   bool wideSquares = false;
 };

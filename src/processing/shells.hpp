@@ -1,6 +1,6 @@
 #pragma once
 // Resolution shells: which shell each row lies in, and how many rows of each
-// shell a set of statuses keeps. With a wavelength (codes 1, 3 and 4) shells
+// shell a set of statuses keeps. Where the entry file gives a wavelength, shells
 // are cut in d-spacing at equal steps of 1/d^3, so that each holds the same
 // volume of reciprocal space, lowest resolution first. SIRPOW files give no
 // wavelength: their shells are bands of 2theta of equal width. Shells span

@@ -3,11 +3,11 @@
 // fields that drives both its reader and its writer.
 //   shelxRecord      3I4, F8.2, F8.3, I4: FULLPROF JFOU=2 lines (the fields
 //                    after these are never read), and the amplitude and
-//                    intensity files of every code but 4.
-//   wideShelxRecord  3I4, 2F12.2, I4: the wide intensity file of every code but 4.
+//                    intensity files in the SHELX layouts.
+//   wideShelxRecord  3I4, 2F12.2, I4: the wide intensity file in the SHELX layouts.
 //   jfou4Record      3I4, 3F10.4: FULLPROF JFOU=4 lines, and the amplitude
-//                    and intensity files of code 4.
-//   wideJfou4Record  3I4, 3F14.3: the wide intensity file of code 4.
+//                    and intensity files in the JFOU=4 layouts.
+//   wideJfou4Record  3I4, 3F14.3: the wide intensity file in the JFOU=4 layouts.
 // A written record ends after its last field and with a line end.
 
 #include <cstddef>

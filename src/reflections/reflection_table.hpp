@@ -68,7 +68,7 @@ struct ReflectionTable {
   std::vector<float> sigma;            // the amplitude's standard deviation (SIRPOW: from the 9th value)
   std::vector<float> peakWidth;        // FWHM in degrees 2theta (SIRPOW, EXPO)
   std::vector<float> thirdValue;       // the JFOU=4 third value, carried to the outputs
-  std::vector<float> sinSquaredTheta;  // from the cell (codes 1, 3, 4), the ordering key
+  std::vector<float> sinSquaredTheta;  // from the cell where there is one, the ordering key
   std::vector<float> twoTheta;         // degrees: read (SIRPOW) or from sinSquaredTheta once ordered
   std::vector<std::int32_t> fileRow;   // place in the reflection list (from 1) of each row once ordered
   std::vector<std::int32_t> line;      // line of the entry file where the row's reflection begins
