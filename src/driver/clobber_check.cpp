@@ -38,21 +38,21 @@ void refuseFor(std::string_view option, const std::string& extraFile, const std:
 
 void refuseClobbering(const RunOptions& options, const std::vector<std::string>& runFiles) {
   std::vector<std::string> taken = runFiles;
-  for (std::size_t i = 0; i < extraOutputCount; ++i) {
-    const std::string& file = options.extraFiles[i];
+  for (const ExtraOutput& output : extraOutputs()) {
+    const std::string& file = options.extraFiles[extraOutputIndex(output)];
     if (!file.empty()) {
-      refuseFor(extraOutputs[i].option, file, taken);
+      refuseFor(output.option, file, taken);
       taken.push_back(file);
     }
   }
 }
 
 void refuseForeignExtraFiles(const RunOptions& options) {
-  for (std::size_t i = 0; i < extraOutputCount; ++i) {
-    const std::string& file = options.extraFiles[i];
-    const std::string doubt = file.empty() ? "" : whyNotReplaceable(file, extraOutputs[i].isOwn);
+  for (const ExtraOutput& output : extraOutputs()) {
+    const std::string& file = options.extraFiles[extraOutputIndex(output)];
+    const std::string doubt = file.empty() ? "" : whyNotReplaceable(file, output.isOwn);
     if (!doubt.empty()) {
-      throw UsageError(cat("--", extraOutputs[i].option, " ", file, ": ", doubt, "; give another name or remove it"));
+      throw UsageError(cat("--", output.option, " ", file, ": ", doubt, "; give another name or remove it"));
     }
   }
 }

@@ -18,34 +18,7 @@ namespace kestran {
 
 namespace {
 
-// Each file a run writes, a new one and a kept old one at once, has its
-// places for the signal handler: the three reflection files and the extras.
-static_assert(2 * (3 + extraOutputCount) <= registeredPlaces);
-
-constexpr bool unitsAreTheirOwn() {
-  constexpr int runUnits[] = {unit::console, unit::famp, unit::entry, unit::fint, unit::intensity};
-  for (std::size_t i = 0; i < extraOutputCount; ++i) {
-    for (const int taken : runUnits) {
-      if (extraOutputs[i].unitNumber == taken) {
-        return false;
-      }
-    }
-    for (std::size_t j = 0; j < i; ++j) {
-      if (extraOutputs[i].unitNumber == extraOutputs[j].unitNumber ||
-          extraOutputs[i].option == extraOutputs[j].option) {
-        return false;
-      }
-    }
-  }
-  return true;
-}
-static_assert(unitsAreTheirOwn(), "each extra output needs a unit and an option of its own");
-
-}  // namespace
-
-void writeReportFile(std::ostream& out, const FinishedRun& run) { writeEliminationReport(out, run.table); }
-
-void writePlotFile(std::ostream& out, const FinishedRun& run) {
+void writePlot(std::ostream& out, const FinishedRun& run) {
   const ReflectionTable& table = run.table;
   const PlotSettings settings{run.baseName, &flavourOf(table), runWindow(table), run.options.logPlot,
                               table.overlaps == OverlapRule::Share};
@@ -59,19 +32,68 @@ void writePlotFile(std::ostream& out, const FinishedRun& run) {
   writeStickPlot(out, settings, sticks, layout, counts);
 }
 
-void writeCifFile(std::ostream& out, const FinishedRun& run) {
+void writeCif(std::ostream& out, const FinishedRun& run) {
   const std::string intensityFile = buildName(run.baseName, fintSuffix);
   const CifHeading heading{run.baseName, run.entryName, intensityFile, "KESTRAN " KESTRAN_VERSION};
   writeReflectionCif(out, run.table, run.scale, heading);
 }
 
+constexpr ExtraOutput outputs[] = {
+    {.option = "report",
+     .help = "write a tab-separated elimination report",
+     .isOwn = isOwnReport,
+     .unitNumber = 24,
+     .write = [](std::ostream& out, const FinishedRun& run) { writeEliminationReport(out, run.table); }},
+    {.option = "plot",
+     .help = "write an SVG stick diagram of the reflections",
+     .isOwn = isOwnPlot,
+     .unitNumber = 25,
+     .write = writePlot},
+    {.option = "cif",
+     .help = "write a reflection CIF: every reflection read, its F^2 and sigma(F^2)\n"
+             "on the scale of NAMEI.hkl and its status (o kept, x removed, h beyond)",
+     .isOwn = isOwnCif,
+     .unitNumber = 26,
+     .write = writeCif},
+};
+
+// Each file a run writes, a new one and a kept old one at once, has its
+// places for the signal handler: the three reflection files and the extras.
+static_assert(2 * (3 + std::size(outputs)) <= registeredPlaces);
+
+// Each output has an option and a unit of its own, and no unit of the run's
+// other files.
+constexpr bool unitsAreTheirOwn() {
+  constexpr int runUnits[] = {unit::console, unit::famp, unit::entry, unit::fint, unit::intensity};
+  for (std::size_t i = 0; i < std::size(outputs); ++i) {
+    for (const int taken : runUnits) {
+      if (outputs[i].unitNumber == taken) {
+        return false;
+      }
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      if (outputs[i].unitNumber == outputs[j].unitNumber || outputs[i].option == outputs[j].option) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+static_assert(unitsAreTheirOwn(), "each extra output needs a unit and an option of its own");
+
+}  // namespace
+
+std::span<const ExtraOutput> extraOutputs() { return outputs; }
+
 const ExtraOutput* findExtraOutput(std::string_view option) {
-  for (const ExtraOutput& output : extraOutputs) {
+  for (const ExtraOutput& output : outputs) {
     if (output.option == option) {
       return &output;
     }
   }
   return nullptr;
 }
+
+std::size_t extraOutputIndex(const ExtraOutput& output) { return static_cast<std::size_t>(&output - outputs); }
 
 }  // namespace kestran

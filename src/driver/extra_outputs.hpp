@@ -5,13 +5,14 @@
 // by which failures name it, and its writer. The options, the checks before
 // the run, the refusal of names that are the run's own files, the run and
 // the all-or-nothing step that puts the files in place all go over this
-// table, so a new output is one entry and its writer.
+// table, so a new output is one entry (extra_outputs.cpp) and its writer.
 
-#include <array>
 #include <cstddef>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/own_files.hpp"
 
@@ -39,35 +40,17 @@ struct ExtraOutput {
   void (*write)(std::ostream& out, const FinishedRun& run);
 };
 
-void writeReportFile(std::ostream& out, const FinishedRun& run);
-void writePlotFile(std::ostream& out, const FinishedRun& run);
-void writeCifFile(std::ostream& out, const FinishedRun& run);
-
-inline constexpr ExtraOutput extraOutputs[] = {
-    {.option = "report",
-     .help = "write a tab-separated elimination report",
-     .isOwn = isOwnReport,
-     .unitNumber = 24,
-     .write = writeReportFile},
-    {.option = "plot",
-     .help = "write an SVG stick diagram of the reflections",
-     .isOwn = isOwnPlot,
-     .unitNumber = 25,
-     .write = writePlotFile},
-    {.option = "cif",
-     .help = "write a reflection CIF: every reflection read, its F^2 and sigma(F^2)\n"
-             "on the scale of NAMEI.hkl and its status (o kept, x removed, h beyond)",
-     .isOwn = isOwnCif,
-     .unitNumber = 26,
-     .write = writeCifFile},
-};
-
-inline constexpr std::size_t extraOutputCount = std::size(extraOutputs);
+// Every extra output, in the order of the usage; the table is in
+// extra_outputs.cpp.
+std::span<const ExtraOutput> extraOutputs();
 
 // The name of each extra file, in the table's order; empty when not asked for.
-using ExtraFileNames = std::array<std::string, extraOutputCount>;
+using ExtraFileNames = std::vector<std::string>;
 
 // The entry of an option ("report"); null when no extra output has it.
 const ExtraOutput* findExtraOutput(std::string_view option);
+
+// Where an option's file stands in ExtraFileNames.
+std::size_t extraOutputIndex(const ExtraOutput& output);
 
 }  // namespace kestran

@@ -102,9 +102,9 @@ bool fixedWindow(const Flavour& flavour) { return !usesWidthWindow(flavour); }
 void checkScanAlone(const RunOptions& run) {
   std::vector<std::string> extras;
   bool given = false;
-  for (std::size_t i = 0; i < extraOutputCount; ++i) {
-    extras.push_back(cat("--", extraOutputs[i].option));
-    given = given || !run.extraFiles[i].empty();
+  for (const ExtraOutput& output : extraOutputs()) {
+    extras.push_back(cat("--", output.option));
+    given = given || !run.extraFiles[extraOutputIndex(output)].empty();
   }
   if (run.scan && given) {
     throw UsageError(cat("--scan writes no file: ", listed(extras), " cannot go with it"));
@@ -219,12 +219,12 @@ const OptionRule settingRules[] = {
 // The answers, the extra outputs, then the settings.
 std::vector<OptionRule> allRules() {
   std::vector<OptionRule> rules(std::begin(answerRules), std::end(answerRules));
-  for (std::size_t i = 0; i < extraOutputCount; ++i) {
-    rules.push_back({.name = extraOutputs[i].option.data(),  // each a literal, so ending in a NUL
+  for (const ExtraOutput& output : extraOutputs()) {
+    rules.push_back({.name = output.option.data(),  // each a literal, so ending in a NUL
                      .value = " FILE",
                      .synopsis = InSynopsis::RunForm,
-                     .extraOutput = i,
-                     .help = std::string(extraOutputs[i].help)});
+                     .extraOutput = extraOutputIndex(output),
+                     .help = std::string(output.help)});
   }
   rules.insert(rules.end(), std::begin(settingRules), std::end(settingRules));
   return rules;

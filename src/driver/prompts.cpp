@@ -72,8 +72,7 @@ int askInputCode(LineReader& consoleIn, std::ostream& console, const RunOptions&
     return *options.answers.inputCode;
   }
   const std::string expected = cat("the input code, a whole number ", lowestCode(), " to ", highestCode());
-  return askNumber<std::int32_t>(consoleIn, console, options.consoleIsTerminal, showCodePrompt,
-                                 {"the code", expected});
+  return askNumber<std::int32_t>(consoleIn, console, options.consoleIsTerminal, showCodePrompt, {"the code", expected});
 }
 
 const Flavour& checkedFlavour(int inputCode) {

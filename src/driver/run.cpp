@@ -1,6 +1,5 @@
 #include "driver/run.hpp"
 
-#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,20 +24,20 @@ namespace {
 
 // The extra files, created with the reflection files and put in place with
 // them; a file not asked for stays closed.
-using ExtraFiles = std::array<OutputFile, extraOutputCount>;
+using ExtraFiles = std::vector<OutputFile>;
 
 void openExtraFiles(const RunOptions& options, ExtraFiles& extra) {
-  for (std::size_t i = 0; i < extraOutputCount; ++i) {
+  for (std::size_t i = 0; i < extra.size(); ++i) {
     if (!options.extraFiles[i].empty()) {
-      openOutputFile(extra[i], options.extraFiles[i], extraOutputs[i].unitNumber, nullptr);
+      openOutputFile(extra[i], options.extraFiles[i], extraOutputs()[i].unitNumber, nullptr);
     }
   }
 }
 
 void writeExtraFiles(const FinishedRun& run, ExtraFiles& extra) {
-  for (std::size_t i = 0; i < extraOutputCount; ++i) {
+  for (std::size_t i = 0; i < extra.size(); ++i) {
     if (!run.options.extraFiles[i].empty()) {
-      extraOutputs[i].write(extra[i].stream, run);
+      extraOutputs()[i].write(extra[i].stream, run);
       finishWriting(extra[i]);
     }
   }
@@ -65,7 +64,7 @@ void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader&
   refuseClobberingRunFiles(options, baseName, flavour);
   RunFiles files;
   prepareFiles(baseName, flavour, console, files);
-  ExtraFiles extra;
+  ExtraFiles extra(extraOutputs().size());
   openExtraFiles(options, extra);
 
   ReflectionTable table = emptyTable(flavour, options);

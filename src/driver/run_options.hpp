@@ -22,7 +22,7 @@ struct GivenAnswers {
 
 struct RunOptions {
   GivenAnswers answers;
-  ExtraFileNames extraFiles;  // the file of each extra output, empty when not asked for
+  ExtraFileNames extraFiles = ExtraFileNames(extraOutputs().size());  // the file of each extra output
   // Standard input is a terminal: an answer that is not a number is asked
   // again instead of stopping the run.
   bool consoleIsTerminal = false;

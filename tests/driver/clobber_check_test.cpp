@@ -23,7 +23,7 @@ using Extras = std::vector<std::pair<std::string_view, std::string>>;
 RunOptions withExtras(const Extras& extras) {
   RunOptions options;
   for (const auto& [option, file] : extras) {
-    options.extraFiles[findExtraOutput(option) - extraOutputs] = file;
+    options.extraFiles[extraOutputIndex(*findExtraOutput(option))] = file;
   }
   return options;
 }
@@ -47,7 +47,7 @@ TEST(ClobberCheck, ExtraFilesMustNotBeTheRunsOwnFiles) {
   struct Case {
     const char* what;
     Extras extras;
-    std::string refusal;  // empty: allowed
+    std::string refusal = {};  // empty: allowed
   };
   const Case cases[] = {
       {"names of their own", {{"report", dir.file("r.tsv")}, {"plot", dir.file("p.svg")}, {"cif", dir.file("c.cif")}}},

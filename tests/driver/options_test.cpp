@@ -32,7 +32,7 @@ TEST(CommandLine, NoArgumentsGiveTheClassicDialogue) {
   EXPECT_FALSE(line.run.answers.baseName);
   EXPECT_FALSE(line.run.answers.delta);
   EXPECT_TRUE(line.run.answers.pause);
-  EXPECT_EQ(line.run.extraFiles, ExtraFileNames{});
+  EXPECT_EQ(line.run.extraFiles, ExtraFileNames(extraOutputs().size()));
   EXPECT_FALSE(line.help);
 }
 
@@ -43,8 +43,8 @@ TEST(CommandLine, EveryAnswerCanBeGiven) {
   EXPECT_EQ(line.run.answers.delta, 1.5F);
   EXPECT_FALSE(line.run.answers.pause);
   EXPECT_EQ(line.run.answers.baseName, "sample");
-  EXPECT_EQ(line.run.extraFiles[findExtraOutput("report") - extraOutputs], "r.tsv");
-  EXPECT_EQ(line.run.extraFiles[findExtraOutput("plot") - extraOutputs], "p.svg");
+  EXPECT_EQ(line.run.extraFiles[extraOutputIndex(*findExtraOutput("report"))], "r.tsv");
+  EXPECT_EQ(line.run.extraFiles[extraOutputIndex(*findExtraOutput("plot"))], "p.svg");
   EXPECT_TRUE(parse({"--help"}).help);
   EXPECT_TRUE(parse({"--version"}).version);
 }

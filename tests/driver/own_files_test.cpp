@@ -57,11 +57,11 @@ TEST(OwnFiles, EachExtraOutputKnowsItsOwnFilesOnly) {
   const testing::SmallRun run;
   const RunOptions options;
   const OutputScale scale = outputScale(*run.table);
-  for (const ExtraOutput& output : extraOutputs) {
+  for (const ExtraOutput& output : extraOutputs()) {
     std::ostringstream written;
     output.write(written, {options, "abc", "abc.hkl", *run.table, scale});
     EXPECT_FALSE(replaceable(written.str(), "")) << output.option;
-    for (const ExtraOutput& judge : extraOutputs) {
+    for (const ExtraOutput& judge : extraOutputs()) {
       EXPECT_EQ(replaceable(written.str(), judge.option), &judge == &output) << output.option << " by " << judge.option;
     }
   }
