@@ -4,6 +4,7 @@
 
 #include "processing/overlaps.hpp"
 #include "processing/resolution_limit.hpp"
+#include "text/cat.hpp"
 #include "text/console_text.hpp"
 #include "text/formatted.hpp"
 #include "text/run_error.hpp"
@@ -101,10 +102,8 @@ void writeOutputSummary(std::ostream& console, const ReflectionTable& table, con
   }
   if (hasLimit(table.limit)) {
     const auto beyond = std::count(table.status.begin(), table.status.end(), RowStatus::BeyondLimit);
-    std::string before = "  Beyond the limit (";
-    before += limitText(table.limit);
-    before += ") = ";
-    writeCountLine(console, before, static_cast<int>(beyond), {}, widen);
+    writeCountLine(console, cat("  Beyond the limit (", limitText(table.limit), ") = "), static_cast<int>(beyond), {},
+                   widen);
   }
   if (summary.beyondRange > 0) {
     console << "  Warning: " << reflectionsHave(summary.beyondRange)

@@ -14,6 +14,7 @@
 #include "output/reflection_cif.hpp"
 #include "output/stick_plot.hpp"
 #include "reflections/record_layouts.hpp"
+#include "text/cat.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -120,14 +121,7 @@ std::vector<std::string_view> linesOf(std::string_view text, bool wholeFile) {
   return lines;
 }
 
-std::string lineWord(std::size_t index) {
-  if (index == 0) {
-    return "its first line ";
-  }
-  std::string word = "its line ";
-  word += std::to_string(index + 1);
-  return word + " ";
-}
+std::string lineWord(std::size_t index) { return index == 0 ? "its first line " : cat("its line ", index + 1, " "); }
 
 std::string reflectionDoubt(const std::vector<std::string_view>& lines) {
   std::size_t judged = 0;
@@ -137,20 +131,15 @@ std::string reflectionDoubt(const std::vector<std::string_view>& lines) {
     }
     ++judged;
     if (!isReflectionRecord(lines[i])) {
-      std::string doubt = "it does not look like an output of kestran (";
-      doubt += lineWord(i) + quoted(lines[i]) + " is not a reflection record)";
-      return doubt;
+      return cat("it does not look like an output of kestran (", lineWord(i), quoted(lines[i]),
+                 " is not a reflection record)");
     }
   }
   return "";
 }
 
-// The heading as written now (with or without the group columns), or as
-// written before d-spacings.
 std::string unreadable(int error) {
-  std::string doubt = "it cannot be read to tell whether kestran wrote it (";
-  doubt += std::strerror(error);
-  return doubt + ")";
+  return cat("it cannot be read to tell whether kestran wrote it (", std::strerror(error), ")");
 }
 
 // Reads the first bytes of the regular file at `name` into `text`; returns
@@ -200,6 +189,8 @@ bool isReflectionRecord(std::string_view line) {
   return false;
 }
 
+// The heading as written now (with or without the group columns), or as
+// written before d-spacings.
 bool isOwnReport(const FileStart& start) {
   const std::vector<std::string_view>& lines = start.lines;
   if (lines.empty()) {
