@@ -136,7 +136,10 @@ const OptionRule answerRules[] = {
      .help = "end without the final pause"},
 };
 
-// The options that change what the run does and writes.
+// The options that change what the run does and writes. A new option is one
+// entry here (or in answerRules); the parser and the usage follow, and the
+// synopsis in the README and the man page must show it (a test holds them
+// to this table). The options of the extra outputs come from their table.
 const OptionRule settingRules[] = {
     {.name = "plot-scale",
      .value = " linear|log",
