@@ -16,9 +16,10 @@ namespace {
 
 constexpr int usageStatus = 2;
 
+// As GNU tools do: the fault on one line, where to read more on the next.
 int usageFailure(const kestran::UsageError& error) {
   std::cout.flush();
-  std::cerr << "kestran: " << error.what() << '\n' << kestran::usageText();
+  std::cerr << "kestran: " << error.what() << "\nTry 'kestran --help' for more information.\n";
   return usageStatus;
 }
 

@@ -22,7 +22,8 @@ std::string placeOf(std::string_view file, long lineNumber) {
   return place;
 }
 
-// "d < 1.5 A", "2theta > 60", or both joined by "or".
+}  // namespace
+
 std::string limitText(const ResolutionLimit& limit) {
   std::string text;
   if (limit.dMin > 0) {
@@ -35,8 +36,6 @@ std::string limitText(const ResolutionLimit& limit) {
   return text;
 }
 
-}  // namespace
-
 void warnAboutInput(std::ostream& diagnostics, bool strict, std::string_view file, long lineNumber,
                     std::string_view what) {
   const std::string place = placeOf(file, lineNumber);
@@ -46,22 +45,31 @@ void warnAboutInput(std::ostream& diagnostics, bool strict, std::string_view fil
   diagnostics << "kestran: " << place << ": warning: " << what << '\n';
 }
 
+void ConsoleEvents::batchWarning(long lineNumber, std::string_view what) {
+  if (!settings_.batchEntry.empty()) {
+    diagnostics_ << "kestran: " << placeOf(settings_.batchEntry, lineNumber) << ": warning: " << what << '\n';
+  }
+}
+
 void ConsoleEvents::rowsCut(int capacity) {
   if (console_ != nullptr) {
     writeCountLine(*console_, "  Your data will be truncated at ", capacity, " hkl", settings_.widen);
   }
+  batchWarning(0, "the list is cut at " + std::to_string(capacity) +
+                      " reflections, the table's capacity (--max-reflections takes more)");
 }
 
 void ConsoleEvents::noReflectionRead(const NoReflection& where) {
-  if (console_ == nullptr) {
-    return;
-  }
-  *console_ << "  Warning: no reflection read: ";
+  std::string what = "no reflection read: ";
   if (where.fromCount) {
-    *console_ << "the count " << where.count << " was taken from line " << where.lineNumber << ": "
-              << quoted(where.lineText) << '\n';
+    what += "the count " + std::to_string(where.count) + " was taken from line " + std::to_string(where.lineNumber) +
+            ": " + quoted(where.lineText);
   } else {
-    *console_ << "no complete reflection after line " << where.lineNumber << '\n';
+    what += "no complete reflection after line " + std::to_string(where.lineNumber);
+  }
+  // A batch run's report says "read 0 rows".
+  if (console_ != nullptr) {
+    *console_ << "  Warning: " << what << '\n';
   }
 }
 
@@ -69,6 +77,9 @@ void ConsoleEvents::rowsWithoutRealAngle(std::string_view file, int count) {
   const std::string what = reflectionsHave(count) + " no real angle (sin^2(theta) above 1): check the wavelength";
   if (console_ != nullptr) {
     *console_ << "  Warning: " << what << '\n';
+  }
+  if (!settings_.strict) {
+    batchWarning(0, what);
   }
   if (settings_.strict) {
     throw RunError(std::string(file) + ": error: " + what + " (--strict)");
@@ -106,9 +117,12 @@ void writeOutputSummary(std::ostream& console, const ReflectionTable& table, con
                    widen);
   }
   if (summary.beyondRange > 0) {
-    console << "  Warning: " << reflectionsHave(summary.beyondRange)
-            << " an intensity beyond single precision, written as NaN or Infinity\n";
+    console << "  Warning: " << beyondRangeWarning(summary.beyondRange) << '\n';
   }
+}
+
+std::string beyondRangeWarning(int rows) {
+  return reflectionsHave(rows) + " an intensity beyond single precision, written as NaN or Infinity";
 }
 
 }  // namespace kestran

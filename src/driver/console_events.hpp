@@ -19,6 +19,9 @@ namespace kestran {
 struct EventSettings {
   bool widen = false;   // counts above five digits take the columns they need
   bool strict = false;  // a warning about the input stops the run
+  // A batch run: no classic lines; those that warn go to the diagnostics
+  // instead, naming this entry file.
+  std::string_view batchEntry;
 };
 
 class ConsoleEvents : public RunEvents {
@@ -37,6 +40,9 @@ class ConsoleEvents : public RunEvents {
   float widthFactorNeeded() override { return askWidthFactor_(); }
 
  private:
+  // In a batch run, a classic warning line as a warning on the diagnostics.
+  void batchWarning(long lineNumber, std::string_view what);
+
   std::ostream* console_;
   std::ostream& diagnostics_;
   std::function<float()> askWidthFactor_;
@@ -47,6 +53,13 @@ class ConsoleEvents : public RunEvents {
 // with `strict` the same as an error that stops the run.
 void warnAboutInput(std::ostream& diagnostics, bool strict, std::string_view file, long lineNumber,
                     std::string_view what);
+
+// "d < 1.5 A", "2theta > 60", or both joined by "or".
+std::string limitText(const ResolutionLimit& limit);
+
+// The output stage's warning for values beyond single precision: on the
+// console in the dialogue, on the diagnostics in a batch run.
+std::string beyondRangeWarning(int rows);
 
 // The counts of the output stage: rows read, then, after the note on the
 // sigmas, rows written (and, when the run shares overlap groups, the rows

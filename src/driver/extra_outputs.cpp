@@ -51,7 +51,8 @@ constexpr ExtraOutput outputs[] = {
      .write = writePlot},
     {.option = "cif",
      .help = "write a reflection CIF: every reflection read, its F^2 and sigma(F^2)\n"
-             "on the scale of NAMEI.hkl and its status (o kept, x removed, h beyond)",
+             "on the scale of NAMEI.hkl and its status (o kept, x removed, h beyond);\n"
+             "its sigma is always 2 F sigma(F) (see Sigmas below)",
      .isOwn = isOwnCif,
      .unitNumber = 26,
      .write = writeCif},

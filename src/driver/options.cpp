@@ -25,15 +25,16 @@ int parseCode(std::string_view text) {
   return code;
 }
 
-float parseDelta(std::string_view text) {
-  float delta = 0;
-  if (!parseReal(text, delta)) {
-    throw UsageError(cat("--delta must be a number, not '", text, "'"));
+// A window, DELTA or D: a number, 0 or more.
+float parseWindow(std::string_view option, std::string_view text) {
+  float window = 0;
+  if (!parseReal(text, window)) {
+    throw UsageError(cat(option, " must be a number, not '", text, "'"));
   }
-  if (delta < 0) {
-    throw UsageError(cat("--delta must be 0 or more (a window below 0 removes nothing), not '", text, "'"));
+  if (window < 0) {
+    throw UsageError(cat(option, " must be 0 or more (a window below 0 removes nothing), not '", text, "'"));
   }
-  return delta;
+  return window;
 }
 
 // A whole number from 1 to `most`.
@@ -111,6 +112,19 @@ void checkScanAlone(const RunOptions& run) {
   }
 }
 
+// A quiet run asks nothing and prints no table.
+void checkQuiet(const RunOptions& run) {
+  if (!run.quiet) {
+    return;
+  }
+  if (!isBatchRun(run)) {
+    throw UsageError("--quiet needs --code N and BASENAME: a run that asks at the console cannot be quiet");
+  }
+  if (run.scan || run.stats) {
+    throw UsageError("--quiet prints nothing: --scan and --stats cannot go with it");
+  }
+}
+
 // "1 FULLPROF JFOU=2, 4 FULLPROF JFOU=4, 2 SIRPOW, 3 EXPO": the codes in the menu's order.
 std::string menuCodes() {
   std::string list;
@@ -128,12 +142,21 @@ const OptionRule answerRules[] = {
      .help = cat("input code: ", menuCodes())},
     {.name = "delta",
      .value = " X",
-     .apply = [](CommandLine& l, const char* v) { l.run.answers.delta = parseDelta(v); },
+     .apply = [](CommandLine& l, const char* v) { l.run.answers.delta = parseWindow("--delta", v); },
      .help = cat("DELTA for ", namedCodes(usesWidthWindow), " (window = DELTA x peak width)")},
+    {.name = "window",
+     .value = " D",
+     .apply = [](CommandLine& l, const char* v) { l.run.window = parseWindow("--window", v); },
+     .help = cat("window D in degrees 2theta instead of the file's (", namedCodes(fixedWindow), ")")},
     {.name = "no-pause",
      .takes = Takes::Nothing,
      .apply = [](CommandLine& l, const char*) { l.run.answers.pause = false; },
      .help = "end without the final pause"},
+    {.name = "quiet",
+     .takes = Takes::Nothing,
+     .synopsis = InSynopsis::RunForm,
+     .apply = [](CommandLine& l, const char*) { l.run.quiet = true; },
+     .help = "with --code and BASENAME: no report, only warnings and errors"},
 };
 
 // The options that change what the run does and writes. A new option is one
@@ -182,16 +205,17 @@ const OptionRule settingRules[] = {
      .help = cat("sigmas from the entry file instead of F/100 (",
                  namedCodes([](const Flavour& f) { return f.entryHasSigmas && !f.writesOwnSigmas; }), "; ",
                  namedCodes([](const Flavour& f) { return f.writesOwnSigmas; }),
-                 "\nalways has its own), sigma(I) = 2 F sigma(F) in the intensity files")},
+                 "\nalways has its own): sigma(F) as read in NAMEF.hkl, sigma(I) =\n"
+                 "2 F sigma(F) in NAMEI.hkl and NAME.int, as in the CIF")},
     {.name = "layout",
      .value = "=shelx",
      .synopsis = InSynopsis::RunForm,
      .apply = [](CommandLine& l, const char* v) { l.run.shelxRecords = expectWord("--layout", v, "shelx"); },
-     .help = cat(namedCodes([](const Flavour& f) { return f.layouts != OutputLayouts::Shelx; }),
-                 "'s F.hkl and I.hkl in SHELX records (3I4,F8.2,F8.3,I4, HKLF 3\n"
-                 "and 4) with sigma(I) = 2 F sigma(F); ",
-                 namedCodes([](const Flavour& f) { return f.layouts == OutputLayouts::Shelx; }),
-                 " write them already:\nno change for them")},
+     .help = cat("F.hkl in HKLF 3's 3I4,F8.2,F8.3,I4 and I.hkl in HKLF 4's 3I4,2F8.2,I4\n"
+                 "for every code, each value apart from the next (a value that would\n"
+                 "fill its field stops the run); ",
+                 namedCodes([](const Flavour& f) { return f.layouts != OutputLayouts::Shelx; }),
+                 " then writes sigma(I) = 2 F sigma(F)")},
     {.name = "d-min",
      .value = " X",
      .apply = [](CommandLine& l, const char* v) { l.run.limit.dMin = parseLimit("--d-min", v); },
@@ -286,15 +310,22 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
     checkFlavourOptions(line.run, flavourOf(*given.inputCode));
   }
   checkScanAlone(line.run);
+  checkQuiet(line.run);
   return line;
 }
 
 void checkFlavourOptions(const RunOptions& run, const Flavour& flavour) {
-  if (run.answers.delta && !usesWidthWindow(flavour)) {
-    throw UsageError(cat("--delta is refused for ", namedCodes(fixedWindow), ": ", familyList(fixedWindow),
-                         " files carry their own window"));
-  }
   const std::string refused = cat(" is refused for code ", flavour.code, " (", flavour.name, ")");
+  if (run.answers.delta && !usesWidthWindow(flavour)) {
+    throw UsageError(
+        cat("--delta", refused, ": its window is D in degrees 2theta; use --window D to replace the file's"));
+  }
+  if (run.window && usesWidthWindow(flavour)) {
+    throw UsageError(cat("--window", refused, ": its window is DELTA x peak width; use --delta X"));
+  }
+  if (run.quiet && usesWidthWindow(flavour) && !run.answers.delta) {
+    throw UsageError(cat("--quiet", refused, " needs --delta X: a quiet run asks nothing"));
+  }
   if (run.limit.dMin > 0 && !flavour.entryHasCell) {
     throw UsageError(cat("--d-min", refused, ": its files give no wavelength, so no d-spacing; use --two-theta-max"));
   }

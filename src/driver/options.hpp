@@ -11,7 +11,8 @@
 
 namespace kestran {
 
-// A command line that cannot be used; main prints the usage and exits with 2.
+// A command line that cannot be used; main says what is wrong and where to
+// read more, and exits with 2.
 class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

@@ -34,8 +34,9 @@ constexpr RecordFields fieldsOf(const RecordLayout<Values>& layout) {
   return {layout.index, layout.index, layout.index, layout.value, layout.sigma, layout.last};
 }
 
-constexpr std::array<RecordFields, 4> outputLayouts = {fieldsOf(shelxRecord), fieldsOf(wideShelxRecord),
-                                                       fieldsOf(jfou4Record), fieldsOf(wideJfou4Record)};
+constexpr std::array<RecordFields, 5> outputLayouts = {fieldsOf(shelxRecord), fieldsOf(hklf4Record),
+                                                       fieldsOf(wideShelxRecord), fieldsOf(jfou4Record),
+                                                       fieldsOf(wideJfou4Record)};
 
 // The report's heading before it gave d-spacings.
 constexpr std::string_view earlierReportHeading =

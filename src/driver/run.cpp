@@ -1,9 +1,12 @@
 #include "driver/run.hpp"
 
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
+#include "driver/batch_report.hpp"
 #include "driver/clobber_check.hpp"
 #include "driver/console_events.hpp"
 #include "driver/file_preparation.hpp"
@@ -58,33 +61,84 @@ void refuseClobberingRunFiles(const RunOptions& options, std::string_view baseNa
                              buildName(baseName, fintSuffix), buildName(baseName, intSuffix)});
 }
 
+// The names of the files a run wrote, in the order they were written; the
+// reflection files that replaced older ones (as the dialogue's warning
+// lines announce them) say so.
+std::vector<std::string> writtenNames(const RunFiles& files, const ExtraFiles& extra,
+                                      const std::vector<bool>& replaced) {
+  std::vector<std::string> names;
+  for (const OutputFile* file : {&files.famp, &files.fint, &files.intensity}) {
+    const bool older = replaced[names.size()];
+    names.push_back(file->name + (older ? " (replaced the older one)" : ""));
+  }
+  for (const OutputFile& file : extra) {
+    if (!file.name.empty()) {
+      names.push_back(file.name);
+    }
+  }
+  return names;
+}
+
+// Which of the three reflection files stand already.
+std::vector<bool> standingOutputs(std::string_view baseName) {
+  std::vector<bool> standing;
+  for (const std::string_view suffix : {fampSuffix, fintSuffix, intSuffix}) {
+    std::error_code unknown;  // a name the system refuses is reported where the file is created
+    standing.push_back(std::filesystem::exists(buildName(baseName, suffix), unknown));
+  }
+  return standing;
+}
+
+// Where the lines of a run go: the dialogue's on the console; in a batch
+// run none but the report (and the DELTA prompt at a terminal), the
+// warnings among them on the diagnostics.
+struct RunStreams {
+  std::ostream& console;
+  std::ostream& diagnostics;
+  std::ostream& classic;  // the dialogue's lines: the console, or nowhere
+  std::ostream& prompt;   // the DELTA prompt
+  bool batch;
+};
+
 // The run proper: files, pipeline, outputs, all put in place together.
-void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader& consoleIn, std::ostream& console,
-                  std::ostream& diagnostics, const RunOptions& options) {
+void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader& consoleIn, const RunStreams& out,
+                  const RunOptions& options) {
   refuseClobberingRunFiles(options, baseName, flavour);
+  const std::vector<bool> replaced = standingOutputs(baseName);
   RunFiles files;
-  prepareFiles(baseName, flavour, console, files);
+  prepareFiles(baseName, flavour, out.classic, files);
   ExtraFiles extra(extraOutputs().size());
   openExtraFiles(options, extra);
 
   ReflectionTable table = emptyTable(flavour, options);
   LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
-  ConsoleEvents events(&console, diagnostics, [&] { return askDelta(consoleIn, console, diagnostics, options); },
-                       {widensCounts(table), options.strict});
+  ConsoleEvents events(out.batch ? nullptr : &out.console, out.diagnostics,
+                       [&] { return askDelta(consoleIn, out.prompt, out.diagnostics, options); },
+                       {widensCounts(table), options.strict, out.batch ? files.entryName : std::string_view{}});
   WrittenSummary summary;
   runPipeline(table, entry, events, [&](const ReflectionTable& rows) {
     summary = writeReflectionFiles(rows, {files.famp.stream, files.fint.stream, files.intensity.stream},
                                    options.shelxRecords);
-    writeOutputSummary(console, rows, summary);
+    writeOutputSummary(out.classic, rows, summary);
   });
+  if (out.batch && summary.beyondRange > 0) {
+    out.diagnostics << "kestran: " << files.entryName << ": warning: " << beyondRangeWarning(summary.beyondRange)
+                    << '\n';
+  }
   finishWriting(files.famp);
   finishWriting(files.fint);
   finishWriting(files.intensity);
   writeExtraFiles({options, baseName, files.entryName, table, summary.scale}, extra);
-  if (options.stats) {
-    writeRunShells(table, options.shellCount, console);
+  if (options.stats && !out.batch) {
+    writeRunShells(table, options.shellCount, out.console);
   }
   commitRun(files, extra);
+  if (out.batch && !options.quiet) {
+    writeBatchReport(out.console, table, files.entryName, writtenNames(files, extra, replaced));
+  }
+  if (options.stats && out.batch) {
+    writeRunShells(table, options.shellCount, out.console);
+  }
 }
 
 }  // namespace
@@ -99,17 +153,25 @@ void runProgram(std::istream& consoleInput, std::ostream& console, std::ostream&
     }
   }
   refuseForeignExtraFiles(options);
-  showMenu(console);
+  // A batch run asks nothing (but DELTA, when it is not given: with a prompt
+  // only at a terminal) and prints its report instead of the dialogue.
+  const bool batch = isBatchRun(options);
+  std::ostream nowhere(nullptr);
+  std::ostream& classic = batch ? nowhere : console;
+  const RunStreams out{console, diagnostics, classic, batch && !options.consoleIsTerminal ? nowhere : console, batch};
+  showMenu(classic);
   const Flavour& flavour = checkedFlavour(askInputCode(consoleIn, console, options));
   checkFlavourOptions(options, flavour);
-  showChosenData(console, flavour);
+  showChosenData(classic, flavour);
   const std::string baseName = askBaseName(consoleIn, console, given);
   if (options.scan) {
     runWindowScan(baseName, flavour, options, console, diagnostics);
   } else {
-    runWithFiles(baseName, flavour, consoleIn, console, diagnostics, options);
+    runWithFiles(baseName, flavour, consoleIn, out, options);
   }
-  finalPause(consoleIn, console, given);
+  if (!batch) {
+    finalPause(consoleIn, console, given);
+  }
 }
 
 }  // namespace kestran

@@ -23,6 +23,8 @@ struct GivenAnswers {
 struct RunOptions {
   GivenAnswers answers;
   ExtraFileNames extraFiles = ExtraFileNames(extraOutputs().size());  // the file of each extra output
+  std::optional<float> window;  // D in degrees 2theta instead of the entry file's (--window)
+  bool quiet = false;           // a batch run prints no report, only diagnostics
   // Standard input is a terminal: an answer that is not a number is asked
   // again instead of stopping the run.
   bool consoleIsTerminal = false;
@@ -39,6 +41,22 @@ struct RunOptions {
   OverlapRule overlaps = OverlapRule::Drop;  // close neighbours removed, or kept with their group's intensity
 };
 
+// The code and the base name come from the command line: the run prints a
+// short report instead of the dialogue.
+inline bool isBatchRun(const RunOptions& options) {
+  return options.answers.inputCode.has_value() && options.answers.baseName.has_value();
+}
+
+// Where the run's window comes from, and D when the command line gives it.
+inline void setWindowSource(ReflectionTable& table, const Flavour& flavour, const RunOptions& options) {
+  if (usesWidthWindow(flavour)) {
+    table.windowSource = options.answers.delta ? WindowSource::CommandLine : WindowSource::Console;
+  } else if (options.window) {
+    table.windowSource = WindowSource::CommandLine;
+    table.fixedWindow = *options.window;
+  }
+}
+
 // The table a run of `flavour` starts from, with the run-wide facts the
 // options give.
 inline ReflectionTable emptyTable(const Flavour& flavour, const RunOptions& options) {
@@ -48,6 +66,7 @@ inline ReflectionTable emptyTable(const Flavour& flavour, const RunOptions& opti
   table.limit = options.limit;
   table.sigmasFromFile = options.sigmasFromFile;
   table.overlaps = options.overlaps;
+  setWindowSource(table, flavour, options);
   return table;
 }
 

@@ -105,7 +105,14 @@ std::string usageText() {
   }
   return text +
          "  BASENAME       entry file name without extension\n"
-         "Answers not given are asked for at the console.\n";
+         "Sigmas: NAMEF.hkl holds sigma(F) = F/100, NAMEI.hkl and NAME.int the\n"
+         "classic sigma(I) = I/100, which is half the propagated 2 F sigma(F) = I/50\n"
+         "that the CIF gives; with --sigma=file all hold the entry file's sigma(F)\n"
+         "and 2 F sigma(F). Code 4: its own sigma(F), and SIGF^2 in the intensity\n"
+         "files (2 F sigma(F) with --layout=shelx).\n"
+         "Answers not given are asked for at the console. With --code and BASENAME\n"
+         "the run asks nothing more (but DELTA for codes 2 and 3 without --delta)\n"
+         "and prints a short report instead of the dialogue.\n";
 }
 
 }  // namespace kestran

@@ -36,20 +36,21 @@ void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunO
   // the truncation and angle warnings) are not part of a scan; the warnings
   // about the input are. DELTA is not asked for.
   const float delta = options.answers.delta.value_or(0.0F);
-  ConsoleEvents events(nullptr, diagnostics, [delta] { return delta; }, {widensCounts(table), options.strict});
+  ConsoleEvents events(nullptr, diagnostics, [delta] { return delta; }, {widensCounts(table), options.strict, {}});
   readAndOrder(table, entry, events);
   const std::optional<float> own = ownWindow(table, options);
   const std::vector<float> windows =
       options.scanWindows.empty() ? defaultScanWindows(flavour, own) : options.scanWindows;
   const ShellLayout layout = layShells(table, options.shellCount);
-  const ScanHeading heading{entryName, &flavour, table.rows, own, table.overlaps == OverlapRule::Share};
+  const ScanHeading heading{entryName, &flavour,           table.rows,
+                            own,       table.windowSource, table.overlaps == OverlapRule::Share};
   writeScanTable(console, heading, layout, scanWindows(table, layout, windows));
 }
 
 void writeRunShells(const ReflectionTable& table, int shellCount, std::ostream& console) {
   const ShellLayout layout = layShells(table, shellCount);
   writeShellStats(console, layout, countByShell(layout, table.status), flavourOf(table), runWindow(table),
-                  table.overlaps == OverlapRule::Share);
+                  table.windowSource, table.overlaps == OverlapRule::Share);
 }
 
 }  // namespace kestran

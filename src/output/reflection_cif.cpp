@@ -54,6 +54,18 @@ double limitDSpacing(const ReflectionTable& table) {
   return d;
 }
 
+std::string_view windowSourceWords(WindowSource source) {
+  switch (source) {
+    case WindowSource::EntryFile:
+      return "'entry file'";
+    case WindowSource::CommandLine:
+      return "'command line'";
+    case WindowSource::Console:
+      break;
+  }
+  return "console";
+}
+
 // Items of the dictionary where the entry file gives them, then our own.
 void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHeading& heading) {
   const Flavour& flavour = flavourOf(table);
@@ -81,6 +93,7 @@ void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHea
   name += "'";
   item(out, "_kestran_input_flavour", name);
   item(out, usesWidthWindow(flavour) ? "_kestran_window_DELTA" : "_kestran_window_D", shortest(runWindow(table)));
+  item(out, "_kestran_window_source", windowSourceWords(table.windowSource));
   const bool ownSigmas = flavour.writesOwnSigmas || table.sigmasFromFile;
   item(out, "_kestran_sigma_source", ownSigmas ? "'entry file'" : "'F/100'");
   if (table.limit.twoThetaMax > 0) {
@@ -88,7 +101,22 @@ void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHea
   }
 }
 
-void writeDetails(std::ostream& out, const CifHeading& heading, bool withGroups) {
+// How the intensity file's sigma stands to the CIF's, by the run's rule,
+// after the file's name.
+std::string_view sigmaRuleText(SigmaRule rule) {
+  switch (rule) {
+    case SigmaRule::Hundredth:
+      return " holds the classic sigma(I) = I/100 instead: half of this\n"
+             "one, since sigma(F) = F/100 propagates to 2 |F| sigma(F) = I/50.\n";
+    case SigmaRule::SquaredOwn:
+      return " holds SIGF^2, the square of sigma(F), in its place.\n";
+    case SigmaRule::Propagated:
+      break;
+  }
+  return " holds this same sigma.\n";
+}
+
+void writeDetails(std::ostream& out, const CifHeading& heading, SigmaRule sigmas, bool withGroups) {
   const std::string intensityFile = printable(heading.intensityFile);
   out << "_reflns_special_details\n"
          ";\n"
@@ -100,8 +128,7 @@ void writeDetails(std::ostream& out, const CifHeading& heading, bool withGroups)
       << "\n"
          "(the strongest reflection written there is 5000), with\n"
          "sigma(F^2) = 2 |F| sigma(F) on that scale for every row.\n"
-         "include_status: o kept, written to "
-      << intensityFile
+      << intensityFile << sigmaRuleText(sigmas) << "include_status: o kept, written to " << intensityFile
       << ";\n"
          "x removed by the window (overlapped) or in the entry file;\n"
          "h beyond the resolution limit, or with no real angle.\n"
@@ -243,7 +270,7 @@ void writeReflectionCif(std::ostream& out, const ReflectionTable& table, const O
   writeRunItems(out, table, heading);
   countRows(out, table);
   const bool withGroups = table.overlaps == OverlapRule::Share;
-  writeDetails(out, heading, withGroups);
+  writeDetails(out, heading, scale.sigmas, withGroups);
   writeLoopHeader(out, withGroups);
   const OverlapGroups groups = withGroups ? findOverlapGroups(table, runWindow(table)) : OverlapGroups{};
   BlockWriter writer(out);

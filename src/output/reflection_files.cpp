@@ -1,8 +1,12 @@
 #include "output/reflection_files.hpp"
 
+#include <tuple>
+
 #include "output/written_values.hpp"
 #include "reflections/record_layouts.hpp"
 #include "text/block_writer.hpp"
+#include "text/formatted.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 
@@ -37,6 +41,37 @@ void writeRows(Writers& out, const RecordLayout<Values>& layout, const Reflectio
   writeRecord(out.intensities, layout, recordOf<Values>(table, i, values.intensity, values.intensitySigma));
 }
 
+// A record of --layout=shelx, each value apart from the field before it: a
+// value that would fill its whole field or overflow it stops the run
+// instead of running into its neighbour.
+void writeApart(BlockWriter& out, const RecordLayout<ShelxValues>& layout, const ShelxValues& values, const char* file,
+                int entryLine) {
+  char* start = out.room(maxRecordLength);
+  char* end = formatRecord(start, layout, values);
+  const int valueColumn = 3 * layout.index.width;
+  for (const auto& [column, field, value, name] :
+       {std::tuple{valueColumn, layout.value, values.value, "value"},
+        std::tuple{valueColumn + layout.value.width, layout.sigma, values.sigma, "sigma"}}) {
+    if (start[column] != ' ') {
+      throw RunError(
+          formatted("value too wide for --layout=shelx: the %s %.2f of reflection %d %d %d (line %d of "
+                    "the entry file) needs all %d columns of its F%d.%d field in %s and would run into "
+                    "the field before; check that value in the entry file, or write without "
+                    "--layout=shelx",
+                    name, double{value}, values.h, values.k, values.l, entryLine, field.width, field.width,
+                    field.decimals, file));
+    }
+  }
+  out.commit(end);
+}
+
+void writeShelxLayoutRows(Writers& out, const ReflectionTable& table, int i, const WrittenValues& values) {
+  writeApart(out.amplitudes, shelxRecord, recordOf<ShelxValues>(table, i, values.amplitude, values.amplitudeSigma),
+             "the amplitude file", table.line[i]);
+  writeApart(out.intensities, hklf4Record, recordOf<ShelxValues>(table, i, values.intensity, values.intensitySigma),
+             "the intensity file", table.line[i]);
+}
+
 // The wide file keeps the flavour's own layout.
 void writeWideRow(Writers& out, bool jfou4, const ReflectionTable& table, int i, const WrittenValues& values) {
   if (jfou4) {
@@ -49,9 +84,9 @@ void writeWideRow(Writers& out, bool jfou4, const ReflectionTable& table, int i,
 }
 
 // The SHELX layouts end the amplitude and intensity files with a 0 0 0 record.
-void writeEndRecords(Writers& out) {
+void writeEndRecords(Writers& out, bool hklf4) {
   writeRecord(out.amplitudes, shelxRecord, ShelxValues{});
-  writeRecord(out.intensities, shelxRecord, ShelxValues{});
+  writeRecord(out.intensities, hklf4 ? hklf4Record : shelxRecord, ShelxValues{});
 }
 
 }  // namespace
@@ -68,7 +103,9 @@ WrittenSummary writeReflectionFiles(const ReflectionTable& table, const Reflecti
       continue;
     }
     const WrittenValues values = writtenValues(table.amplitude[i], table.sigma[i], scale);
-    if (shelx) {
+    if (shelxRecords) {
+      writeShelxLayoutRows(out, table, i, values);
+    } else if (shelx) {
       writeRows(out, shelxRecord, table, i, values);
     } else {
       writeRows(out, jfou4Record, table, i, values);
@@ -78,7 +115,7 @@ WrittenSummary writeReflectionFiles(const ReflectionTable& table, const Reflecti
     summary.beyondRange += intensitiesAreFinite(values) ? 0 : 1;
   }
   if (shelx) {
-    writeEndRecords(out);
+    writeEndRecords(out, shelxRecords);
   }
   out.amplitudes.flush();
   out.intensities.flush();

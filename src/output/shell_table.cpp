@@ -104,16 +104,28 @@ std::string windowText(const Flavour& flavour, float window) {
                                   : formatted("D = %g degrees 2theta", double{window});
 }
 
+std::string_view windowOrigin(const Flavour& flavour, WindowSource source) {
+  switch (source) {
+    case WindowSource::EntryFile:
+      return "from the entry file";
+    case WindowSource::CommandLine:
+      return usesWidthWindow(flavour) ? "from --delta" : "from --window";
+    case WindowSource::Console:
+      break;
+  }
+  return "typed at the console";
+}
+
 std::string shellRange(const ShellLayout& layout, int shell) {
   const char* format = layout.axis == ShellAxis::DSpacing ? "%.4f - %.4f" : "%.3f - %.3f";
   return formatted(format, edgeValue(layout, shell), edgeValue(layout, shell + 1));
 }
 
 void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const Flavour& flavour,
-                     float window, bool withShared) {
+                     float window, WindowSource source, bool withShared) {
   const int rows = sum(counts.rows, counts.rowsWithoutAngle + counts.rowsBeyondLimit);
   const int kept = sum(counts.kept, counts.keptWithoutAngle);
-  out << "\n  Resolution shells, " << windowText(flavour, window)
+  out << "\n  Resolution shells, " << windowText(flavour, window) << ' ' << windowOrigin(flavour, source)
       << (withShared ? "; --overlaps=share: kept alone, and shared in overlap groups" : "") << '\n';
   writeShellLines(out, layout, counts, true, withShared);
   out << formatted("  all    %-18s %7d %6d ", "", rows, kept) << percentText(kept, rows, "%7.1f")
@@ -132,7 +144,9 @@ void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLa
   shape.rows.resize(static_cast<std::size_t>(layout.shellCount()));
   writeShellLines(out, layout, shape, false);
   if (heading.ownWindow) {
-    out << "  * " << (usesWidthWindow(*heading.flavour) ? "the DELTA given" : "the file's own D") << '\n';
+    const bool width = usesWidthWindow(*heading.flavour);
+    const bool givenD = !width && heading.ownSource == WindowSource::CommandLine;
+    out << "  * " << (width ? "the DELTA given" : givenD ? "the D given (--window)" : "the file's own D") << '\n';
   }
   out << '\n';
   writeScanHeader(out, heading, layout.shellCount());

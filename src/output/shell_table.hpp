@@ -17,6 +17,11 @@ namespace kestran {
 // "D = 0.02 degrees 2theta" or "DELTA = 1.5".
 std::string windowText(const Flavour& flavour, float window);
 
+// Where the window came from, as the tables and the batch report say it:
+// "from the entry file", "from --window", "from --delta" or "typed at the
+// console".
+std::string_view windowOrigin(const Flavour& flavour, WindowSource source);
+
 // The range of one shell as shown, low resolution first: "9.5610 - 4.1280"
 // (d in the unit of the wavelength) or "10.000 - 20.000" (2theta, degrees).
 std::string shellRange(const ShellLayout& layout, int shell);
@@ -24,14 +29,15 @@ std::string shellRange(const ShellLayout& layout, int shell);
 // With `withShared` (a run that shares overlap groups) each shell also
 // gives the rows kept in groups and their percentage.
 void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCounts& counts, const Flavour& flavour,
-                     float window, bool withShared = false);
+                     float window, WindowSource source, bool withShared = false);
 
 struct ScanHeading {
   std::string entryName;
   const Flavour* flavour = nullptr;
   int reflections = 0;
   std::optional<float> ownWindow;  // marked with * in the table
-  bool shared = false;             // a second table: the rows each window keeps in overlap groups
+  WindowSource ownSource = WindowSource::EntryFile;
+  bool shared = false;  // a second table: the rows each window keeps in overlap groups
 };
 
 void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLayout& layout,

@@ -125,13 +125,19 @@ NoReflection readCountLine(ReflectionTable& table, LineReader& entry, ReadEvents
     failAtEnd(entry, expected, 0);
   }
   NoReflection source{true, table.announcedCount, entry.lineNumber(), std::string(entry.lastLine())};
-  if (!read.real(table.fixedWindow, "the window D, a number")) {
+  float window = 0;
+  if (!read.real(window, "the window D, a number")) {
     failAtEnd(entry, expected, 1);
   }
   RecordChecks(entry, events).finish(read, "the count line (count and window D)", true);
-  if (table.fixedWindow < 0) {
+  // A window given on the command line stands instead of the file's.
+  if (table.windowSource == WindowSource::CommandLine) {
+    return source;
+  }
+  table.fixedWindow = window;
+  if (window < 0) {
     events.warning(entry.fileName(), entry.lineNumber(),
-                   "the window D " + shortNumber(table.fixedWindow) +
+                   "the window D " + shortNumber(window) +
                        " is below 0: no reflection is removed; expected a window in degrees 2theta, 0 or more");
   }
   return source;

@@ -4,6 +4,8 @@
 //   shelxRecord      3I4, F8.2, F8.3, I4: FULLPROF JFOU=2 lines (the fields
 //                    after these are never read), and the amplitude and
 //                    intensity files in the SHELX layouts.
+//   hklf4Record      3I4, 2F8.2, I4: SHELX's HKLF 4 intensity records, the
+//                    intensity file of --layout=shelx for every code.
 //   wideShelxRecord  3I4, 2F12.2, I4: the wide intensity file in the SHELX layouts.
 //   jfou4Record      3I4, 3F10.4: FULLPROF JFOU=4 lines, and the amplitude
 //                    and intensity files in the JFOU=4 layouts.
@@ -40,6 +42,7 @@ struct RecordLayout {
 };
 
 inline constexpr RecordLayout<ShelxValues> shelxRecord{{4, 0}, {8, 2}, {8, 3}, {4, 0}};
+inline constexpr RecordLayout<ShelxValues> hklf4Record{{4, 0}, {8, 2}, {8, 2}, {4, 0}};
 inline constexpr RecordLayout<ShelxValues> wideShelxRecord{{4, 0}, {12, 2}, {12, 2}, {4, 0}};
 inline constexpr RecordLayout<Jfou4Values> jfou4Record{{4, 0}, {10, 4}, {10, 4}, {10, 4}};
 inline constexpr RecordLayout<Jfou4Values> wideJfou4Record{{4, 0}, {14, 3}, {14, 3}, {14, 3}};

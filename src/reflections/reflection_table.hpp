@@ -47,6 +47,10 @@ inline bool isKept(RowStatus status) { return status == RowStatus::Kept || statu
 // the group's mean intensity shared among its members.
 enum class OverlapRule : std::uint8_t { Drop, Share };
 
+// Where the window of a run came from: the entry file (FULLPROF's D), the
+// command line (--window, --delta) or the console (DELTA typed at its prompt).
+enum class WindowSource : std::uint8_t { EntryFile, CommandLine, Console };
+
 // a, b, c in the length unit of the wavelength; alpha, beta, gamma in
 // degrees; then the wavelength, in the order the entry file gives them.
 struct CellParameters {
@@ -84,10 +88,11 @@ struct ReflectionTable {
   CellParameters cell{};
   int capacity = defaultCapacity;  // most rows a run takes
   int announcedCount = 0;          // reflection count of a FULLPROF file, capped at the capacity
-  float fixedWindow = 0;           // D of a FULLPROF file, degrees 2theta
-  float widthFactor = 0;           // DELTA, the factor of the peak width (SIRPOW, EXPO)
-  ResolutionLimit limit{};         // rows beyond it are read and compared, not written
-  bool sigmasFromFile = false;     // the sigmas of the entry file are written, not one hundredth of the value
+  float fixedWindow = 0;           // D, degrees 2theta: of a FULLPROF file, or given (then not read)
+  WindowSource windowSource = WindowSource::EntryFile;
+  float widthFactor = 0;        // DELTA, the factor of the peak width (SIRPOW, EXPO)
+  ResolutionLimit limit{};      // rows beyond it are read and compared, not written
+  bool sigmasFromFile = false;  // the sigmas of the entry file are written, not one hundredth of the value
   OverlapRule overlaps = OverlapRule::Drop;
   int rows = 0;  // rows filled
 

@@ -11,7 +11,7 @@ namespace {
 std::string linesOf(bool widen, void (*tell)(ConsoleEvents&)) {
   std::ostringstream console;
   std::ostringstream diagnostics;
-  ConsoleEvents events(&console, diagnostics, [] { return 0.0F; }, {widen, false});
+  ConsoleEvents events(&console, diagnostics, [] { return 0.0F; }, {widen, false, {}});
   tell(events);
   return console.str();
 }

@@ -126,6 +126,14 @@ const Diagnosis cases[] = {
      "kestran: abc.hkl:4: warning: 2theta 10 is below the 20 of line 3: SIRPOW rows are compared with their "
      "neighbours in file order; expected ascending 2theta\n",
      0},
+    {"batch_run_cut_at_the_capacity",
+     {"--code", "1", "--max-reflections", "1"},
+     "abc.dat",
+     cell + "2 0.01\n" + jfou2,
+     "",
+     "kestran: abc.dat: warning: the list is cut at 1 reflections, the table's capacity (--max-reflections takes "
+     "more)\n",
+     0},
     {"delta_typed_below_zero",
      {"--code", "3"},
      "abc.hkl",

@@ -1,5 +1,5 @@
 // What the program leaves out or changes without a console line, as the
-// README's behaviour notes tell it: each note is run here on a small entry
+// guide's behaviour notes (docs/guide.md) tell it: each note is run here on a small entry
 // file, and the amplitude file and the console must show exactly that, and
 // standard error the warning where the input looks wrong.
 

@@ -113,9 +113,10 @@ Outputs run(const Flavour& flavour, const std::vector<Row>& rows, const std::vec
     arguments.insert(arguments.end(), {"--delta", used});
   }
   arguments.insert(arguments.end(), extra.begin(), extra.end());
-  arguments.push_back("big");
+  // The base name typed at the console: a dialogue run, with its count lines.
+  writeFile(dir.file("answers"), "big\n");
   Outputs out;
-  out.result = runKestran(dir.path().string(), "", arguments);
+  out.result = runKestran(dir.path().string(), dir.file("answers"), arguments);
   out.famp = readFile(dir.file("bigF.hkl"));
   out.fint = readFile(dir.file("bigI.hkl"));
   out.intensity = readFile(dir.file("big.int"));

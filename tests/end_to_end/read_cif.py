@@ -69,7 +69,8 @@ def read_cctbx(path):
 
 def read_records(path):
     """h, k, l and the two numbers of each record, without the 0 0 0 end:
-    3I4,F8.2,F8.3,I4 (32 columns) or code 4's 3I4,3F10.4 (42 columns)."""
+    3I4,F8.2,F8.3,I4 or HKLF 4's 3I4,2F8.2,I4 (32 columns) or code 4's
+    3I4,3F10.4 (42 columns)."""
     rows = []
     for line in open(path):
         h, k, l = (int(line[i:i + 4]) for i in (0, 4, 8))
@@ -124,7 +125,8 @@ def check_kept_rows(rows, intensity_file, sigma_rule):
         decimals = len(record[3].split(".")[1])
         check(with_decimals(row[3], decimals) == record[3], "F^2 of %s: %s in %s" % (row, record[3], intensity_file))
         if sigma_rule == "propagated":
-            check(with_decimals(row[4], 3) == record[4], "sigma of %s: %s" % (row, record[4]))
+            sigma_decimals = len(record[4].split(".")[1])
+            check(with_decimals(row[4], sigma_decimals) == record[4], "sigma of %s: %s" % (row, record[4]))
         elif sigma_rule == "hundredth":
             check(abs(single(row[4]) / 2 - float(record[4])) <= 0.0005 + 1e-6 * single(row[4]),
                   "sigma of %s: %s" % (row, record[4]))
@@ -145,7 +147,8 @@ def check_shelx_readers(rows, amplitude_file, intensity_file, cell):
         check(list(array.indices()) == [r[:3] for r in kept], "%s as %s: indices" % (path, kind))
         if kind == "hklf4":
             for row, value, sigma in zip(kept, array.data(), array.sigmas()):
-                check(with_decimals(row[3], 2) == "%.2f" % value and with_decimals(row[4], 3) == "%.3f" % sigma,
+                # HKLF 4: 3I4,2F8.2,I4
+                check(with_decimals(row[3], 2) == "%.2f" % value and with_decimals(row[4], 2) == "%.2f" % sigma,
                       "%s as hklf4: values of %s" % (path, row))
 
 

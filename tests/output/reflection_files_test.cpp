@@ -10,9 +10,11 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "reflections/reflection_table.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 namespace {
@@ -62,6 +64,57 @@ TEST(IntensityRange, RowsBeyondSinglePrecisionAreCounted) {
     EXPECT_EQ(nonFiniteWritten, c.rowsBeyondRange > 0) << c.name;
     EXPECT_EQ(famp.str().find("NaN"), std::string::npos) << c.name;
     EXPECT_EQ(famp.str().find("Inf"), std::string::npos) << c.name;
+  }
+}
+
+// --layout=shelx: the intensities in HKLF 4's 3I4,2F8.2,I4, the amplitudes in
+// HKLF 3's 3I4,F8.2,F8.3,I4, every value apart from the field before it. The
+// strongest row's sigma(I) = 2 F sigma(F) on the 5000 scale is 100 x its
+// sigma(F) here: 99.99 gives 9999.00, 100 gives 10000.00, which would fill
+// its field and stops the run.
+struct ApartCase {
+  const char* name;
+  int inputCode;
+  bool sigmasFromFile;
+  float sigma;
+  bool written;
+};
+
+const ApartCase apartCases[] = {
+    {"fullprof4_sigma_just_apart", 4, false, 99.99F, true},
+    {"fullprof4_sigma_fills_the_field", 4, false, 100.0F, false},
+    {"fullprof2_own_sigma_fills_the_field", 1, true, 100.0F, false},
+    {"fullprof2_hundredth_whatever_the_file_says", 1, false, 1.0e6F, true},
+    {"amplitude_sigma_fills_its_field", 4, false, 1000.0F, false},
+    {"amplitude_sigma_just_apart", 2, true, 99.0F, true},
+};
+
+TEST(ShelxLayout, EveryValueStandsApartOrTheRunStops) {
+  for (const ApartCase& c : apartCases) {
+    auto table = std::make_unique<ReflectionTable>();
+    table->inputCode = c.inputCode;
+    table->sigmasFromFile = c.sigmasFromFile;
+    table->resizeRows(2);
+    table->h = {1, 2};
+    table->amplitude = {100.0F, 10.0F};
+    table->sigma = {c.sigma, 1.0F};
+    std::ostringstream famp, fint, intensity;
+    if (!c.written) {
+      EXPECT_THROW(writeReflectionFiles(*table, {famp, fint, intensity}, true), RunError) << c.name;
+      continue;
+    }
+    writeReflectionFiles(*table, {famp, fint, intensity}, true);
+    for (const auto& [file, sigmaDecimals] : {std::pair{fint.str(), 2}, std::pair{famp.str(), 3}}) {
+      std::istringstream lines(file);
+      int records = 0;
+      for (std::string line; std::getline(lines, line); ++records) {
+        ASSERT_EQ(line.size(), 32U) << c.name << ": " << line;
+        EXPECT_EQ(line[12], ' ') << c.name << ": " << line;
+        EXPECT_EQ(line[20], ' ') << c.name << ": " << line;
+        EXPECT_EQ(line[27 - sigmaDecimals], '.') << c.name << ": " << line;
+      }
+      EXPECT_EQ(records, 3) << c.name;  // two rows and the 0 0 0 end
+    }
   }
 }
 

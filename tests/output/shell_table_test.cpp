@@ -35,9 +35,9 @@ TEST(ShellTable, StatsOfARun) {
   counts.rowsWithoutAngle = 1;
   counts.keptWithoutAngle = 1;
   std::ostringstream out;
-  writeShellStats(out, layout, counts, flavourOf(2), 1.0F);
+  writeShellStats(out, layout, counts, flavourOf(2), 1.0F, WindowSource::Console);
   EXPECT_EQ(out.str(),
-            "\n  Resolution shells, DELTA = 1\n"
+            "\n  Resolution shells, DELTA = 1 typed at the console\n"
             "  shell  2theta range (deg)     hkl   kept  % kept\n"
             "      1  10.000 - 20.000          3      1    33.3\n"
             "      2  20.000 - 30.000          0      0       -\n"

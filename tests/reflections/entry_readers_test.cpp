@@ -49,7 +49,7 @@ ReadResult readText(int code, const std::string& text, float presetDelta = 0, in
   LineReader entry(in, unit::entry, entryName, LineReader::Reading::InBlocks, 100);
   std::ostringstream console;
   std::ostringstream diagnostics;
-  ConsoleEvents events(&console, diagnostics, [] { return 0.0F; }, {widensCounts(*result.table), false});
+  ConsoleEvents events(&console, diagnostics, [] { return 0.0F; }, {widensCounts(*result.table), false, {}});
   try {
     result.n = readEntryFile(*result.table, entry, events);
   } catch (const RunError& error) {

@@ -1,0 +1,71 @@
+#include "driver/batch_report.hpp"
+
+#include <algorithm>
+
+#include "driver/console_events.hpp"
+#include "output/shell_table.hpp"
+#include "processing/overlaps.hpp"
+#include "processing/resolution_limit.hpp"
+
+namespace kestran {
+
+namespace {
+
+void line(std::ostream& out, std::string_view label, std::string_view text) {
+  out << label << std::string(label.size() < 10 ? 10 - label.size() : 1, ' ') << text << '\n';
+}
+
+int countOf(const ReflectionTable& table, std::initializer_list<RowStatus> statuses) {
+  return static_cast<int>(std::count_if(table.status.begin(), table.status.end(), [&](RowStatus status) {
+    return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
+  }));
+}
+
+std::string windowLine(const ReflectionTable& table) {
+  const Flavour& flavour = flavourOf(table);
+  std::string text = windowText(flavour, runWindow(table));
+  text += ' ';
+  text += windowOrigin(flavour, table.windowSource);
+  if (usesWidthWindow(flavour)) {
+    text += " (window = DELTA x peak width)";
+  }
+  return text;
+}
+
+// Under --overlaps=share the rows kept in groups, and their groups; none
+// under the classic rule.
+std::string sharedLine(const ReflectionTable& table) {
+  if (table.overlaps != OverlapRule::Share) {
+    return "0";
+  }
+  const OverlapGroups groups = findOverlapGroups(table, runWindow(table));
+  return std::to_string(groups.members) + " in " + std::to_string(groups.count()) + " groups";
+}
+
+}  // namespace
+
+void writeBatchReport(std::ostream& out, const ReflectionTable& table, std::string_view entryFile,
+                      const std::vector<std::string>& written) {
+  const Flavour& flavour = flavourOf(table);
+  std::string entry(entryFile);
+  entry += " (code " + std::to_string(flavour.code) + ", " + std::string(flavour.name) + ")";
+  line(out, "entry", entry);
+  line(out, "read", std::to_string(table.rows) + " rows");
+  line(out, "window", windowLine(table));
+  line(out, "kept", std::to_string(countOf(table, {RowStatus::Kept, RowStatus::SharedInGroup})));
+  line(out, "removed",
+       std::to_string(countOf(table, {RowStatus::RemovedByPrevious, RowStatus::RemovedByNext, RowStatus::RemovedByBoth,
+                                      RowStatus::RemovedInInput})));
+  line(out, "shared", sharedLine(table));
+  if (hasLimit(table.limit)) {
+    line(out, "beyond", std::to_string(countOf(table, {RowStatus::BeyondLimit})) + " (" + limitText(table.limit) + ")");
+  }
+  if (const int zero = countOf(table, {RowStatus::ZeroIndices}); zero > 0) {
+    line(out, "no hkl", std::to_string(zero) + " (rows 0 0 0, never written)");
+  }
+  for (const std::string& file : written) {
+    line(out, "wrote", file);
+  }
+}
+
+}  // namespace kestran
