@@ -108,50 +108,6 @@ class RecordBuilder {
 static_assert(recordColumns(wideShelxRecord) + 1 <= maxRecordLength &&
               recordColumns(wideJfou4Record) + 1 <= maxRecordLength);
 
-std::int32_t& lastValue(ShelxValues& values) { return values.flag; }
-std::int32_t lastValue(const ShelxValues& values) { return values.flag; }
-float& lastValue(Jfou4Values& values) { return values.extra; }
-float lastValue(const Jfou4Values& values) { return values.extra; }
-
-// One field through the quick reader, its width and decimals fixed when the
-// record reader is made for one layout.
-template <FieldFormat format>
-bool quickField(const char* at, std::int32_t& value) {
-  return quickIntegerField(at, static_cast<std::size_t>(format.width), value);
-}
-template <FieldFormat format>
-bool quickField(const char* at, float& value) {
-  return quickFixedPointField(at, static_cast<std::size_t>(format.width), format.decimals, value);
-}
-
-// Every field of a record of `layout` through the quick readers alone, from
-// a line that holds all the record's columns: false as soon as one field is
-// not of the usual text, having set only the fields before it, which the
-// general reading below sets alike.
-template <const auto& layout, typename Values>
-bool quickRecord(const char* line, Values& values) {
-  constexpr FieldFormat index = layout.index;
-  constexpr FieldFormat value = layout.value;
-  constexpr FieldFormat sigma = layout.sigma;
-  constexpr FieldFormat last = layout.last;
-  return quickField<index>(line, values.h) && quickField<index>(line + index.width, values.k) &&
-         quickField<index>(line + 2 * index.width, values.l) &&
-         quickField<value>(line + 3 * index.width, values.value) &&
-         quickField<sigma>(line + 3 * index.width + value.width, values.sigma) &&
-         quickField<last>(line + 3 * index.width + value.width + sigma.width, lastValue(values));
-}
-
-// Hands every field of the record, in column order, to the reader or builder.
-template <typename Fields, typename Values>
-Fields& eachField(Fields&& fields, const RecordLayout<std::remove_const_t<Values>>& layout, Values& values) {
-  return fields.field(layout.index, values.h)
-      .field(layout.index, values.k)
-      .field(layout.index, values.l)
-      .field(layout.value, values.value)
-      .field(layout.sigma, values.sigma)
-      .field(layout.last, lastValue(values));
-}
-
 template <typename Values>
 constexpr bool fitsQuickFields(const RecordLayout<Values>& layout) {
   return layout.index.width <= maxFieldWidth && layout.value.width <= maxFieldWidth &&
@@ -160,20 +116,49 @@ constexpr bool fitsQuickFields(const RecordLayout<Values>& layout) {
 static_assert(fitsQuickFields(shelxRecord) && fitsQuickFields(wideShelxRecord) && fitsQuickFields(jfou4Record) &&
               fitsQuickFields(wideJfou4Record));
 
+// Reads each field through the quick reader, from a line that holds all the
+// record's columns. Walking a layout known when the program is built, the
+// compiler makes a reader for its widths.
+class QuickFieldReader {
+ public:
+  explicit QuickFieldReader(const char* line) : at_(line) {}
+
+  QuickFieldReader& field(FieldFormat format, std::int32_t& value) {
+    ok_ = ok_ && quickIntegerField(at_, static_cast<std::size_t>(format.width), value);
+    at_ += format.width;
+    return *this;
+  }
+  QuickFieldReader& field(FieldFormat format, float& value) {
+    ok_ = ok_ && quickFixedPointField(at_, static_cast<std::size_t>(format.width), format.decimals, value);
+    at_ += format.width;
+    return *this;
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  const char* at_;
+  bool ok_ = true;
+};
+
 }  // namespace
 
-template <>
-bool quickRecordOf(const RecordLayout<ShelxValues>& layout, const char* line, ShelxValues& values) {
-  return &layout == &shelxRecord       ? quickRecord<shelxRecord>(line, values)
-         : &layout == &wideShelxRecord ? quickRecord<wideShelxRecord>(line, values)
-                                       : false;
-}
-
-template <>
-bool quickRecordOf(const RecordLayout<Jfou4Values>& layout, const char* line, Jfou4Values& values) {
-  return &layout == &jfou4Record       ? quickRecord<jfou4Record>(line, values)
-         : &layout == &wideJfou4Record ? quickRecord<wideJfou4Record>(line, values)
-                                       : false;
+template <typename Values>
+bool quickRecordOf(const RecordLayout<Values>& layout, const char* line, Values& values) {
+  bool read = false;
+  // The reader made for a known layout is chosen by its fields.
+  const auto madeFor = [&]<const auto& known>() {
+    if constexpr (std::is_same_v<std::remove_cvref_t<decltype(known)>, RecordLayout<Values>>) {
+      if (layout == known) {
+        read = eachField(QuickFieldReader(line), known, values).ok();
+        return true;
+      }
+    }
+    return false;
+  };
+  if (EveryLayout::any(madeFor)) {
+    return read;
+  }
+  return fitsQuickFields(layout) && eachField(QuickFieldReader(line), layout, values).ok();
 }
 
 template <typename Values>
@@ -192,6 +177,8 @@ char* formatRecord(char* out, const RecordLayout<Values>& layout, const Values& 
   return eachField(RecordBuilder(out), layout, values).endLine();
 }
 
+template bool quickRecordOf(const RecordLayout<ShelxValues>&, const char*, ShelxValues&);
+template bool quickRecordOf(const RecordLayout<Jfou4Values>&, const char*, Jfou4Values&);
 template bool readRecordFields(std::string_view, const RecordLayout<ShelxValues>&, ShelxValues&, RecordFaults*);
 template bool readRecordFields(std::string_view, const RecordLayout<Jfou4Values>&, Jfou4Values&, RecordFaults*);
 template bool pointsFit(std::string_view, const RecordLayout<ShelxValues>&);

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 #include "text/block_writer.hpp"
 #include "text/fixed_fields.hpp"
@@ -36,9 +37,11 @@ struct Jfou4Values {
 
 // The field formats of one record: three index fields, then the value, its
 // standard deviation and the last field (flag or third value).
-template <typename Values>
+template <typename RecordValues>
 struct RecordLayout {
+  using Values = RecordValues;
   FieldFormat index, value, sigma, last;
+  friend constexpr bool operator==(const RecordLayout&, const RecordLayout&) = default;
 };
 
 inline constexpr RecordLayout<ShelxValues> shelxRecord{{4, 0}, {8, 2}, {8, 3}, {4, 0}};
@@ -46,6 +49,41 @@ inline constexpr RecordLayout<ShelxValues> hklf4Record{{4, 0}, {8, 2}, {8, 2}, {
 inline constexpr RecordLayout<ShelxValues> wideShelxRecord{{4, 0}, {12, 2}, {12, 2}, {4, 0}};
 inline constexpr RecordLayout<Jfou4Values> jfou4Record{{4, 0}, {10, 4}, {10, 4}, {10, 4}};
 inline constexpr RecordLayout<Jfou4Values> wideJfou4Record{{4, 0}, {14, 3}, {14, 3}, {14, 3}};
+
+// A list of layouts known when the program is built. any(visit) hands each
+// in turn, as a template argument, to `visit.template operator()<layout>()`
+// until one returns true: whether one did.
+template <const auto&... layouts>
+struct LayoutList {
+  template <typename Visit>
+  static constexpr bool any(Visit&& visit) {
+    return (visit.template operator()<layouts>() || ...);
+  }
+};
+
+// Every layout: the record readers' quick paths are made for each of these,
+// and recognising kestran's own files tries each.
+using EveryLayout = LayoutList<shelxRecord, wideShelxRecord, jfou4Record, wideJfou4Record>;
+
+// The last field's value: the flag, or the third value.
+constexpr std::int32_t& lastValue(ShelxValues& values) { return values.flag; }
+constexpr const std::int32_t& lastValue(const ShelxValues& values) { return values.flag; }
+constexpr float& lastValue(Jfou4Values& values) { return values.extra; }
+constexpr const float& lastValue(const Jfou4Values& values) { return values.extra; }
+
+// The one walk over a record's fields: hands each, in column order, with
+// its format and its value (std::int32_t or float, const when `values` is),
+// to `fields.field(format, value)`, which returns `fields`. Readers,
+// checkers and builders of records are such `fields`.
+template <typename Fields, typename Values>
+constexpr Fields& eachField(Fields&& fields, const RecordLayout<std::remove_const_t<Values>>& layout, Values& values) {
+  return fields.field(layout.index, values.h)
+      .field(layout.index, values.k)
+      .field(layout.index, values.l)
+      .field(layout.value, values.value)
+      .field(layout.sigma, values.sigma)
+      .field(layout.last, lastValue(values));
+}
 
 // What the reading of a record found wrong, by columns (first 0: nothing):
 // the first field that is not a number, and the first whose number has
@@ -55,10 +93,12 @@ struct RecordFaults {
   ColumnRange blanksInside{0, 0};
 };
 
-// The quick reader made for the layout, when it is one of the four: every
-// field through the short-decimal scanner, from a line that holds all the
-// record's columns; false as soon as a field is not of the usual text,
-// having set only the fields before it.
+// The quick reader of a layout: every field through the short-decimal
+// scanner, from a line that holds all the record's columns; false as soon
+// as a field is not of the usual text, having set only the fields before
+// it. A layout equal to one of EveryLayout's (by its fields, wherever it is
+// stored) has a reader made for its widths; any other is read alike with
+// the widths it holds.
 template <typename Values>
 bool quickRecordOf(const RecordLayout<Values>& layout, const char* line, Values& values);
 

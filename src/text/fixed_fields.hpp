@@ -16,6 +16,7 @@ namespace kestran {
 struct FieldFormat {
   int width;
   int decimals;
+  friend constexpr bool operator==(const FieldFormat&, const FieldFormat&) = default;
 };
 
 // The columns a field takes in its line, counted from 1.

@@ -1,0 +1,184 @@
+// The free-form readers: EXPO and SIRPOW files, whose reflections run to
+// the end of the file, each read as a list of values that may go on to the
+// next line.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "reflections/entry_checks.hpp"
+#include "reflections/entry_lines.hpp"
+#include "reflections/entry_readers.hpp"
+#include "reflections/flavours.hpp"
+#include "reflections/single_precision.hpp"
+#include "text/blanks.hpp"
+#include "text/free_form.hpp"
+
+namespace kestran {
+
+namespace {
+
+// The reflection lists of EXPO and SIRPOW run to the end of the file. Once
+// the rows are full, whatever is not blank on the following lines is lost,
+// and the caller is told so. The rest of the last line read is not looked at:
+// every free-form read drops the rest of its line, so it is never data.
+void reportUnreadRest(const ReflectionTable& table, LineReader& entry, ReadEvents& events) {
+  std::string_view line;
+  while (entry.next(line)) {
+    if (!isBlankLine(line)) {
+      events.rowsCut(table.capacity);
+      return;
+    }
+  }
+}
+
+// Reads free-form reflections into new rows until the file ends or the table
+// is full; a reflection cut by the end of the file is dropped. The columns
+// grow in doubling steps of zeroed rows and are cut to the rows read.
+template <typename ReadReflection, typename FinishRow>
+void readToEnd(ReflectionTable& table, LineReader& entry, ReadEvents& events, ReadReflection readReflection,
+               FinishRow finish) {
+  RecordChecks records(entry, events);
+  // Room reserved, not touched, for the rows the file can hold at the
+  // shortest usual line: the columns then grow in place, without a copy.
+  constexpr std::size_t shortestLine = 16;
+  const std::size_t bytesLeft = entry.bytesLeftHint();
+  table.reserveRows(bytesLeft == std::numeric_limits<std::size_t>::max()
+                        ? 0
+                        : static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(table.capacity),
+                                                                 bytesLeft / shortestLine + 1)));
+  constexpr int firstRows = 1024;
+  int filled = 0;
+  while (filled < table.capacity) {
+    if (filled == table.rows) {
+      table.resizeRows(std::min(table.capacity, std::max(firstRows, 2 * filled)));
+    }
+    if (!readReflection(table, filled, entry, records)) {
+      break;
+    }
+    finish(table, filled);
+    ++filled;
+  }
+  table.resizeRows(filled);
+  records.tellCounts();
+  if (filled == table.capacity) {
+    reportUnreadRest(table, entry, events);
+  }
+}
+
+// One free-form read of h, k, l, peak width, amplitude; false when the file
+// ends before all five are found. Null values leave the row's zeros.
+bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry, RecordChecks& records) {
+  ListRead read(entry);
+  const bool complete =
+      read.integer(table.h[index], "h, a whole number") && read.integer(table.k[index], "k, a whole number") &&
+      read.integer(table.l[index], "l, a whole number") && read.real(table.peakWidth[index], "FWHM, a number") &&
+      read.real(table.amplitude[index], "F, a number");
+  if (!complete) {
+    return false;
+  }
+  table.line[index] = static_cast<std::int32_t>(read.firstLine());
+  records.finish(read, "the reflection (h k l FWHM F)", false);
+  return true;
+}
+
+// An EXPO or SIRPOW file that holds no complete reflection after its header
+// (and cell) lines stops the run; otherwise what the rows showed is told.
+void finishList(const ReflectionTable& table, long lastLineBefore, const LineReader& entry, ReadEvents& events,
+                const RowChecks& checks) {
+  if (table.rows == 0) {
+    failOnNoReflection(entry, events, NoReflection{false, 0, lastLineBefore, {}});
+  }
+  tellRowChecks(checks, entry, events);
+}
+
+}  // namespace
+
+void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
+  skipHeaderLines(entry, flavourOf(table).headerLines);
+  readCellLine(table.cell, entry, events);
+  table.announcedCount = table.capacity;
+  const long cellLine = entry.lineNumber();
+  const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry, cellLine);
+  RowChecks checks;
+  readToEnd(table, entry, events, readExpoReflection,
+            [&](ReflectionTable& rows, int index) { finishRow(rows, index, reciprocal, entry, events, checks); });
+  finishList(table, cellLine, entry, events, checks);
+}
+
+namespace {
+
+// One free-form read of h, k, l, the multiplicity, a real that is not kept,
+// 2theta, peak width, intensity and the 9th value, which gives SIGF.
+bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry, RecordChecks& records) {
+  float unusedReal = 0;
+  ListRead read(entry);
+  const bool complete =
+      read.integer(table.h[index], "h, a whole number") && read.integer(table.k[index], "k, a whole number") &&
+      read.integer(table.l[index], "l, a whole number") &&
+      read.integer(table.multiplicity[index], "the 4th value, a whole number") &&
+      read.real(unusedReal, "the 5th value, a number") && read.real(table.twoTheta[index], "2theta, a number") &&
+      read.real(table.peakWidth[index], "FWHM, a number") &&
+      read.real(table.amplitude[index], "the intensity, a number") &&
+      read.real(table.sigma[index], table.sigmasFromFile
+                                        ? std::string_view("the 9th value (sigma(I)), a number")
+                                        : std::string_view("the 9th value (twice sigma(F)), a number"));
+  if (!complete) {
+    return false;
+  }
+  table.line[index] = static_cast<std::int32_t>(read.firstLine());
+  records.finish(read, "the reflection (h k l m x 2theta FWHM I sigma)", false);
+  table.amplitude[index] = sirpowAmplitude(table.amplitude[index]);
+  table.sigma[index] = table.sigmasFromFile ? sirpowAmplitudeSigma(table.sigma[index], table.amplitude[index])
+                                            : sirpowSigma(table.sigma[index]);
+  return true;
+}
+
+// SIRPOW rows keep the file's order and each is compared with its
+// neighbours in that order, so a 2theta below the one before is told once.
+void warnOfDecreasingAngle(const ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,
+                           RowChecks& checks) {
+  if (checks.decreasingTold || index == 0 || !(table.twoTheta[index] < table.twoTheta[index - 1])) {
+    return;
+  }
+  checks.decreasingTold = true;
+  events.warning(entry.fileName(), table.line[index],
+                 "2theta " + shortNumber(table.twoTheta[index]) + " is below the " +
+                     shortNumber(table.twoTheta[index - 1]) + " of line " + std::to_string(table.line[index - 1]) +
+                     ": SIRPOW rows are compared with their neighbours in file order; expected ascending 2theta");
+}
+
+}  // namespace
+
+void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
+  const int headerLines = flavourOf(table).headerLines;
+  skipHeaderLines(entry, headerLines);
+  RowChecks checks;
+  readToEnd(table, entry, events, readSirpowReflection, [&](ReflectionTable& rows, int index) {
+    markRow(rows, index, entry, events, checks);
+    warnOfDecreasingAngle(rows, index, entry, events, checks);
+  });
+  finishList(table, headerLines, entry, events, checks);
+}
+
+float sirpowAmplitude(float intensity) {
+  if (intensity < 0) {
+    return 0.0F;
+  }
+  return roundToSingle(std::sqrt(double{intensity}));
+}
+
+float sirpowSigma(float lastValue) { return roundToSingle(double{lastValue} * 0.5); }
+
+float sirpowAmplitudeSigma(float intensitySigma, float amplitude) {
+  const double sigma = intensitySigma;
+  if (amplitude == 0) {
+    return roundToSingle(std::copysign(std::sqrt(std::fabs(sigma)), sigma));
+  }
+  return roundToSingle(sigma / (2.0 * double{amplitude}));
+}
+
+}  // namespace kestran
