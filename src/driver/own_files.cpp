@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "output/elimination_report.hpp"
@@ -25,18 +25,6 @@ namespace {
 // plot's title.
 constexpr std::size_t bytesJudged = 8192;
 constexpr std::size_t recordLinesJudged = 3;
-
-// The six fields of a record, in order.
-using RecordFields = std::array<FieldFormat, 6>;
-
-template <typename Values>
-constexpr RecordFields fieldsOf(const RecordLayout<Values>& layout) {
-  return {layout.index, layout.index, layout.index, layout.value, layout.sigma, layout.last};
-}
-
-constexpr std::array<RecordFields, 5> outputLayouts = {fieldsOf(shelxRecord), fieldsOf(hklf4Record),
-                                                       fieldsOf(wideShelxRecord), fieldsOf(jfou4Record),
-                                                       fieldsOf(wideJfou4Record)};
 
 // The report's heading before it gave d-spacings.
 constexpr std::string_view earlierReportHeading =
@@ -91,17 +79,26 @@ bool isWrittenField(std::string_view field, FieldFormat format) {
          fraction.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-bool fitsLayout(std::string_view line, const RecordFields& fields) {
-  std::size_t column = 0;
-  for (const FieldFormat& format : fields) {
+// Walks a written record's fields: each must be one kestran writes in its
+// format, and the line must end with the last.
+class WrittenFields {
+ public:
+  explicit WrittenFields(std::string_view line) : line_(line) {}
+
+  template <typename Value>
+  WrittenFields& field(FieldFormat format, const Value& /*value*/) {
     const auto width = static_cast<std::size_t>(format.width);
-    if (column + width > line.size() || !isWrittenField(line.substr(column, width), format)) {
-      return false;
-    }
-    column += width;
+    fits_ = fits_ && column_ + width <= line_.size() && isWrittenField(line_.substr(column_, width), format);
+    column_ += width;
+    return *this;
   }
-  return column == line.size();
-}
+  bool fitsWholeLine() const { return fits_ && column_ == line_.size(); }
+
+ private:
+  std::string_view line_;
+  std::size_t column_ = 0;
+  bool fits_ = true;
+};
 
 // The first lines of a file, CR before a line end left out. A last line cut
 // by the end of what was read is left out unless it is the only one.
@@ -182,12 +179,11 @@ std::string judgeFileStart(const std::string& name, Judge judge) {
 }  // namespace
 
 bool isReflectionRecord(std::string_view line) {
-  for (const RecordFields& fields : outputLayouts) {
-    if (fitsLayout(line, fields)) {
-      return true;
-    }
-  }
-  return false;
+  return EveryLayout::any([line]<const auto & layout>() {
+    using Values = std::remove_cvref_t<decltype(layout)>::Values;
+    const Values unwritten{};
+    return eachField(WrittenFields(line), layout, unwritten).fitsWholeLine();
+  });
 }
 
 // The heading as written now (with or without the group columns), or as

@@ -57,14 +57,12 @@ struct RowChecks {
 
 // A row whose h, k and l are all 0 is no reflection: told at its line, the
 // first time.
-void markZeroIndices(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,
-                     RowChecks& checks);
+void markZeroIndices(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events, RowChecks& checks);
 
 // The row's status from the start: removed when its amplitude is the entry
 // file's marker, no reflection when h = k = l = 0 (told at its line).
 // Inline, as the next: the readers' loops pay them per row.
-inline void markRow(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,
-                    RowChecks& checks) {
+inline void markRow(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events, RowChecks& checks) {
   table.status[index] = table.amplitude[index] == removedInInputMarker ? RowStatus::RemovedInInput : RowStatus::Kept;
   if ((table.h[index] | table.k[index] | table.l[index]) == 0) {
     markZeroIndices(table, index, entry, events, checks);

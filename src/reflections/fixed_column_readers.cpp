@@ -67,9 +67,7 @@ class FieldMeaning {
   FieldMeaning(int firstColumn, const std::string_view (&valueNames)[3])
       : firstColumn_(firstColumn), valueNames_(valueNames) {}
 
-  FieldMeaning& field(FieldFormat format, const std::int32_t& /*value*/) {
-    return found(format, "a whole number");
-  }
+  FieldMeaning& field(FieldFormat format, const std::int32_t& /*value*/) { return found(format, "a whole number"); }
   FieldMeaning& field(FieldFormat format, const float& /*value*/) {
     return found(format, "a number with " + std::to_string(format.decimals) + " decimals");
   }

@@ -123,12 +123,12 @@ class QuickFieldReader {
  public:
   explicit QuickFieldReader(const char* line) : at_(line) {}
 
-  QuickFieldReader& field(FieldFormat format, std::int32_t& value) {
+  [[gnu::always_inline]] QuickFieldReader& field(FieldFormat format, std::int32_t& value) {
     ok_ = ok_ && quickIntegerField(at_, static_cast<std::size_t>(format.width), value);
     at_ += format.width;
     return *this;
   }
-  QuickFieldReader& field(FieldFormat format, float& value) {
+  [[gnu::always_inline]] QuickFieldReader& field(FieldFormat format, float& value) {
     ok_ = ok_ && quickFixedPointField(at_, static_cast<std::size_t>(format.width), format.decimals, value);
     at_ += format.width;
     return *this;
@@ -146,7 +146,7 @@ template <typename Values>
 bool quickRecordOf(const RecordLayout<Values>& layout, const char* line, Values& values) {
   bool read = false;
   // The reader made for a known layout is chosen by its fields.
-  const auto madeFor = [&]<const auto& known>() {
+  const auto madeFor = [&]<const auto & known>() {
     if constexpr (std::is_same_v<std::remove_cvref_t<decltype(known)>, RecordLayout<Values>>) {
       if (layout == known) {
         read = eachField(QuickFieldReader(line), known, values).ok();

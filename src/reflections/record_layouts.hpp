@@ -63,7 +63,7 @@ struct LayoutList {
 
 // Every layout: the record readers' quick paths are made for each of these,
 // and recognising kestran's own files tries each.
-using EveryLayout = LayoutList<shelxRecord, wideShelxRecord, jfou4Record, wideJfou4Record>;
+using EveryLayout = LayoutList<shelxRecord, hklf4Record, wideShelxRecord, jfou4Record, wideJfou4Record>;
 
 // The last field's value: the flag, or the third value.
 constexpr std::int32_t& lastValue(ShelxValues& values) { return values.flag; }
@@ -74,9 +74,13 @@ constexpr const float& lastValue(const Jfou4Values& values) { return values.extr
 // The one walk over a record's fields: hands each, in column order, with
 // its format and its value (std::int32_t or float, const when `values` is),
 // to `fields.field(format, value)`, which returns `fields`. Readers,
-// checkers and builders of records are such `fields`.
+// checkers and builders of records are such `fields`. Always inline: walking
+// a layout known at build time, the compiler then makes a reader for its
+// widths.
 template <typename Fields, typename Values>
-constexpr Fields& eachField(Fields&& fields, const RecordLayout<std::remove_const_t<Values>>& layout, Values& values) {
+[[gnu::always_inline]] constexpr Fields& eachField(Fields&& fields,
+                                                   const RecordLayout<std::remove_const_t<Values>>& layout,
+                                                   Values& values) {
   return fields.field(layout.index, values.h)
       .field(layout.index, values.k)
       .field(layout.index, values.l)
