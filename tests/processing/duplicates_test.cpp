@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -38,8 +39,11 @@ Duplicates plainDuplicates(const ReflectionTable& table, bool ordered) {
 
 // Ordered (FULLPROF JFOU=2, rows by position, file rows shuffled within)
 // and unordered (SIRPOW) tables of few positions and few indices, so that
-// positions hold many rows and many of them repeat.
+// positions hold many rows and many of them repeat. Every third trial has h
+// beyond 4096, every third h among indices of any size: each is compared.
 TEST(Duplicates, MatchThePlainSearch) {
+  constexpr int anySize[] = {
+      0, -1, 4095, 4096, -4096, 1 << 20, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
   std::mt19937 random(3);
   for (const int code : {1, 2}) {
     for (int trial = 0; trial < 20; ++trial) {
@@ -51,7 +55,8 @@ TEST(Duplicates, MatchThePlainSearch) {
       std::shuffle(fileRows.begin(), fileRows.end(), random);
       for (int row = 0; row < table.rows; ++row) {
         table.sinSquaredTheta[row] = 0.01F * static_cast<float>(1 + row / 40);
-        table.h[row] = static_cast<int>(random() % 4);
+        const int small = static_cast<int>(random() % 4);
+        table.h[row] = trial % 3 == 0 ? small : trial % 3 == 1 ? -5000 + small : anySize[random() % 8];
         table.k[row] = static_cast<int>(random() % 3) - 1;
         table.l[row] = 1;
         table.fileRow[row] = code == 1 ? fileRows[row] : row + 1;
