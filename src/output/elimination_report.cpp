@@ -7,6 +7,7 @@
 #include "processing/overlaps.hpp"
 #include "processing/shells.hpp"
 #include "text/block_writer.hpp"
+#include "text/line_builder.hpp"
 #include "text/number_writing.hpp"
 
 namespace kestran {
@@ -84,54 +85,42 @@ const char* statusText(RowStatus status) {
 
 namespace {
 
-char* text(char* out, std::string_view piece) {
-  for (const char c : piece) {
-    *out++ = c;
-  }
-  return out;
-}
-
 // One number with 4 decimals and its tab; only the tab when there is none.
-char* number(char* out, bool present, double value) {
+void number(LineBuilder& line, bool present, double value) {
   if (present) {
-    out = writeDecimal(out, value, 4);
+    line.decimal(value, 4);
   }
-  *out++ = '\t';
-  return out;
+  line.character('\t');
 }
 
 // A row's group number and size, each after a tab, empty for a row in no group.
-char* group(char* out, const ReportRow& row) {
+void group(LineBuilder& line, const ReportRow& row) {
   for (const int value : {row.group, row.groupSize}) {
-    *out++ = '\t';
+    line.character('\t');
     if (row.group > 0) {
-      out = writeInteger(out, value);
+      line.integer(value);
     }
   }
-  return out;
 }
 
-char* writeRow(char* out, const ReportRow& row, bool withGroups) {
+void writeRow(LineBuilder line, const ReportRow& row, bool withGroups) {
   for (const int index : {row.h, row.k, row.l}) {
-    out = writeInteger(out, index);
-    *out++ = '\t';
+    line.integer(index).character('\t');
   }
-  out = number(out, true, row.twoTheta);
-  out = number(out, true, row.amplitude);
-  out = number(out, row.hasWidth, row.width);
-  out = number(out, row.hasNext, row.window);
-  out = number(out, row.hasPrevious, row.distancePrevious);
-  out = number(out, row.hasNext, row.distanceNext);
-  out = text(out, statusText(row.status));
-  *out++ = '\t';
+  number(line, true, row.twoTheta);
+  number(line, true, row.amplitude);
+  number(line, row.hasWidth, row.width);
+  number(line, row.hasNext, row.window);
+  number(line, row.hasPrevious, row.distancePrevious);
+  number(line, row.hasNext, row.distanceNext);
+  line.text(statusText(row.status)).character('\t');
   if (row.hasDSpacing) {
-    out = writeDecimal(out, row.dSpacing, 4);
+    line.decimal(row.dSpacing, 4);
   }
   if (withGroups) {
-    out = group(out, row);
+    group(line, row);
   }
-  *out++ = '\n';
-  return out;
+  line.endLine();
 }
 
 // Five integers, seven numbers, the status and the tabs.
@@ -143,12 +132,10 @@ void writeEliminationReport(std::ostream& out, const ReflectionTable& table) {
   BlockWriter writer(out);
   const bool withGroups = table.overlaps == OverlapRule::Share;
   const std::string_view groupColumns = withGroups ? reportGroupColumns : "";
-  char* const end =
-      text(text(writer.room(reportHeading.size() + groupColumns.size() + 1), reportHeading), groupColumns);
-  writer.commit(text(end, "\n"));
+  LineBuilder(writer, reportHeading.size() + groupColumns.size() + 1).text(reportHeading).text(groupColumns).endLine();
   const RunFacts facts = runFacts(table);
   for (int i = 0; i < table.rows; ++i) {
-    writer.commit(writeRow(writer.room(maxRowLength), describeRow(table, i, facts), withGroups));
+    writeRow(LineBuilder(writer, maxRowLength), describeRow(table, i, facts), withGroups);
   }
   writer.flush();
 }

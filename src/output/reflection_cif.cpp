@@ -8,6 +8,7 @@
 #include "processing/shells.hpp"
 #include "reflections/cell_geometry.hpp"
 #include "text/block_writer.hpp"
+#include "text/line_builder.hpp"
 #include "text/number_writing.hpp"
 
 namespace kestran {
@@ -30,11 +31,6 @@ std::string printable(std::string_view text) {
     }
   }
   return shown;
-}
-
-std::string shortest(float value) {
-  char text[maxShortestTextLength];
-  return std::string(text, writeShortest(text, value));
 }
 
 void item(std::ostream& out, std::string_view name, std::string_view value) {
@@ -75,29 +71,28 @@ void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHea
   item(out, "_computing_data_reduction", program);
   if (flavour.entryHasCell) {
     const CellParameters& cell = table.cell;
-    item(out, "_cell_length_a", shortest(cell.a));
-    item(out, "_cell_length_b", shortest(cell.b));
-    item(out, "_cell_length_c", shortest(cell.c));
-    item(out, "_cell_angle_alpha", shortest(cell.alpha));
-    item(out, "_cell_angle_beta", shortest(cell.beta));
-    item(out, "_cell_angle_gamma", shortest(cell.gamma));
-    item(out, "_diffrn_radiation_wavelength", shortest(cell.wavelength));
+    item(out, "_cell_length_a", shortestText(cell.a));
+    item(out, "_cell_length_b", shortestText(cell.b));
+    item(out, "_cell_length_c", shortestText(cell.c));
+    item(out, "_cell_angle_alpha", shortestText(cell.alpha));
+    item(out, "_cell_angle_beta", shortestText(cell.beta));
+    item(out, "_cell_angle_gamma", shortestText(cell.gamma));
+    item(out, "_diffrn_radiation_wavelength", shortestText(cell.wavelength));
   }
   if (flavour.entryHasCell && hasLimit(table.limit)) {
-    char text[maxDecimalTextLength];
-    item(out, "_reflns_d_resolution_high", std::string(text, writeDecimal(text, limitDSpacing(table), 5)));
+    item(out, "_reflns_d_resolution_high", decimalText(limitDSpacing(table), 5));
   }
   item(out, "_kestran_input_code", std::to_string(flavour.code));
   std::string name = "'";
   name += flavour.name;
   name += "'";
   item(out, "_kestran_input_flavour", name);
-  item(out, usesWidthWindow(flavour) ? "_kestran_window_DELTA" : "_kestran_window_D", shortest(runWindow(table)));
+  item(out, usesWidthWindow(flavour) ? "_kestran_window_DELTA" : "_kestran_window_D", shortestText(runWindow(table)));
   item(out, "_kestran_window_source", windowSourceWords(table.windowSource));
   const bool ownSigmas = flavour.writesOwnSigmas || table.sigmasFromFile;
   item(out, "_kestran_sigma_source", ownSigmas ? "'entry file'" : "'F/100'");
   if (table.limit.twoThetaMax > 0) {
-    item(out, "_kestran_two_theta_max", shortest(table.limit.twoThetaMax));
+    item(out, "_kestran_two_theta_max", shortestText(table.limit.twoThetaMax));
   }
 }
 
@@ -156,69 +151,48 @@ void writeLoopHeader(std::ostream& out, bool withGroups) {
   }
 }
 
-// A value right-justified in `width` columns after at least one blank.
-char* field(char* out, int width, const char* text, const char* end) {
-  for (int blanks = end - text < width ? width - static_cast<int>(end - text) : 1; blanks > 0; --blanks) {
-    *out++ = ' ';
-  }
-  while (text != end) {
-    *out++ = *text++;
-  }
-  return out;
-}
-
-char* unknownField(char* out, int width) {
-  const char unknown = '?';
-  return field(out, width, &unknown, &unknown + 1);
-}
-
-char* integerField(char* out, int width, std::int32_t value) {
-  char text[maxIntegerTextLength];
-  return field(out, width, text, writeInteger(text, value));
-}
-
-// A finite value, or '?'.
-char* realField(char* out, int width, bool present, float value) {
+// A finite value, or '?', right-justified in `width` columns after at
+// least one blank.
+void realField(LineBuilder& line, int width, bool present, float value) {
   if (!present || !std::isfinite(value)) {
-    return unknownField(out, width);
+    line.text("?", width);
+  } else {
+    line.shortest(value, width);
   }
-  char text[maxShortestTextLength];
-  return field(out, width, text, writeShortest(text, value));
 }
 
-char* dSpacingField(char* out, int width, double value) {
+void dSpacingField(LineBuilder& line, int width, double value) {
   if (!std::isfinite(value)) {
-    return unknownField(out, width);
+    line.text("?", width);
+  } else {
+    line.decimal(value, 5, width);
   }
-  char text[maxDecimalTextLength];
-  return field(out, width, text, writeDecimal(text, value, 5));
 }
 
 constexpr std::size_t maxLoopRowLength =
     4 * (maxIntegerTextLength + 1) + maxDecimalTextLength + 1 + 3 * (maxShortestTextLength + 1) + 40;
 
-char* writeLoopRow(char* out, const ReflectionTable& table, int row, const OutputScale& scale,
-                   const OverlapGroups* groups) {
-  out = integerField(out, 4, table.h[row]);
-  out = integerField(out, 4, table.k[row]);
-  out = integerField(out, 4, table.l[row]);
-  out = dSpacingField(out, 11, dSpacing(table, row));
+void writeLoopRow(LineBuilder line, const ReflectionTable& table, int row, const OutputScale& scale,
+                  const OverlapGroups* groups) {
+  line.integer(table.h[row], 4).integer(table.k[row], 4).integer(table.l[row], 4);
+  dSpacingField(line, 11, dSpacing(table, row));
   const bool hasAngle = hasRealAngle(table.sinSquaredTheta[row]);
-  out = realField(out, 12, hasAngle, table.twoTheta[row]);
+  realField(line, 12, hasAngle, table.twoTheta[row]);
   // A row marked removed in the entry file has no value.
   const bool measured = table.amplitude[row] != removedInInputMarker;
   const WrittenValues values = writtenValues(table.amplitude[row], table.sigma[row], scale);
-  out = realField(out, 14, measured, values.intensity);
-  out = realField(out, 14, measured, values.propagatedSigma);
-  *out++ = ' ';
-  *out++ = includeStatus(table, row);
+  realField(line, 14, measured, values.intensity);
+  realField(line, 14, measured, values.propagatedSigma);
+  line.character(' ').character(includeStatus(table, row));
   if (groups != nullptr) {
     const std::int32_t group = groups->groupOfRow[static_cast<std::size_t>(row)];
-    char text[maxIntegerTextLength] = {'.'};
-    out = field(out, 6, text, group > 0 ? writeInteger(text, group) : text + 1);
+    if (group > 0) {
+      line.integer(group, 6);
+    } else {
+      line.text(".", 6);
+    }
   }
-  *out++ = '\n';
-  return out;
+  line.endLine();
 }
 
 void countRows(std::ostream& out, const ReflectionTable& table) {
@@ -276,7 +250,7 @@ void writeReflectionCif(std::ostream& out, const ReflectionTable& table, const O
   BlockWriter writer(out);
   for (int row = 0; row < table.rows; ++row) {
     if (table.status[row] != RowStatus::ZeroIndices) {
-      writer.commit(writeLoopRow(writer.room(maxLoopRowLength), table, row, scale, withGroups ? &groups : nullptr));
+      writeLoopRow(LineBuilder(writer, maxLoopRowLength), table, row, scale, withGroups ? &groups : nullptr);
     }
   }
   writer.flush();

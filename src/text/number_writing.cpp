@@ -203,4 +203,14 @@ char* writeShortest(char* out, float value) { return std::to_chars(out, out + ma
 
 char* writeInteger(char* out, std::int32_t value) { return std::to_chars(out, out + maxIntegerTextLength, value).ptr; }
 
+std::string decimalText(double value, int decimals) {
+  char text[maxDecimalTextLength];
+  return {text, writeDecimal(text, value, decimals)};
+}
+
+std::string shortestText(float value) {
+  char text[maxShortestTextLength];
+  return {text, writeShortest(text, value)};
+}
+
 }  // namespace kestran

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace kestran {
 
@@ -31,6 +32,10 @@ char* writeDecimal(char* out, double value, int decimals);
 // std::to_chars writes it: "5000", "0.0125", "1e-05", "1.2345679e+08").
 inline constexpr std::size_t maxShortestTextLength = 24;
 char* writeShortest(char* out, float value);
+
+// The same two as strings, for text written once rather than per row.
+std::string decimalText(double value, int decimals);
+std::string shortestText(float value);
 
 // The integer in as many characters as it needs.
 inline constexpr std::size_t maxIntegerTextLength = 11;
