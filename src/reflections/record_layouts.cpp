@@ -105,16 +105,14 @@ class RecordBuilder {
   char* end_;
 };
 
-static_assert(recordColumns(wideShelxRecord) + 1 <= maxRecordLength &&
-              recordColumns(wideJfou4Record) + 1 <= maxRecordLength);
+static_assert(!EveryLayout::any([]<const auto & layout>() { return recordColumns(layout) + 1 > maxRecordLength; }));
 
 template <typename Values>
 constexpr bool fitsQuickFields(const RecordLayout<Values>& layout) {
   return layout.index.width <= maxFieldWidth && layout.value.width <= maxFieldWidth &&
          layout.sigma.width <= maxFieldWidth && layout.last.width <= maxFieldWidth;
 }
-static_assert(fitsQuickFields(shelxRecord) && fitsQuickFields(wideShelxRecord) && fitsQuickFields(jfou4Record) &&
-              fitsQuickFields(wideJfou4Record));
+static_assert(!EveryLayout::any([]<const auto & layout>() { return !fitsQuickFields(layout); }));
 
 // Reads each field through the quick reader, from a line that holds all the
 // record's columns. Walking a layout known when the program is built, the

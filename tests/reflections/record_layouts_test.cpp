@@ -88,6 +88,33 @@ TEST(LayoutB, AFieldOffTheQuickPathIsReadAlikeOrReported) {
   }
 }
 
+// The quick reader is chosen by the layout's fields: a copy of a layout
+// stored anywhere, and a layout of other widths, take it as well, and read
+// what the general reader reads.
+TEST(LayoutQuickPath, ChosenByTheFieldsNotTheAddress) {
+  const RecordLayout<ShelxValues> shelxCopy = shelxRecord;
+  const RecordLayout<ShelxValues> narrower{{3, 0}, {9, 2}, {9, 3}, {3, 0}};
+  const RecordLayout<Jfou4Values> jfou4Copy = jfou4Record;
+  const struct {
+    const RecordLayout<ShelxValues>& layout;
+    const char* line;
+  } shelxCases[] = {{shelxCopy, "  -3   2   1  250.50   2.000   1"}, {narrower, " -3  2  1   250.50    2.000  1"}};
+  for (const auto& c : shelxCases) {
+    ShelxValues quick, general;
+    ASSERT_TRUE(quickRecordOf(c.layout, c.line, quick)) << c.line;
+    ASSERT_TRUE(readRecordFields(c.line, c.layout, general, nullptr));
+    EXPECT_EQ(std::tie(quick.h, quick.k, quick.l, quick.value, quick.sigma, quick.flag),
+              std::tie(general.h, general.k, general.l, general.value, general.sigma, general.flag))
+        << c.line;
+    EXPECT_EQ(general.value, 250.5F) << c.line;
+  }
+  Jfou4Values quick, general;
+  const char* line = "  -3   2   1  250.5000    2.0000    0.1234";
+  ASSERT_TRUE(quickRecordOf(jfou4Copy, line, quick));
+  ASSERT_TRUE(readRecordFields(line, jfou4Copy, general, nullptr));
+  EXPECT_EQ(std::tie(quick.h, quick.value, quick.extra), std::tie(general.h, general.value, general.extra));
+}
+
 TEST(LayoutWrite, RecordsEndAfterTheirLastField) {
   std::ostringstream out;
   BlockWriter block(out);
