@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "reflections/entry_checks.hpp"
+#include "reflections/reading_checks.hpp"
 #include "text/free_form.hpp"
 #include "text/run_error.hpp"
 

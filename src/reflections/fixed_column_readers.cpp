@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "reflections/entry_checks.hpp"
 #include "reflections/entry_lines.hpp"
 #include "reflections/entry_readers.hpp"
 #include "reflections/flavours.hpp"
+#include "reflections/reading_checks.hpp"
 #include "reflections/record_layouts.hpp"
 #include "text/console_text.hpp"
 #include "text/run_error.hpp"

@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "reflections/entry_checks.hpp"
 #include "reflections/entry_lines.hpp"
 #include "reflections/entry_readers.hpp"
 #include "reflections/flavours.hpp"
+#include "reflections/reading_checks.hpp"
 #include "reflections/single_precision.hpp"
 #include "text/blanks.hpp"
 #include "text/free_form.hpp"

@@ -1,4 +1,4 @@
-#include "reflections/entry_checks.hpp"
+#include "reflections/reading_checks.hpp"
 
 #include <cctype>
 
