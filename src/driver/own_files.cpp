@@ -180,7 +180,7 @@ std::string judgeFileStart(const std::string& name, Judge judge) {
 
 bool isReflectionRecord(std::string_view line) {
   return EveryLayout::any([line]<const auto & layout>() {
-    using Values = std::remove_cvref_t<decltype(layout)>::Values;
+    using Values = typename std::remove_cvref_t<decltype(layout)>::Values;
     const Values unwritten{};
     return eachField(WrittenFields(line), layout, unwritten).fitsWholeLine();
   });
