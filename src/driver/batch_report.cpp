@@ -1,6 +1,7 @@
 #include "driver/batch_report.hpp"
 
-#include <algorithm>
+#include <array>
+#include <cstddef>
 
 #include "driver/console_events.hpp"
 #include "output/shell_table.hpp"
@@ -15,10 +16,25 @@ void line(std::ostream& out, std::string_view label, std::string_view text) {
   out << label << std::string(label.size() < 10 ? 10 - label.size() : 1, ' ') << text << '\n';
 }
 
-int countOf(const ReflectionTable& table, std::initializer_list<RowStatus> statuses) {
-  return static_cast<int>(std::count_if(table.status.begin(), table.status.end(), [&](RowStatus status) {
-    return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
-  }));
+// SharedInGroup is the last status.
+constexpr std::size_t statusCount = static_cast<std::size_t>(RowStatus::SharedInGroup) + 1;
+using StatusCounts = std::array<int, statusCount>;
+
+// The rows of each status, in one pass over the table.
+StatusCounts countByStatus(const ReflectionTable& table) {
+  StatusCounts counts{};
+  for (const RowStatus status : table.status) {
+    ++counts[static_cast<std::size_t>(status)];
+  }
+  return counts;
+}
+
+int countOf(const StatusCounts& counts, std::initializer_list<RowStatus> statuses) {
+  int sum = 0;
+  for (const RowStatus status : statuses) {
+    sum += counts[static_cast<std::size_t>(status)];
+  }
+  return sum;
 }
 
 std::string windowLine(const ReflectionTable& table) {
@@ -47,20 +63,22 @@ std::string sharedLine(const ReflectionTable& table) {
 void writeBatchReport(std::ostream& out, const ReflectionTable& table, std::string_view entryFile,
                       const std::vector<std::string>& written) {
   const Flavour& flavour = flavourOf(table);
+  const StatusCounts counts = countByStatus(table);
   std::string entry(entryFile);
   entry += " (code " + std::to_string(flavour.code) + ", " + std::string(flavour.name) + ")";
   line(out, "entry", entry);
   line(out, "read", std::to_string(table.rows) + " rows");
   line(out, "window", windowLine(table));
-  line(out, "kept", std::to_string(countOf(table, {RowStatus::Kept, RowStatus::SharedInGroup})));
+  line(out, "kept", std::to_string(countOf(counts, {RowStatus::Kept, RowStatus::SharedInGroup})));
   line(out, "removed",
-       std::to_string(countOf(table, {RowStatus::RemovedByPrevious, RowStatus::RemovedByNext, RowStatus::RemovedByBoth,
-                                      RowStatus::RemovedInInput})));
+       std::to_string(countOf(counts, {RowStatus::RemovedByPrevious, RowStatus::RemovedByNext, RowStatus::RemovedByBoth,
+                                       RowStatus::RemovedInInput})));
   line(out, "shared", sharedLine(table));
   if (hasLimit(table.limit)) {
-    line(out, "beyond", std::to_string(countOf(table, {RowStatus::BeyondLimit})) + " (" + limitText(table.limit) + ")");
+    line(out, "beyond",
+         std::to_string(countOf(counts, {RowStatus::BeyondLimit})) + " (" + limitText(table.limit) + ")");
   }
-  if (const int zero = countOf(table, {RowStatus::ZeroIndices}); zero > 0) {
+  if (const int zero = countOf(counts, {RowStatus::ZeroIndices}); zero > 0) {
     line(out, "no hkl", std::to_string(zero) + " (rows 0 0 0, never written)");
   }
   for (const std::string& file : written) {
