@@ -5,7 +5,6 @@
 
 #include "driver/console_events.hpp"
 #include "output/shell_table.hpp"
-#include "processing/overlaps.hpp"
 #include "processing/resolution_limit.hpp"
 
 namespace kestran {
@@ -51,11 +50,10 @@ std::string windowLine(const ReflectionTable& table) {
 // Under --overlaps=share the rows kept in groups, and their groups; none
 // under the classic rule.
 std::string sharedLine(const ReflectionTable& table) {
-  if (table.overlaps != OverlapRule::Share) {
+  if (!sharesOverlaps(table)) {
     return "0";
   }
-  const OverlapGroups groups = findOverlapGroups(table, runWindow(table));
-  return std::to_string(groups.members) + " in " + std::to_string(groups.count()) + " groups";
+  return std::to_string(table.groups.members) + " in " + std::to_string(table.groups.count()) + " groups";
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "processing/overlaps.hpp"
 #include "processing/resolution_limit.hpp"
 #include "text/cat.hpp"
 #include "text/console_text.hpp"
@@ -106,10 +105,9 @@ void writeOutputSummary(std::ostream& console, const ReflectionTable& table, con
                                      : "  ESD are now FOBS/100.... !!\n\n");
   }
   writeCountLine(console, "  Final hkl number = ", summary.written, {}, widen);
-  if (table.overlaps == OverlapRule::Share) {
-    const OverlapGroups groups = findOverlapGroups(table, runWindow(table));
-    console << "  Shared in groups =" << countField(groups.members, widen) << " in "
-            << countField(groups.count(), widen) << " groups\n";
+  if (sharesOverlaps(table)) {
+    console << "  Shared in groups =" << countField(table.groups.members, widen) << " in "
+            << countField(table.groups.count(), widen) << " groups\n";
   }
   if (hasLimit(table.limit)) {
     const auto beyond = std::count(table.status.begin(), table.status.end(), RowStatus::BeyondLimit);

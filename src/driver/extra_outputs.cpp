@@ -21,7 +21,7 @@ namespace {
 void writePlot(std::ostream& out, const FinishedRun& run) {
   const ReflectionTable& table = run.table;
   const PlotSettings settings{run.baseName, &flavourOf(table), runWindow(table), run.options.logPlot,
-                              table.overlaps == OverlapRule::Share};
+                              sharesOverlaps(table)};
   const ShellLayout layout = layShells(table, run.options.shellCount);
   const ShellCounts counts = countByShell(layout, table.status);
   // Rows 0 0 0 are no reflections: the plot has no place for them.

@@ -42,15 +42,14 @@ void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunO
   const std::vector<float> windows =
       options.scanWindows.empty() ? defaultScanWindows(flavour, own) : options.scanWindows;
   const ShellLayout layout = layShells(table, options.shellCount);
-  const ScanHeading heading{entryName, &flavour,           table.rows,
-                            own,       table.windowSource, table.overlaps == OverlapRule::Share};
+  const ScanHeading heading{entryName, &flavour, table.rows, own, table.windowSource, sharesOverlaps(table)};
   writeScanTable(console, heading, layout, scanWindows(table, layout, windows));
 }
 
 void writeRunShells(const ReflectionTable& table, int shellCount, std::ostream& console) {
   const ShellLayout layout = layShells(table, shellCount);
   writeShellStats(console, layout, countByShell(layout, table.status), flavourOf(table), runWindow(table),
-                  table.windowSource, table.overlaps == OverlapRule::Share);
+                  table.windowSource, sharesOverlaps(table));
 }
 
 }  // namespace kestran

@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "processing/elimination.hpp"
-#include "processing/overlaps.hpp"
 #include "processing/shells.hpp"
 #include "text/block_writer.hpp"
 #include "text/line_builder.hpp"
@@ -18,12 +17,10 @@ namespace {
 struct RunFacts {
   PairTest pairs;
   bool hasWidth = false;
-  OverlapGroups groups;
 };
 
 RunFacts runFacts(const ReflectionTable& table) {
-  return {PairTest(table, runWindow(table)), usesWidthWindow(flavourOf(table)),
-          findOverlapGroups(table, runWindow(table))};
+  return {PairTest(table, runWindow(table)), usesWidthWindow(flavourOf(table))};
 }
 
 ReportRow describeRow(const ReflectionTable& table, int i, const RunFacts& facts) {
@@ -32,8 +29,7 @@ ReportRow describeRow(const ReflectionTable& table, int i, const RunFacts& facts
   row.k = table.k[i];
   row.l = table.l[i];
   row.twoTheta = table.twoTheta[i];
-  // As read, also when the row now holds its overlap group's amplitude.
-  row.amplitude = table.amplitudeRead.empty() ? table.amplitude[i] : table.amplitudeRead[i];
+  row.amplitude = table.amplitude[i];
   row.hasWidth = facts.hasWidth;
   row.width = table.peakWidth[i];
   // A row 0 0 0 stands in no pair; the others are paired as the
@@ -52,8 +48,8 @@ ReportRow describeRow(const ReflectionTable& table, int i, const RunFacts& facts
   row.status = table.status[i];
   row.dSpacing = dSpacing(table, i);
   row.hasDSpacing = std::isfinite(row.dSpacing);
-  row.group = facts.groups.groupOfRow[i];
-  row.groupSize = row.group > 0 ? facts.groups.sizeOfGroup[row.group - 1] : 0;
+  row.group = table.groups.groupOf(i);
+  row.groupSize = table.groups.sizeOf(row.group);
   return row;
 }
 
@@ -130,7 +126,7 @@ constexpr std::size_t maxRowLength = 5 * (maxIntegerTextLength + 1) + 7 * (maxDe
 
 void writeEliminationReport(std::ostream& out, const ReflectionTable& table) {
   BlockWriter writer(out);
-  const bool withGroups = table.overlaps == OverlapRule::Share;
+  const bool withGroups = sharesOverlaps(table);
   const std::string_view groupColumns = withGroups ? reportGroupColumns : "";
   LineBuilder(writer, reportHeading.size() + groupColumns.size() + 1).text(reportHeading).text(groupColumns).endLine();
   const RunFacts facts = runFacts(table);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "processing/overlaps.hpp"
 #include "processing/resolution_limit.hpp"
 #include "processing/shells.hpp"
 #include "reflections/cell_geometry.hpp"
@@ -172,20 +171,19 @@ void dSpacingField(LineBuilder& line, int width, double value) {
 constexpr std::size_t maxLoopRowLength =
     4 * (maxIntegerTextLength + 1) + maxDecimalTextLength + 1 + 3 * (maxShortestTextLength + 1) + 40;
 
-void writeLoopRow(LineBuilder line, const ReflectionTable& table, int row, const OutputScale& scale,
-                  const OverlapGroups* groups) {
+void writeLoopRow(LineBuilder line, const ReflectionTable& table, int row, const OutputScale& scale) {
   line.integer(table.h[row], 4).integer(table.k[row], 4).integer(table.l[row], 4);
   dSpacingField(line, 11, dSpacing(table, row));
   const bool hasAngle = hasRealAngle(table.sinSquaredTheta[row]);
   realField(line, 12, hasAngle, table.twoTheta[row]);
   // A row marked removed in the entry file has no value.
   const bool measured = table.amplitude[row] != removedInInputMarker;
-  const WrittenValues values = writtenValues(table.amplitude[row], table.sigma[row], scale);
+  const WrittenValues values = writtenValues(writtenAmplitude(table, row), writtenSigma(table, row), scale);
   realField(line, 14, measured, values.intensity);
   realField(line, 14, measured, values.propagatedSigma);
   line.character(' ').character(includeStatus(table, row));
-  if (groups != nullptr) {
-    const std::int32_t group = groups->groupOfRow[static_cast<std::size_t>(row)];
+  if (sharesOverlaps(table)) {
+    const std::int32_t group = table.groups.groupOf(row);
     if (group > 0) {
       line.integer(group, 6);
     } else {
@@ -243,14 +241,12 @@ void writeReflectionCif(std::ostream& out, const ReflectionTable& table, const O
       << "data_" << cifBlockName(heading.baseName) << '\n';
   writeRunItems(out, table, heading);
   countRows(out, table);
-  const bool withGroups = table.overlaps == OverlapRule::Share;
-  writeDetails(out, heading, scale.sigmas, withGroups);
-  writeLoopHeader(out, withGroups);
-  const OverlapGroups groups = withGroups ? findOverlapGroups(table, runWindow(table)) : OverlapGroups{};
+  writeDetails(out, heading, scale.sigmas, sharesOverlaps(table));
+  writeLoopHeader(out, sharesOverlaps(table));
   BlockWriter writer(out);
   for (int row = 0; row < table.rows; ++row) {
     if (table.status[row] != RowStatus::ZeroIndices) {
-      writeLoopRow(LineBuilder(writer, maxLoopRowLength), table, row, scale, withGroups ? &groups : nullptr);
+      writeLoopRow(LineBuilder(writer, maxLoopRowLength), table, row, scale);
     }
   }
   writer.flush();

@@ -102,7 +102,7 @@ WrittenSummary writeReflectionFiles(const ReflectionTable& table, const Reflecti
     if (!isKept(table.status[i])) {
       continue;
     }
-    const WrittenValues values = writtenValues(table.amplitude[i], table.sigma[i], scale);
+    const WrittenValues values = writtenValues(writtenAmplitude(table, i), writtenSigma(table, i), scale);
     if (shelxRecords) {
       writeShelxLayoutRows(out, table, i, values);
     } else if (shelx) {

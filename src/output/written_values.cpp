@@ -42,14 +42,15 @@ OutputScale outputScale(const ReflectionTable& table, bool shelxRecords) {
   scale.sigmas = sigmaRuleOf(table, shelxRecords);
   scale.wideSquares = flavourOf(table).layouts == OutputLayouts::Jfou4;
   for (int i = 0; i < table.rows; ++i) {
-    if (isKept(table.status[i]) && table.amplitude[i] > scale.largestAmplitude) {
-      scale.largestAmplitude = table.amplitude[i];
+    if (isKept(table.status[i]) && writtenAmplitude(table, i) > scale.largestAmplitude) {
+      scale.largestAmplitude = writtenAmplitude(table, i);
     }
   }
   // The largest intensity comes from the capped amplitudes, as written.
   for (int i = 0; i < table.rows; ++i) {
     if (isKept(table.status[i])) {
-      const float intensity = squareOf(cappedAmplitude(table.amplitude[i], table.sigma[i], scale).value);
+      const float intensity =
+          squareOf(cappedAmplitude(writtenAmplitude(table, i), writtenSigma(table, i), scale).value);
       if (intensity > scale.largestIntensity) {
         scale.largestIntensity = intensity;
       }

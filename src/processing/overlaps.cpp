@@ -26,10 +26,8 @@ void shareGroup(ReflectionTable& table, const std::vector<int>& rows, bool byMul
   const SharedValues shared = sharedValues(members);
   const bool withSigmas = flavourOf(table).entryHasSigmas;
   for (const int row : rows) {
-    table.amplitude[row] = shared.amplitude;
-    if (withSigmas) {
-      table.sigma[row] = shared.sigma;
-    }
+    table.sharedAmplitude[row] = shared.amplitude;
+    table.sharedSigma[row] = withSigmas ? shared.sigma : table.sigma[row];
     table.status[row] = RowStatus::SharedInGroup;
   }
 }
@@ -99,8 +97,10 @@ SharedValues sharedValues(const std::vector<GroupMember>& members) {
 }
 
 void shareOverlaps(ReflectionTable& table) {
-  const OverlapGroups groups = findOverlapGroups(table, runWindow(table));
-  table.amplitudeRead = table.amplitude;
+  table.groups = findOverlapGroups(table, runWindow(table));
+  const OverlapGroups& groups = table.groups;
+  table.sharedAmplitude.assign(static_cast<std::size_t>(table.rows), 0.0F);
+  table.sharedSigma.assign(static_cast<std::size_t>(table.rows), 0.0F);
   const bool byMultiplicity =
       flavourOf(table).entryHasMultiplicity && table.multiplicity.size() == static_cast<std::size_t>(table.rows);
   // A group's members come before the next group's, in table order.

@@ -31,20 +31,9 @@ inline bool staysOutOfGroups(RowStatus status) {
   }
 }
 
-struct OverlapGroups {
-  // The group of each row, numbered from 1 in table order; 0 for a row in
-  // no group.
-  std::vector<std::int32_t> groupOfRow;
-  // The members of each group: sizeOfGroup[g - 1] for group g.
-  std::vector<std::int32_t> sizeOfGroup;
-  int members = 0;  // rows in groups
-
-  int count() const { return static_cast<int>(sizeOfGroup.size()); }
-};
-
 // The overlap groups of the table with `window` (D, or DELTA), whatever the
-// rule of the run: the same rows at any stage of it. Every writer that names
-// a row's group takes it from here (with the run's window, runWindow).
+// rule of the run: the same rows at any stage of it. The run stores its own
+// (table.groups, by shareOverlaps); the window scan finds them per window.
 OverlapGroups findOverlapGroups(const ReflectionTable& table, float window);
 
 // `status` as the elimination with the same window gives it, with every
@@ -73,10 +62,11 @@ struct SharedValues {
 // sigma(F) = sigma(I) / (2 F), 0 for F = 0.
 SharedValues sharedValues(const std::vector<GroupMember>& members);
 
-// The run's sharing (after the elimination): every member of a group with
-// the run's window gets the status SharedInGroup, the group's amplitude and,
-// where the entry file gives sigmas, its sigma. The amplitudes as read are
-// kept in amplitudeRead.
+// The run's sharing (after the elimination): stores the groups with the
+// run's window in table.groups; every member gets the status SharedInGroup
+// and, in sharedAmplitude and sharedSigma, the group's amplitude and, where
+// the entry file gives sigmas, its sigma (else its own). The amplitudes and
+// sigmas read stay in their columns.
 void shareOverlaps(ReflectionTable& table);
 
 }  // namespace kestran

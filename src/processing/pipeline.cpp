@@ -49,7 +49,7 @@ void runPipeline(ReflectionTable& table, LineReader& entry, RunEvents& events,
                  const std::function<void(const ReflectionTable&)>& writeRows) {
   readAndOrder(table, entry, events);
   eliminateNeighbours(table);
-  if (table.overlaps == OverlapRule::Share) {
+  if (sharesOverlaps(table)) {
     shareOverlaps(table);
   }
   writeRows(table);

@@ -26,7 +26,7 @@ std::vector<ScanRow> scanWindows(const ReflectionTable& table, const ShellLayout
   for (const float window : windows) {
     std::vector<RowStatus> status = eliminationWith(table, window);
     ScanRow row;
-    if (table.overlaps == OverlapRule::Share) {
+    if (sharesOverlaps(table)) {
       const OverlapGroups groups = findOverlapGroups(table, window);
       markShared(status, groups);
       row.shared = groups.members;

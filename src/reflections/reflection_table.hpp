@@ -51,6 +51,21 @@ enum class OverlapRule : std::uint8_t { Drop, Share };
 // command line (--window, --delta) or the console (DELTA typed at its prompt).
 enum class WindowSource : std::uint8_t { EntryFile, CommandLine, Console };
 
+// Overlap groups: chains of neighbours, each closer than a window to the
+// next (see processing/overlaps.hpp, which finds them).
+struct OverlapGroups {
+  // The group of each row, numbered from 1 in table order; 0 for a row in
+  // no group.
+  std::vector<std::int32_t> groupOfRow;
+  // The members of each group: sizeOfGroup[g - 1] for group g.
+  std::vector<std::int32_t> sizeOfGroup;
+  int members = 0;  // rows in groups
+
+  int count() const { return static_cast<int>(sizeOfGroup.size()); }
+  int groupOf(int row) const { return groupOfRow.empty() ? 0 : groupOfRow[static_cast<std::size_t>(row)]; }
+  int sizeOf(int group) const { return group > 0 ? sizeOfGroup[static_cast<std::size_t>(group - 1)] : 0; }
+};
+
 // a, b, c in the length unit of the wavelength; alpha, beta, gamma in
 // degrees; then the wavelength, in the order the entry file gives them.
 struct CellParameters {
@@ -68,7 +83,7 @@ struct ResolutionLimit {
 
 struct ReflectionTable {
   std::vector<std::int32_t> h, k, l;
-  std::vector<float> amplitude;        // as read (SIRPOW: square root of the intensity read); shared: the group's
+  std::vector<float> amplitude;        // as read (SIRPOW: square root of the intensity read)
   std::vector<float> sigma;            // the amplitude's standard deviation (SIRPOW: from the 9th value)
   std::vector<float> peakWidth;        // FWHM in degrees 2theta (SIRPOW, EXPO)
   std::vector<float> thirdValue;       // the JFOU=4 third value, carried to the outputs
@@ -78,11 +93,13 @@ struct ReflectionTable {
   std::vector<std::int32_t> line;      // line of the entry file where the row's reflection begins
   std::vector<RowStatus> status;
   // Filled only where needed, empty otherwise: the multiplicity of each row
-  // where the flavour's entry file gives one (SIRPOW); the amplitude as read
-  // of every row once a run shares overlap groups (amplitude then holds the
-  // shared one).
+  // where the flavour's entry file gives one (SIRPOW).
   std::vector<std::int32_t> multiplicity;
-  std::vector<float> amplitudeRead;
+  // A run that shares overlap groups: the groups with the run's window,
+  // found once after the elimination, and the amplitude and sigma every row
+  // of a group is written with (the group's); empty otherwise.
+  OverlapGroups groups;
+  std::vector<float> sharedAmplitude, sharedSigma;
 
   int inputCode = 0;
   CellParameters cell{};
@@ -108,6 +125,18 @@ struct ReflectionTable {
   template <typename Apply>
   void forEachColumn(Apply apply);
 };
+
+// The run keeps overlap groups with their shared intensity.
+inline bool sharesOverlaps(const ReflectionTable& table) { return table.overlaps == OverlapRule::Share; }
+
+// The amplitude and sigma a row is written with: its own, or its group's
+// once it shares one.
+inline float writtenAmplitude(const ReflectionTable& table, int row) {
+  return table.status[row] == RowStatus::SharedInGroup ? table.sharedAmplitude[row] : table.amplitude[row];
+}
+inline float writtenSigma(const ReflectionTable& table, int row) {
+  return table.status[row] == RowStatus::SharedInGroup ? table.sharedSigma[row] : table.sigma[row];
+}
 
 inline const Flavour& flavourOf(const ReflectionTable& table) { return flavourOf(table.inputCode); }
 
