@@ -8,6 +8,7 @@
 
 #include "driver/option_rules.hpp"
 #include "reflections/flavours.hpp"
+#include "reflections/space_group.hpp"
 #include "text/cat.hpp"
 #include "text/number_reading.hpp"
 
@@ -78,6 +79,17 @@ bool parseChoice(std::string_view option, std::string_view text, std::string_vie
     throw UsageError(cat(option, " must be ", first, " or ", second, ", not '", text, "'"));
   }
   return text == second;
+}
+
+// A space group that gemmi's tables know.
+std::string parseSpaceGroup(std::string_view text) {
+  if (findSpaceGroup(text) == nullptr) {
+    throw UsageError(
+        cat("--space-group takes a Hermann-Mauguin symbol (P 21/c, P121/c1, Pbca, R -3 m :H) or a "
+            "number from 1 to 230, not '",
+            text, "'"));
+  }
+  return std::string(text);
 }
 
 // A limit is a number above 0.
@@ -233,6 +245,11 @@ const OptionRule settingRules[] = {
          },
      .help = "reflections closer than the window: drop (default) removes them,\n"
              "share keeps each overlap group with the group's mean intensity"},
+    {.name = "space-group",
+     .value = " SYMBOL",
+     .apply = [](CommandLine& l, const char* v) { l.run.spaceGroup = parseSpaceGroup(v); },
+     .help = "space group (P 21/c, Pbca, R -3 m :H or 1 to 230): each reflection's\n"
+             "multiplicity, sharing by multiplicity, a warning for absent ones"},
     {.name = "help",
      .takes = Takes::Nothing,
      .synopsis = InSynopsis::Apart,

@@ -197,7 +197,10 @@ bool isOwnReport(const FileStart& start) {
   if (heading == earlierReportHeading) {
     return true;
   }
-  const std::string_view rest = heading.substr(std::min(reportHeading.size(), heading.size()));
+  std::string_view rest = heading.substr(std::min(reportHeading.size(), heading.size()));
+  if (rest.starts_with(reportMultiplicityColumn)) {
+    rest.remove_prefix(reportMultiplicityColumn.size());
+  }
   return heading.starts_with(reportHeading) && (rest.empty() || rest == reportGroupColumns);
 }
 

@@ -39,6 +39,7 @@ struct RunOptions {
   bool shelxRecords = false;                 // the amplitude and intensity files in SHELX records for every code
   ResolutionLimit limit;                     // rows beyond it are not written
   OverlapRule overlaps = OverlapRule::Drop;  // close neighbours removed, or kept with their group's intensity
+  std::string spaceGroup;                    // --space-group SYMBOL, checked; empty for none
 };
 
 // The code and the base name come from the command line: the run prints a
@@ -67,6 +68,7 @@ inline ReflectionTable emptyTable(const Flavour& flavour, const RunOptions& opti
   table.sigmasFromFile = options.sigmasFromFile;
   table.overlaps = options.overlaps;
   setWindowSource(table, flavour, options);
+  table.spaceGroupSymbol = options.spaceGroup;
   return table;
 }
 

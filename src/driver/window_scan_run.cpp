@@ -42,13 +42,16 @@ void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunO
   const std::vector<float> windows =
       options.scanWindows.empty() ? defaultScanWindows(flavour, own) : options.scanWindows;
   const ShellLayout layout = layShells(table, options.shellCount);
-  const ScanHeading heading{entryName, &flavour, table.rows, own, table.windowSource, sharesOverlaps(table)};
+  const ScanHeading heading{
+      entryName, &flavour, table.rows, own, table.windowSource, sharesOverlaps(table), table.spaceGroup != nullptr};
   writeScanTable(console, heading, layout, scanWindows(table, layout, windows));
 }
 
 void writeRunShells(const ReflectionTable& table, int shellCount, std::ostream& console) {
   const ShellLayout layout = layShells(table, shellCount);
-  writeShellStats(console, layout, countByShell(layout, table.status), flavourOf(table), runWindow(table),
+  // With a space group the shared rows count by their multiplicities.
+  const std::vector<std::int32_t>* multiplicity = table.spaceGroup != nullptr ? &table.multiplicity : nullptr;
+  writeShellStats(console, layout, countByShell(layout, table.status, multiplicity), flavourOf(table), runWindow(table),
                   table.windowSource, sharesOverlaps(table));
 }
 

@@ -48,6 +48,7 @@ ReportRow describeRow(const ReflectionTable& table, int i, const RunFacts& facts
   row.status = table.status[i];
   row.dSpacing = dSpacing(table, i);
   row.hasDSpacing = std::isfinite(row.dSpacing);
+  row.multiplicity = table.spaceGroup != nullptr ? table.multiplicity[i] : 0;
   row.group = table.groups.groupOf(i);
   row.groupSize = table.groups.sizeOf(row.group);
   return row;
@@ -99,6 +100,7 @@ void group(LineBuilder& line, const ReportRow& row) {
   }
 }
 
+// The multiplicity is there exactly when the run has a space group.
 void writeRow(LineBuilder line, const ReportRow& row, bool withGroups) {
   for (const int index : {row.h, row.k, row.l}) {
     line.integer(index).character('\t');
@@ -113,22 +115,30 @@ void writeRow(LineBuilder line, const ReportRow& row, bool withGroups) {
   if (row.hasDSpacing) {
     line.decimal(row.dSpacing, 4);
   }
+  if (row.multiplicity > 0) {
+    line.character('\t').integer(row.multiplicity);
+  }
   if (withGroups) {
     group(line, row);
   }
   line.endLine();
 }
 
-// Five integers, seven numbers, the status and the tabs.
-constexpr std::size_t maxRowLength = 5 * (maxIntegerTextLength + 1) + 7 * (maxDecimalTextLength + 1) + 64;
+// Six integers, seven numbers, the status and the tabs.
+constexpr std::size_t maxRowLength = 6 * (maxIntegerTextLength + 1) + 7 * (maxDecimalTextLength + 1) + 64;
 
 }  // namespace
 
 void writeEliminationReport(std::ostream& out, const ReflectionTable& table) {
   BlockWriter writer(out);
   const bool withGroups = sharesOverlaps(table);
+  const std::string_view multiplicityColumn = table.spaceGroup != nullptr ? reportMultiplicityColumn : "";
   const std::string_view groupColumns = withGroups ? reportGroupColumns : "";
-  LineBuilder(writer, reportHeading.size() + groupColumns.size() + 1).text(reportHeading).text(groupColumns).endLine();
+  LineBuilder(writer, reportHeading.size() + multiplicityColumn.size() + groupColumns.size() + 1)
+      .text(reportHeading)
+      .text(multiplicityColumn)
+      .text(groupColumns)
+      .endLine();
   const RunFacts facts = runFacts(table);
   for (int i = 0; i < table.rows; ++i) {
     writeRow(LineBuilder(writer, maxRowLength), describeRow(table, i, facts), withGroups);

@@ -11,10 +11,12 @@
 
 namespace kestran {
 
-// The report's heading line, and the columns --overlaps=share adds to it: a
-// file that begins so was written by kestran and may be replaced.
+// The report's heading line, and the columns --space-group and
+// --overlaps=share add to it, in this order: a file that begins so was
+// written by kestran and may be replaced.
 inline constexpr std::string_view reportHeading =
     "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing";
+inline constexpr std::string_view reportMultiplicityColumn = "\tmultiplicity";
 inline constexpr std::string_view reportGroupColumns = "\tgroup\tgroup_size";
 
 struct ReportRow {
@@ -29,7 +31,8 @@ struct ReportRow {
   RowStatus status = RowStatus::Kept;
   bool hasDSpacing = false;  // a finite d from the wavelength (not SIRPOW)
   double dSpacing = 0;
-  int group = 0;  // the overlap group with the run's window, 0 for none
+  int multiplicity = 0;  // in the run's space group, 0 without one
+  int group = 0;         // the overlap group with the run's window, 0 for none
   int groupSize = 0;
 };
 
@@ -39,8 +42,9 @@ std::vector<ReportRow> describeElimination(const ReflectionTable& table);
 const char* statusText(RowStatus status);
 
 // The tab-separated report, a heading line then one line a row, written as
-// each row is described. A run that shares overlap groups adds to each line
-// the row's group number and size, empty for a row in no group.
+// each row is described. A run with a space group adds to each line the
+// row's multiplicity; a run that shares overlap groups the row's group
+// number and size, empty for a row in no group.
 void writeEliminationReport(std::ostream& out, const ReflectionTable& table);
 
 }  // namespace kestran

@@ -6,6 +6,7 @@
 #include "processing/resolution_limit.hpp"
 #include "processing/shells.hpp"
 #include "reflections/cell_geometry.hpp"
+#include "reflections/space_group.hpp"
 #include "text/block_writer.hpp"
 #include "text/line_builder.hpp"
 #include "text/number_writing.hpp"
@@ -78,6 +79,13 @@ void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHea
     item(out, "_cell_angle_gamma", shortestText(cell.gamma));
     item(out, "_diffrn_radiation_wavelength", shortestText(cell.wavelength));
   }
+  if (table.spaceGroup != nullptr) {
+    std::string group = "'";
+    group += spaceGroupName(*table.spaceGroup);
+    group += "'";
+    item(out, "_symmetry_space_group_name_H-M", group);
+    item(out, "_space_group_name_H-M_alt", group);
+  }
   if (flavour.entryHasCell && hasLimit(table.limit)) {
     item(out, "_reflns_d_resolution_high", decimalText(limitDSpacing(table), 5));
   }
@@ -110,7 +118,8 @@ std::string_view sigmaRuleText(SigmaRule rule) {
   return " holds this same sigma.\n";
 }
 
-void writeDetails(std::ostream& out, const CifHeading& heading, SigmaRule sigmas, bool withGroups) {
+void writeDetails(std::ostream& out, const CifHeading& heading, SigmaRule sigmas, bool withGroups,
+                  bool withMultiplicity) {
   const std::string intensityFile = printable(heading.intensityFile);
   out << "_reflns_special_details\n"
          ";\n"
@@ -127,15 +136,19 @@ void writeDetails(std::ostream& out, const CifHeading& heading, SigmaRule sigmas
          "x removed by the window (overlapped) or in the entry file;\n"
          "h beyond the resolution limit, or with no real angle.\n"
          "_refln_kestran_two_theta: 2theta in degrees.\n"
+      << (withMultiplicity ? "_refln_symmetry_multiplicity: in the Laue class of the space group\n"
+                             "(Friedel mates merged).\n"
+                           : "")
       << (withGroups ? "_refln_kestran_overlap_group: the overlap group of a row the window\n"
                        "would remove; its members are kept (o) with the group's mean intensity.\n"
                      : "")
       << ";\n";
 }
 
-// A run that shares overlap groups names each row's group in a column of
-// its own, "." for a row in no group.
-void writeLoopHeader(std::ostream& out, bool withGroups) {
+// A run with a space group gives each row's multiplicity; a run that shares
+// overlap groups names each row's group in a column of its own, "." for a
+// row in no group.
+void writeLoopHeader(std::ostream& out, bool withGroups, bool withMultiplicity) {
   out << "loop_\n"
          "_refln_index_h\n"
          "_refln_index_k\n"
@@ -145,6 +158,9 @@ void writeLoopHeader(std::ostream& out, bool withGroups) {
          "_refln_F_squared_meas\n"
          "_refln_F_squared_sigma\n"
          "_refln_include_status\n";
+  if (withMultiplicity) {
+    out << "_refln_symmetry_multiplicity\n";
+  }
   if (withGroups) {
     out << "_refln_kestran_overlap_group\n";
   }
@@ -169,7 +185,7 @@ void dSpacingField(LineBuilder& line, int width, double value) {
 }
 
 constexpr std::size_t maxLoopRowLength =
-    4 * (maxIntegerTextLength + 1) + maxDecimalTextLength + 1 + 3 * (maxShortestTextLength + 1) + 40;
+    5 * (maxIntegerTextLength + 1) + maxDecimalTextLength + 1 + 3 * (maxShortestTextLength + 1) + 40;
 
 void writeLoopRow(LineBuilder line, const ReflectionTable& table, int row, const OutputScale& scale) {
   line.integer(table.h[row], 4).integer(table.k[row], 4).integer(table.l[row], 4);
@@ -182,6 +198,9 @@ void writeLoopRow(LineBuilder line, const ReflectionTable& table, int row, const
   realField(line, 14, measured, values.intensity);
   realField(line, 14, measured, values.propagatedSigma);
   line.character(' ').character(includeStatus(table, row));
+  if (table.spaceGroup != nullptr) {
+    line.integer(table.multiplicity[static_cast<std::size_t>(row)], 4);
+  }
   if (sharesOverlaps(table)) {
     const std::int32_t group = table.groups.groupOf(row);
     if (group > 0) {
@@ -241,8 +260,8 @@ void writeReflectionCif(std::ostream& out, const ReflectionTable& table, const O
       << "data_" << cifBlockName(heading.baseName) << '\n';
   writeRunItems(out, table, heading);
   countRows(out, table);
-  writeDetails(out, heading, scale.sigmas, sharesOverlaps(table));
-  writeLoopHeader(out, sharesOverlaps(table));
+  writeDetails(out, heading, scale.sigmas, sharesOverlaps(table), table.spaceGroup != nullptr);
+  writeLoopHeader(out, sharesOverlaps(table), table.spaceGroup != nullptr);
   BlockWriter writer(out);
   for (int row = 0; row < table.rows; ++row) {
     if (table.status[row] != RowStatus::ZeroIndices) {

@@ -36,7 +36,7 @@ void writeShellLines(std::ostream& out, const ShellLayout& layout, const ShellCo
       out << formatted(" %6d ", counts.kept[shell]) << percentText(counts.kept[shell], counts.rows[shell], "%7.1f");
     }
     if (withShared) {
-      out << sharedCells(counts.shared[shell], counts.rows[shell]);
+      out << sharedCells(counts.shared[shell], counts.sharedOutOf[shell]);
     }
     out << '\n';
   }
@@ -71,7 +71,8 @@ void writeScanHeader(std::ostream& out, const ScanHeading& heading, int shellCou
 }
 
 void writeSharedScanHeader(std::ostream& out, const ScanHeading& heading, int shellCount) {
-  out << "\n  With --overlaps=share, the rows removed above that are kept in overlap groups:\n"
+  out << "\n  With --overlaps=share, the rows removed above that are kept in overlap groups"
+      << (heading.byMultiplicity ? ", each counted by its multiplicity" : "") << ":\n"
       << formatted("  %c %9s %6s %6s %8s |", ' ', usesWidthWindow(*heading.flavour) ? "DELTA" : "D", "shared", "groups",
                    "% shared");
   writeShellNumbers(out, shellCount);
@@ -80,9 +81,9 @@ void writeSharedScanHeader(std::ostream& out, const ScanHeading& heading, int sh
 void writeSharedScanRow(std::ostream& out, const ScanRow& row, const std::optional<float>& ownWindow) {
   const bool own = ownWindow && *ownWindow == row.window;
   out << formatted("  %c %9g %6d %6d ", own ? '*' : ' ', double{row.window}, row.shared, row.groups)
-      << percentCell(row.shared, row.kept + row.removed, 8) << " |";
+      << percentCell(row.shared, row.sharedOutOf, 8) << " |";
   for (std::size_t shell = 0; shell < row.shells.rows.size(); ++shell) {
-    out << ' ' << percentCell(row.shells.shared[shell], row.shells.rows[shell], 6);
+    out << ' ' << percentCell(row.shells.shared[shell], row.shells.sharedOutOf[shell], 6);
   }
   out << '\n';
 }
@@ -126,10 +127,11 @@ void writeShellStats(std::ostream& out, const ShellLayout& layout, const ShellCo
   const int rows = sum(counts.rows, counts.rowsWithoutAngle + counts.rowsBeyondLimit);
   const int kept = sum(counts.kept, counts.keptWithoutAngle);
   out << "\n  Resolution shells, " << windowText(flavour, window) << ' ' << windowOrigin(flavour, source)
-      << (withShared ? "; --overlaps=share: kept alone, and shared in overlap groups" : "") << '\n';
+      << (withShared ? "; --overlaps=share: kept alone, and shared in overlap groups" : "")
+      << (withShared && counts.byMultiplicity ? " (shared counted by multiplicity)" : "") << '\n';
   writeShellLines(out, layout, counts, true, withShared);
   out << formatted("  all    %-18s %7d %6d ", "", rows, kept) << percentText(kept, rows, "%7.1f")
-      << (withShared ? sharedCells(sum(counts.shared, 0), rows) : "") << '\n';
+      << (withShared ? sharedCells(sum(counts.shared, 0), counts.sharedOutOfAll) : "") << '\n';
 }
 
 void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLayout& layout,

@@ -37,7 +37,8 @@ struct ScanHeading {
   int reflections = 0;
   std::optional<float> ownWindow;  // marked with * in the table
   WindowSource ownSource = WindowSource::EntryFile;
-  bool shared = false;  // a second table: the rows each window keeps in overlap groups
+  bool shared = false;          // a second table: the rows each window keeps in overlap groups
+  bool byMultiplicity = false;  // ... each counted by its multiplicity (a space group is given)
 };
 
 void writeScanTable(std::ostream& out, const ScanHeading& heading, const ShellLayout& layout,

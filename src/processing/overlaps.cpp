@@ -11,8 +11,9 @@ namespace kestran {
 
 namespace {
 
-// A member's weight in its group's mean: its multiplicity where the file
-// gives one (a value below 1, a missing or damaged one, counts as 1), else 1.
+// A member's weight in its group's mean: its multiplicity where the file or
+// the space group gives one (a value below 1, a missing or damaged one,
+// counts as 1), else 1.
 double weightOf(const ReflectionTable& table, bool byMultiplicity, int row) {
   return byMultiplicity ? std::max(1, table.multiplicity[row]) : 1.0;
 }
@@ -101,8 +102,8 @@ void shareOverlaps(ReflectionTable& table) {
   const OverlapGroups& groups = table.groups;
   table.sharedAmplitude.assign(static_cast<std::size_t>(table.rows), 0.0F);
   table.sharedSigma.assign(static_cast<std::size_t>(table.rows), 0.0F);
-  const bool byMultiplicity =
-      flavourOf(table).entryHasMultiplicity && table.multiplicity.size() == static_cast<std::size_t>(table.rows);
+  // The file's multiplicities (SIRPOW), or the space group's.
+  const bool byMultiplicity = table.multiplicity.size() == static_cast<std::size_t>(table.rows);
   // A group's members come before the next group's, in table order.
   std::vector<int> rows;
   for (int row = 0; row < table.rows; ++row) {

@@ -6,6 +6,7 @@
 #include "processing/elimination.hpp"
 #include "processing/ordering.hpp"
 #include "processing/overlaps.hpp"
+#include "reflections/space_group.hpp"
 
 namespace kestran {
 
@@ -26,6 +27,46 @@ void tellDuplicates(const ReflectionTable& table, const LineReader& entry, RunEv
   events.warning(entry.fileName(), found.line, what);
 }
 
+std::string indicesOf(const ReflectionTable& table, int row) {
+  return std::to_string(table.h[row]) + " " + std::to_string(table.k[row]) + " " + std::to_string(table.l[row]);
+}
+
+// The space group named for the run, found with the cell's angles; each
+// row's multiplicity from it, and one warning each for the rows it forbids
+// and for the rows whose multiplicity in the file is not its own.
+void applySpaceGroup(ReflectionTable& table, const LineReader& entry, RunEvents& events) {
+  if (table.spaceGroupSymbol.empty()) {
+    return;
+  }
+  const CellParameters& cell = table.cell;
+  table.spaceGroup = findSpaceGroup(table.spaceGroupSymbol, cell.alpha, cell.gamma);
+  if (table.spaceGroup == nullptr) {
+    table.spaceGroup = findSpaceGroup(table.spaceGroupSymbol);
+  }
+  const std::string group = spaceGroupName(*table.spaceGroup);
+  const SymmetryFindings found = applySpaceGroup(table, *table.spaceGroup);
+  if (found.differingRows > 0) {
+    const int row = found.firstDiffering;
+    std::string what = "multiplicity " + std::to_string(found.fileMultiplicity) + " of reflection " +
+                       indicesOf(table, row) + " is not the " + std::to_string(table.multiplicity[row]) +
+                       " of the space group " + group;
+    if (found.differingRows > 1) {
+      what += "; " + std::to_string(found.differingRows) + " rows differ in all";
+    }
+    what += ": the space group's multiplicities are used";
+    events.warning(entry.fileName(), table.line[row], what);
+  }
+  if (found.absentRows > 0) {
+    const int row = found.firstAbsent;
+    std::string what = "reflection " + indicesOf(table, row) + " is systematically absent in the space group " + group;
+    if (found.absentRows > 1) {
+      what += "; " + std::to_string(found.absentRows) + " rows are absent in all";
+    }
+    what += ": they are written; check the space group, the cell and the indexing";
+    events.warning(entry.fileName(), table.line[row], what);
+  }
+}
+
 }  // namespace
 
 int readAndOrder(ReflectionTable& table, LineReader& entry, RunEvents& events) {
@@ -39,6 +80,7 @@ int readAndOrder(ReflectionTable& table, LineReader& entry, RunEvents& events) {
     orderReflections(table);
   }
   tellDuplicates(table, entry, events);
+  applySpaceGroup(table, entry, events);
   if (flavour.windowAsked == WindowAsked::AfterOrdering) {
     table.widthFactor = events.widthFactorNeeded();
   }

@@ -112,15 +112,20 @@ double edgeTwoTheta(const ShellLayout& layout, int edge) {
   return 2.0 * degreesPerRadian * std::asin(std::min(sinTheta, 1.0));
 }
 
-ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>& status) {
+ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>& status,
+                         const std::vector<std::int32_t>* multiplicity) {
   ShellCounts counts;
   counts.rows.assign(static_cast<std::size_t>(layout.shellCount()), 0);
   counts.kept.assign(counts.rows.size(), 0);
   counts.shared.assign(counts.rows.size(), 0);
+  counts.sharedOutOf.assign(counts.rows.size(), 0);
+  counts.byMultiplicity = multiplicity != nullptr;
   for (std::size_t row = 0; row < layout.shellOfRow.size(); ++row) {
     if (status[row] == RowStatus::ZeroIndices) {
       continue;
     }
+    const int weight = multiplicity != nullptr ? (*multiplicity)[row] : 1;
+    counts.sharedOutOfAll += weight;
     if (status[row] == RowStatus::BeyondLimit) {
       ++counts.rowsBeyondLimit;
       continue;
@@ -134,7 +139,8 @@ ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>
     } else {
       ++counts.rows[shell];
       counts.kept[shell] += kept;
-      counts.shared[shell] += status[row] == RowStatus::SharedInGroup ? 1 : 0;
+      counts.shared[shell] += status[row] == RowStatus::SharedInGroup ? weight : 0;
+      counts.sharedOutOf[shell] += weight;
     }
   }
   return counts;

@@ -53,12 +53,21 @@ struct ShellCounts {
   std::vector<int> rows;    // per shell
   std::vector<int> kept;    // per shell: kept with an intensity of its own (Kept)
   std::vector<int> shared;  // per shell: kept in overlap groups (SharedInGroup)
+  // What `shared` is a part of: per shell, and of every row counted (those
+  // without an angle or beyond the limit too). Given multiplicities, these
+  // and `shared` count each reflection by its multiplicity.
+  std::vector<int> sharedOutOf;
+  int sharedOutOfAll = 0;
+  bool byMultiplicity = false;
   int rowsWithoutAngle = 0;
   int keptWithoutAngle = 0;
   int rowsBeyondLimit = 0;  // rows whose status is BeyondLimit, none of them kept
 };
 
-ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>& status);
+// With `multiplicity` (one per row), the rows shared in overlap groups are
+// counted by their multiplicities (shared, sharedOutOf, sharedOutOfAll).
+ShellCounts countByShell(const ShellLayout& layout, const std::vector<RowStatus>& status,
+                         const std::vector<std::int32_t>* multiplicity = nullptr);
 
 // kept / rows in percent; not a number for an empty shell.
 double percentKept(int kept, int rows);

@@ -35,7 +35,15 @@ std::vector<ScanRow> scanWindows(const ReflectionTable& table, const ShellLayout
     row.window = window;
     row.kept = countKept(status);
     row.removed = table.rows - row.kept;
-    row.shells = countByShell(layout, status);
+    row.sharedOutOf = table.rows;
+    const bool byMultiplicity = table.spaceGroup != nullptr;
+    row.shells = countByShell(layout, status, byMultiplicity ? &table.multiplicity : nullptr);
+    if (byMultiplicity) {
+      // Every member lies in a shell: it has an angle and is inside the limit.
+      row.shared = 0;
+      for (const int shared : row.shells.shared) row.shared += shared;
+      row.sharedOutOf = row.shells.sharedOutOfAll;
+    }
     rows.push_back(std::move(row));
   }
   return rows;

@@ -19,9 +19,12 @@ struct ScanRow {
   int kept = 0;
   int removed = 0;  // every other row, those removed in the input included
   // When the table's rule is Share: the rows of `removed` that sharing keeps
-  // in overlap groups, and the groups; 0 otherwise.
+  // in overlap groups, the groups, and what the shared rows are a part of
+  // (with a space group, the rows counted by their multiplicities); 0
+  // otherwise.
   int shared = 0;
   int groups = 0;
+  int sharedOutOf = 0;
   ShellCounts shells;
 };
 

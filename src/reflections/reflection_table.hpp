@@ -5,9 +5,14 @@
 // the whole run; a column the flavour does not fill stays zero.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "reflections/flavours.hpp"
+
+namespace gemmi {
+struct SpaceGroup;
+}
 
 namespace kestran {
 
@@ -93,7 +98,8 @@ struct ReflectionTable {
   std::vector<std::int32_t> line;      // line of the entry file where the row's reflection begins
   std::vector<RowStatus> status;
   // Filled only where needed, empty otherwise: the multiplicity of each row
-  // where the flavour's entry file gives one (SIRPOW).
+  // where the flavour's entry file gives one (SIRPOW) or, once read, where
+  // the run has a space group (then the group's, in every flavour).
   std::vector<std::int32_t> multiplicity;
   // A run that shares overlap groups: the groups with the run's window,
   // found once after the elimination, and the amplitude and sigma every row
@@ -111,6 +117,11 @@ struct ReflectionTable {
   ResolutionLimit limit{};      // rows beyond it are read and compared, not written
   bool sigmasFromFile = false;  // the sigmas of the entry file are written, not one hundredth of the value
   OverlapRule overlaps = OverlapRule::Drop;
+  // The space group's symbol as given (--space-group), empty for none; the
+  // group it names, found once the cell is read (its angles choose the axes
+  // of a rhombohedral symbol without them).
+  std::string spaceGroupSymbol;
+  const gemmi::SpaceGroup* spaceGroup = nullptr;
   int rows = 0;  // rows filled
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.

@@ -1,0 +1,93 @@
+#include "reflections/space_group.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <gemmi/symmetry.hpp>
+
+#include "reflections/reflection_table.hpp"
+
+namespace kestran {
+
+namespace {
+
+constexpr int lastSpaceGroupNumber = 230;
+
+using Miller = gemmi::Op::Miller;
+
+// The images of h k l under the rotations of the point group and their
+// negatives (the Laue class), each counted once.
+int multiplicityUnder(const gemmi::GroupOps& operations, const Miller& hkl) {
+  std::array<Miller, 96> images{};  // at most 48 rotations, and the negatives
+  std::size_t count = 0;
+  for (const gemmi::Op& op : operations.sym_ops) {
+    const Miller image = op.apply_to_hkl_without_division(hkl);
+    for (const Miller& seen : {image, Miller{{-image[0], -image[1], -image[2]}}}) {
+      if (std::find(images.begin(), images.begin() + static_cast<std::ptrdiff_t>(count), seen) ==
+          images.begin() + static_cast<std::ptrdiff_t>(count)) {
+        images[count++] = seen;
+      }
+    }
+  }
+  return static_cast<int>(count);
+}
+
+// The row of the lower entry-file line.
+bool comesFirst(const ReflectionTable& table, int row, int first) {
+  return first < 0 || table.line[row] < table.line[first];
+}
+
+}  // namespace
+
+const gemmi::SpaceGroup* findSpaceGroup(std::string_view symbol, double alpha, double gamma) {
+  std::string name;
+  for (const char c : symbol) {
+    if (c != '_') {  // P2_1/c: the subscript mark of typeset symbols
+      name += c;
+    }
+  }
+  const std::size_t start = name.find_first_not_of(' ');
+  if (start != std::string::npos && name[start] >= '0' && name[start] <= '9') {
+    int number = 0;
+    const std::size_t end = name.find_last_not_of(' ') + 1;
+    const auto [rest, error] = std::from_chars(name.data() + start, name.data() + end, number);
+    if (error != std::errc() || rest != name.data() + end || number < 1 || number > lastSpaceGroupNumber) {
+      return nullptr;
+    }
+    return &gemmi::get_spacegroup_reference_setting(number);
+  }
+  return gemmi::find_spacegroup_by_name(name, alpha, gamma);
+}
+
+std::string spaceGroupName(const gemmi::SpaceGroup& group) { return group.xhm(); }
+
+int laueMultiplicity(const gemmi::SpaceGroup& group, int h, int k, int l) {
+  return multiplicityUnder(group.operations(), Miller{{h, k, l}});
+}
+
+SymmetryFindings applySpaceGroup(ReflectionTable& table, const gemmi::SpaceGroup& group) {
+  const gemmi::GroupOps operations = group.operations();
+  const bool fromFile = table.multiplicity.size() == static_cast<std::size_t>(table.rows);
+  table.multiplicity.resize(static_cast<std::size_t>(table.rows));
+  SymmetryFindings found;
+  for (int row = 0; row < table.rows; ++row) {
+    const Miller hkl{{table.h[row], table.k[row], table.l[row]}};
+    const int multiplicity = multiplicityUnder(operations, hkl);
+    const bool isReflection = hkl != Miller{{0, 0, 0}};
+    if (isReflection && fromFile && table.multiplicity[row] != multiplicity) {
+      ++found.differingRows;
+      if (comesFirst(table, row, found.firstDiffering)) {
+        found.firstDiffering = row;
+        found.fileMultiplicity = table.multiplicity[row];
+      }
+    }
+    table.multiplicity[row] = multiplicity;
+    if (isReflection && operations.is_systematically_absent(hkl)) {
+      ++found.absentRows;
+      found.firstAbsent = comesFirst(table, row, found.firstAbsent) ? row : found.firstAbsent;
+    }
+  }
+  return found;
+}
+
+}  // namespace kestran
