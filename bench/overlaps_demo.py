@@ -259,7 +259,7 @@ def main():
     with tempfile.TemporaryDirectory(prefix="kestran-overlaps-") as directory:
         for group in groups:
             for attempt in range(options.tries):
-                seed = 1000 * (groups.index(group) + 1) + attempt
+                seed = 1000 * (list(GROUPS).index(group) + 1) + attempt
                 target = random_target(GROUPS[group], seed)
                 for window, split in [(w, s) for w in windows for s in range(options.splits)]:
                     write_entry_file(

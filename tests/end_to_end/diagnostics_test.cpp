@@ -134,6 +134,22 @@ const Diagnosis cases[] = {
      "kestran: abc.dat: warning: the list is cut at 1 reflections, the table's capacity (--max-reflections takes "
      "more)\n",
      0},
+    {"reflections_the_space_group_forbids",
+     {"--code", "1", "--space-group", "P21/c"},
+     "abc.dat",
+     cell + "4 0.01\n" + jfou2 + "   0   3   0  300.00   3.000   1\n   0   1   0  100.00   1.000   1\n",
+     "",
+     "kestran: abc.dat:5: warning: reflection 0 3 0 is systematically absent in the space group P 1 21/c 1; 2 rows "
+     "are absent in all: they are written; check the space group, the cell and the indexing\n",
+     0},
+    {"sirpow_multiplicity_not_the_space_groups",
+     {"--code", "2", "--delta", "1", "--space-group", "Pmmm"},
+     "abc.hkl",
+     sirpow + "1 0 0 2 0.5 10.0 0.1 400 6\n1 1 0 2 0.5 20.0 0.1 100 2\n1 1 1 4 0.5 30.0 0.1 100 2\n",
+     "",
+     "kestran: abc.hkl:4: warning: multiplicity 2 of reflection 1 1 0 is not the 4 of the space group P m m m; 2 "
+     "rows differ in all: the space group's multiplicities are used\n",
+     0},
     {"delta_typed_below_zero",
      {"--code", "3"},
      "abc.hkl",

@@ -1,9 +1,12 @@
 // --overlaps=share on files worked by hand: a chain of three and a pair in
 // one file, with the fixed window D (JFOU=4, whose own sigmas show the sigma
-// rule) and with DELTA x width (SIRPOW, whose multiplicities weight the mean).
+// rule) and with DELTA x width (SIRPOW, whose multiplicities weight the mean);
+// a pair of multiplicities 2 and 4 with --space-group, in every flavour.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@ struct ShareRun {
 };
 
 ShareRun runShare(const std::string& entryName, const std::string& contents, const std::vector<std::string>& code) {
+  // `code` holds every option before the base name.
   TempDir dir;
   writeFile(dir.file(entryName), contents);
   std::vector<std::string> arguments = code;
@@ -87,6 +91,62 @@ TEST(SharedOverlaps, WidthWindowChainAndPairWeightedByMultiplicity) {
             "   1   0   1  451.39   4.514   1\n"
             "   1   1   1 5000.00  50.000   1\n"
             "   0   0   0    0.00   0.000   0\n");
+}
+
+// Cell 10, 10, 10.005 (P 1 2/m 1, beta 90): 1 0 1 (on the mirror, m 2) and
+// 1 1 0 (general, m 4) lie 0.0031 degrees 2theta apart, a pair at D = 0.02
+// (and at DELTA 0.5 x FWHM 0.1); 2 0 0 (m 2) alone at 17.7. F 10 and 20:
+// each member gets (2 x 10^2 + 4 x 20^2) / 6 = 300, F 17.3205, not the
+// plain mean 250 (F 15.8114). SIRPOW gives intensities (F^2) and
+// multiplicities of 1, which the space group's replace (with a warning).
+TEST(SharedOverlaps, SpaceGroupWeightsAPairByMultiplicityInEveryFlavour) {
+  struct Flavoured {
+    const char* entryName;
+    std::string contents;
+    std::vector<std::string> options;
+    int width, decimals;  // of the amplitude field of NAMEF.hkl
+  };
+  const std::string cell = "10 10 10.005 90 90 90 1.5406\n";
+  const Flavoured flavours[] = {
+      {"x.dat",
+       cell + "3 0.02\n   1   0   1   10.00   0.100   1\n   1   1   0   20.00   0.200   1\n"
+              "   2   0   0   30.00   0.300   1\n",
+       {"--code", "1"},
+       8,
+       2},
+      {"x.dat",
+       cell + "3 0.02\n   1   0   1   10.0000    0.1000    0.0500\n   1   1   0   20.0000    0.2000    0.0500\n"
+              "   2   0   0   30.0000    0.3000    0.0500\n",
+       {"--code", "4"},
+       10,
+       4},
+      {"x.hkl",
+       "EXPO\n" + cell + "1 0 1 0.1 10\n1 1 0 0.1 20\n2 0 0 0.1 30\n",
+       {"--code", "3", "--delta", "0.5"},
+       8,
+       2},
+      {"x.hkl",
+       "SIRPOW\nrun\n1 0 1 1 0 12.50 0.1 100 1\n1 1 0 1 0 12.503 0.1 400 1\n2 0 0 1 0 17.7 0.1 900 1\n",
+       {"--code", "2", "--delta", "0.5"},
+       8,
+       2},
+  };
+  const double shared = std::sqrt((2 * 10.0 * 10.0 + 4 * 20.0 * 20.0) / 6);
+  for (const Flavoured& flavour : flavours) {
+    std::vector<std::string> options = flavour.options;
+    options.insert(options.end(), {"--space-group", "P 2/m"});
+    const ShareRun run = runShare(flavour.entryName, flavour.contents, options);
+    ASSERT_EQ(run.result.status, 0) << flavour.options[1] << run.result.errors;
+    char amplitude[32];
+    std::snprintf(amplitude, sizeof amplitude, "%*.*f", flavour.width, flavour.decimals, shared);
+    for (const char* indices : {"   1   0   1", "   1   1   0"}) {
+      EXPECT_NE(run.famp.find(indices + std::string(amplitude)), std::string::npos)
+          << "code " << flavour.options[1] << ", " << indices << ":\n"
+          << run.famp;
+    }
+    EXPECT_NE(run.result.console.find("Shared in groups =    2 in     1 groups"), std::string::npos)
+        << run.result.console;
+  }
 }
 
 }  // namespace

@@ -4,7 +4,7 @@ to miller arrays) and gemmi (its CIF parser), and checks them against the
 run's other files.
 
 Usage: read_cif.py CIF INTENSITY_FILE --sigma RULE [--cell ENTRY_FILE LINE]
-                   [--shelx AMPLITUDE_FILE]
+                   [--shelx AMPLITUDE_FILE] [--space-group SYMBOL]
 
   RULE   what the intensity file's second column holds: 'propagated'
          (sigma(I) = 2 F sigma(F), as the CIF), 'hundredth' (I/100, half the
@@ -14,6 +14,9 @@ Usage: read_cif.py CIF INTENSITY_FILE --sigma RULE [--cell ENTRY_FILE LINE]
   --shelx the amplitude and intensity files are SHELX records: cctbx's HKLF
          3 and 4 readers must read them as amplitudes and intensities with
          their sigmas, the same as the CIF's kept rows
+  --space-group the group the CIF must name (both readers), with each row's
+         multiplicity as cctbx computes it in that group (Friedel mates
+         merged); without it the CIF must name none
 
 Exits with 2 when cctbx or gemmi cannot be imported, 1 when a check fails.
 """
@@ -23,9 +26,10 @@ import sys
 try:
     import gemmi
     import iotbx.cif
-    from cctbx import crystal
+    from cctbx import crystal, miller, sgtbx
     from iotbx.reflection_file_reader import any_reflection_file
     import numpy
+    from cctbx.array_family import flex
 except ImportError as error:
     print("read_cif.py: %s" % error)
     sys.exit(2)
@@ -132,6 +136,32 @@ def check_kept_rows(rows, intensity_file, sigma_rule):
                   "sigma of %s: %s" % (row, record[4]))
 
 
+def check_space_group(path, cctbx_block, arrays, symbol):
+    block = gemmi.cif.read_file(path).sole_block()
+    names = ["_symmetry_space_group_name_H-M", "_space_group_name_H-M_alt"]
+    if symbol is None:
+        check(all(block.find_value(n) is None for n in names), "gemmi: a space group where none was given")
+        check(len(block.find("_refln_", ["symmetry_multiplicity"])) == 0, "gemmi: multiplicities without a space group")
+        return
+    expected = sgtbx.space_group_info(symbol).group()
+    for name in names:
+        value = gemmi.cif.as_string(block.find_value(name) or "?")
+        check(gemmi.find_spacegroup_by_name(value) == gemmi.find_spacegroup_by_name(symbol),
+              "gemmi: %s %s is not %s" % (name, value, symbol))
+        check(sgtbx.space_group_info(str(cctbx_block[name])).group() == expected,
+              "cctbx: %s %s is not %s" % (name, cctbx_block[name], symbol))
+    intensities = arrays["_refln_F_squared_sigma"]
+    check(intensities.space_group() == expected, "cctbx: the arrays' space group is not %s" % symbol)
+    table = block.find("_refln_", ["index_h", "index_k", "index_l", "symmetry_multiplicity"])
+    indices = flex.miller_index([(int(r[0]), int(r[1]), int(r[2])) for r in table])
+    computed = miller.set(crystal.symmetry(space_group=expected), indices, anomalous_flag=False).multiplicities()
+    written = [int(r[3]) for r in table]
+    check(len(written) > 0 and written == list(computed.data()),
+          "gemmi's multiplicities %s, cctbx computes %s" % (written[:12], list(computed.data())[:12]))
+    column = cctbx_block["_refln_symmetry_multiplicity"]
+    check([int(v) for v in column] == written, "cctbx and gemmi: multiplicities")
+
+
 def check_shelx_readers(rows, amplitude_file, intensity_file, cell):
     symmetry = crystal.symmetry(unit_cell=cell[:6], space_group_symbol="P1")
     kept = [r for r in rows if r[5] == "o"]
@@ -159,6 +189,7 @@ def main():
     parser.add_argument("--sigma", choices=["propagated", "hundredth", "squared"], required=True)
     parser.add_argument("--cell", nargs=2, metavar=("ENTRY_FILE", "LINE"))
     parser.add_argument("--shelx", metavar="AMPLITUDE_FILE")
+    parser.add_argument("--space-group", metavar="SYMBOL")
     args = parser.parse_args()
 
     cell = None
@@ -170,6 +201,7 @@ def main():
     check_cell(items, cctbx_block, arrays, cell)
     check_rows(rows, arrays)
     check_kept_rows(rows, args.intensity_file, args.sigma)
+    check_space_group(args.cif, cctbx_block, arrays, args.space_group)
     if args.shelx:
         check_shelx_readers(rows, args.shelx, args.intensity_file, cell)
     for failure in failures[:20]:
