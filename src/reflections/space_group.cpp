@@ -1,7 +1,5 @@
 #include "reflections/space_group.hpp"
 
-#include <algorithm>
-#include <array>
 #include <charconv>
 #include <gemmi/symmetry.hpp>
 
@@ -15,21 +13,20 @@ constexpr int lastSpaceGroupNumber = 230;
 
 using Miller = gemmi::Op::Miller;
 
-// The images of h k l under the rotations of the point group and their
-// negatives (the Laue class), each counted once.
+// The number of distinct images of h k l under the rotations of the point
+// group and their negatives (the Laue class). Those 2n operations form the
+// group, each element once or (when the point group holds the inversion)
+// twice, so the orbit is 2n over the operations that leave h k l in place.
 int multiplicityUnder(const gemmi::GroupOps& operations, const Miller& hkl) {
-  std::array<Miller, 96> images{};  // at most 48 rotations, and the negatives
-  std::size_t count = 0;
+  // Images come multiplied by the operations' denominator.
+  const Miller scaled{{hkl[0] * gemmi::Op::DEN, hkl[1] * gemmi::Op::DEN, hkl[2] * gemmi::Op::DEN}};
+  const Miller negated{{-scaled[0], -scaled[1], -scaled[2]}};
+  int keeping = 0;
   for (const gemmi::Op& op : operations.sym_ops) {
     const Miller image = op.apply_to_hkl_without_division(hkl);
-    for (const Miller& seen : {image, Miller{{-image[0], -image[1], -image[2]}}}) {
-      if (std::find(images.begin(), images.begin() + static_cast<std::ptrdiff_t>(count), seen) ==
-          images.begin() + static_cast<std::ptrdiff_t>(count)) {
-        images[count++] = seen;
-      }
-    }
+    keeping += (image == scaled ? 1 : 0) + (image == negated ? 1 : 0);
   }
-  return static_cast<int>(count);
+  return 2 * static_cast<int>(operations.sym_ops.size()) / keeping;
 }
 
 // The row of the lower entry-file line.
