@@ -1,6 +1,7 @@
 #include "reflections/space_group.hpp"
 
 #include <charconv>
+#include <cstdlib>
 #include <gemmi/symmetry.hpp>
 
 #include "reflections/reflection_table.hpp"
@@ -10,6 +11,11 @@ namespace kestran {
 namespace {
 
 constexpr int lastSpaceGroupNumber = 230;
+
+// The operations multiply indices by their denominator and sum three such
+// products in 32 bits: indices beyond this (no measured reflection comes
+// near it) stay out of the symmetry, with multiplicity 1 and never absent.
+constexpr std::int32_t largestIndex = 1'000'000;
 
 using Miller = gemmi::Op::Miller;
 
@@ -69,8 +75,10 @@ SymmetryFindings applySpaceGroup(ReflectionTable& table, const gemmi::SpaceGroup
   SymmetryFindings found;
   for (int row = 0; row < table.rows; ++row) {
     const Miller hkl{{table.h[row], table.k[row], table.l[row]}};
-    const int multiplicity = multiplicityUnder(operations, hkl);
-    const bool isReflection = hkl != Miller{{0, 0, 0}};
+    const bool inReach =
+        std::abs(hkl[0]) <= largestIndex && std::abs(hkl[1]) <= largestIndex && std::abs(hkl[2]) <= largestIndex;
+    const int multiplicity = inReach ? multiplicityUnder(operations, hkl) : 1;
+    const bool isReflection = inReach && hkl != Miller{{0, 0, 0}};
     if (isReflection && fromFile && table.multiplicity[row] != multiplicity) {
       ++found.differingRows;
       if (comesFirst(table, row, found.firstDiffering)) {

@@ -43,7 +43,8 @@ struct SymmetryFindings {
 
 // Puts each row's multiplicity in the group into table.multiplicity (the
 // file's, where it gives one, is replaced) and finds the rows the group
-// forbids; "first" is the row of the lowest entry-file line.
+// forbids; "first" is the row of the lowest entry-file line. A row with an
+// index beyond a million gets 1 and is compared with nothing.
 SymmetryFindings applySpaceGroup(ReflectionTable& table, const gemmi::SpaceGroup& group);
 
 }  // namespace kestran

@@ -81,16 +81,17 @@ TEST(SpaceGroup, MultiplicityInTheLaueClass) {
 TEST(SpaceGroup, RowsGetTheGroupsMultiplicityAndAbsencesAreFound) {
   ReflectionTable table;
   table.inputCode = 2;  // SIRPOW: the file gives multiplicities
-  table.resizeRows(5);
-  const int rows[5][5] = {
+  table.resizeRows(6);
+  const int rows[6][5] = {
       // h, k, l, the file's multiplicity, line
-      {0, 0, 0, 1, 3},  // no reflection: neither compared nor absent
-      {1, 0, 1, 2, 4},  // h0l, l odd: absent (c glide); m 2 as in the file
-      {1, 2, 3, 2, 5},  // general: m 4, the file says 2
-      {0, 3, 0, 2, 6},  // 0k0, k odd: absent (21 screw)
-      {0, 2, 0, 1, 7},  // m 2, the file says 1
+      {0, 0, 0, 1, 3},           // no reflection: neither compared nor absent
+      {1, 0, 1, 2, 4},           // h0l, l odd: absent (c glide); m 2 as in the file
+      {1, 2, 3, 2, 5},           // general: m 4, the file says 2
+      {0, 3, 0, 2, 6},           // 0k0, k odd: absent (21 screw)
+      {0, 2, 0, 1, 7},           // m 2, the file says 1
+      {2000000001, 0, 1, 3, 8},  // beyond the operations' reach: m 1, neither compared nor absent
   };
-  for (int row = 0; row < 5; ++row) {
+  for (int row = 0; row < 6; ++row) {
     table.h[row] = rows[row][0];
     table.k[row] = rows[row][1];
     table.l[row] = rows[row][2];
@@ -98,7 +99,7 @@ TEST(SpaceGroup, RowsGetTheGroupsMultiplicityAndAbsencesAreFound) {
     table.line[row] = rows[row][4];
   }
   const SymmetryFindings found = applySpaceGroup(table, *findSpaceGroup("P 1 21/c 1"));
-  EXPECT_EQ(table.multiplicity, (std::vector<std::int32_t>{1, 2, 4, 2, 2}));
+  EXPECT_EQ(table.multiplicity, (std::vector<std::int32_t>{1, 2, 4, 2, 2, 1}));
   EXPECT_EQ(found.absentRows, 2);
   EXPECT_EQ(found.firstAbsent, 1);
   EXPECT_EQ(found.differingRows, 2);
