@@ -7,6 +7,7 @@
 #include "processing/ordering.hpp"
 #include "processing/overlaps.hpp"
 #include "reflections/space_group.hpp"
+#include "text/cat.hpp"
 
 namespace kestran {
 
@@ -28,7 +29,7 @@ void tellDuplicates(const ReflectionTable& table, const LineReader& entry, RunEv
 }
 
 std::string indicesOf(const ReflectionTable& table, int row) {
-  return std::to_string(table.h[row]) + " " + std::to_string(table.k[row]) + " " + std::to_string(table.l[row]);
+  return cat(table.h[row], ' ', table.k[row], ' ', table.l[row]);
 }
 
 // The space group named for the run, found with the cell's angles; each
@@ -47,23 +48,19 @@ void applySpaceGroup(ReflectionTable& table, const LineReader& entry, RunEvents&
   const SymmetryFindings found = applySpaceGroup(table, *table.spaceGroup);
   if (found.differingRows > 0) {
     const int row = found.firstDiffering;
-    std::string what = "multiplicity " + std::to_string(found.fileMultiplicity) + " of reflection " +
-                       indicesOf(table, row) + " is not the " + std::to_string(table.multiplicity[row]) +
-                       " of the space group " + group;
-    if (found.differingRows > 1) {
-      what += "; " + std::to_string(found.differingRows) + " rows differ in all";
-    }
-    what += ": the space group's multiplicities are used";
-    events.warning(entry.fileName(), table.line[row], what);
+    const std::string count = found.differingRows > 1 ? cat("; ", found.differingRows, " rows differ in all") : "";
+    events.warning(entry.fileName(), table.line[row],
+                   cat("multiplicity ", found.fileMultiplicity, " of reflection ", indicesOf(table, row),
+                       " is not the ", table.multiplicity[row], " of the space group ", group, count,
+                       ": the space group's multiplicities are used"));
   }
   if (found.absentRows > 0) {
     const int row = found.firstAbsent;
-    std::string what = "reflection " + indicesOf(table, row) + " is systematically absent in the space group " + group;
-    if (found.absentRows > 1) {
-      what += "; " + std::to_string(found.absentRows) + " rows are absent in all";
-    }
-    what += ": they are written; check the space group, the cell and the indexing";
-    events.warning(entry.fileName(), table.line[row], what);
+    const std::string count = found.absentRows > 1 ? cat("; ", found.absentRows, " rows are absent in all") : "";
+    events.warning(entry.fileName(), table.line[row],
+                   cat("reflection ", indicesOf(table, row), " is systematically absent in the space group ", group,
+                       count, found.absentRows > 1 ? ": they are written" : ": it is written",
+                       "; check the space group, the cell and the indexing"));
   }
 }
 
