@@ -59,6 +59,9 @@ TEST(ReflectionCif, LoopValuesAreTheRowsWrittenValues) {
     table.sigma[i] = row.amplitude / 100;
     table.status[i] = row.status;
   }
+  // A shared row is written with its group's values: here its own.
+  table.sharedAmplitude = table.amplitude;
+  table.sharedSigma = table.sigma;
   const OutputScale scale = outputScale(table);
   std::ostringstream out;
   writeReflectionCif(out, table, scale, {"abc", "abc.dat", "abcI.hkl", "kestran test"});
