@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "output/shell_table.hpp"
+#include "output/stick_plot_frame.hpp"
 #include "text/console_text.hpp"
 #include "text/formatted.hpp"
 
@@ -13,15 +14,8 @@ namespace kestran {
 
 namespace {
 
-constexpr double plotWidth = 960, plotHeight = 600;
-constexpr double left = 80, right = 30;
-constexpr double legendLine = 68;
-constexpr double stickTop = 95, stickBase = 420;   // upper panel
-constexpr double shellTop = 480, shellBase = 550;  // lower panel
-constexpr double labelRoom = 8;                    // pixels a group's count needs on each side
-constexpr double strongest = 5000;                 // the top of the intensity axis
-constexpr double sameAngleStep = 2.5;              // pixels between sticks at one angle
-constexpr double lowestLogDecade = -3;             // the log axis reaches down to 0.001 at most
+using namespace stick_plot;
+
 // Offsets in pixels of the small pieces, from the line or edge they belong to.
 constexpr double tickLength = 6;             // ticks out of the axes
 constexpr double tickLabelBelow = 20;        // 2theta tick labels' baseline under the axis
@@ -73,136 +67,6 @@ std::string escapeXml(std::string_view text) {
     }
   }
   return escaped;
-}
-
-// The 2theta axis: a round tick step, about five to ten ticks, and the map
-// from 2theta to the page.
-struct XAxis {
-  double low, high, step;
-  double at(double twoTheta) const { return left + (twoTheta - low) * (plotWidth - left - right) / (high - low); }
-};
-
-XAxis twoThetaAxis(const std::vector<ReportRow>& rows) {
-  double low = 0, high = 0;
-  bool any = false;
-  for (const ReportRow& row : rows) {
-    if (std::isfinite(row.twoTheta)) {
-      low = any ? std::min(low, double{row.twoTheta}) : row.twoTheta;
-      high = any ? std::max(high, double{row.twoTheta}) : row.twoTheta;
-      any = true;
-    }
-  }
-  if (!any || high - low < 1) {
-    low = std::floor(any ? low - 0.5 : 0);
-    high = low + (any ? 2 : 10);
-  }
-  const double span = high - low;
-  double step = std::pow(10, std::floor(std::log10(span / 5)));
-  if (span / step > 20)
-    step *= 5;
-  else if (span / step > 10)
-    step *= 2;
-  return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
-}
-
-double intensityOf(const ReportRow& row) { return double{row.amplitude} * row.amplitude; }
-
-// Written to the files: kept, or shared in an overlap group.
-bool isKeptRow(const ReportRow& row) { return isKept(row.status); }
-
-bool isSharedRow(const ReportRow& row) { return row.status == RowStatus::SharedInGroup; }
-
-// Drawn in this order, so that kept sticks stand in front.
-int layerOf(const ReportRow& row) {
-  if (!isKeptRow(row)) return 0;
-  return isSharedRow(row) ? 1 : 2;
-}
-// The intensity that reaches the top of the axis: the strongest kept one, or
-// the strongest of all when no kept reflection has an intensity.
-double referenceIntensity(const std::vector<ReportRow>& rows) {
-  double kept = 0, any = 0;
-  for (const ReportRow& row : rows) {
-    const double intensity = intensityOf(row);
-    if (std::isfinite(intensity)) {
-      any = std::max(any, intensity);
-      kept = isKeptRow(row) ? std::max(kept, intensity) : kept;
-    }
-  }
-  return kept > 0 ? kept : any;
-}
-
-// The intensity axis, in units where the reference intensity is 5000.
-struct YAxis {
-  bool log = false;
-  double reference = 0;
-  bool referenceKept = true;  // the reference is a kept reflection's
-  double lowDecade = 0;       // log axis: the power of ten at its foot
-
-  double scaled(double intensity) const { return reference > 0 ? strongest * intensity / reference : 0; }
-  bool clips(double intensity) const { return !(scaled(intensity) <= strongest); }
-  // Height as a fraction of the panel, 0 to 1.
-  double fraction(double intensity) const {
-    if (clips(intensity)) return 1;
-    if (!log) return std::max(scaled(intensity), 0.0) / strongest;
-    const double value = scaled(intensity);
-    if (!(value > 0)) return 0;
-    const double top = std::log10(strongest);
-    return std::clamp((std::log10(value) - lowDecade) / (top - lowDecade), 0.0, 1.0);
-  }
-  double y(double fraction) const { return stickBase - (stickBase - stickTop) * fraction; }
-};
-
-YAxis intensityAxis(const std::vector<ReportRow>& rows, bool logScale) {
-  YAxis axis;
-  axis.log = logScale;
-  axis.reference = referenceIntensity(rows);
-  axis.referenceKept = std::any_of(rows.begin(), rows.end(), [&](const ReportRow& row) {
-    return isKeptRow(row) && intensityOf(row) == axis.reference;
-  });
-  double weakest = strongest;
-  for (const ReportRow& row : rows) {
-    const double value = axis.scaled(intensityOf(row));
-    if (value > 0) weakest = std::min(weakest, value);
-  }
-  // A decade below the weakest, so that it stands clear of the foot.
-  axis.lowDecade = std::clamp(std::floor(std::log10(weakest)) - 1, lowestLogDecade, 2.0);
-  return axis;
-}
-
-// Sideways offset of each stick: reflections at exactly the same angle stand
-// side by side, centred on it. `order` holds the rows with an angle by angle, and each group
-// of two or more at one angle is a range [first, last) of it.
-struct SameAngle {
-  std::vector<double> offset;
-  std::vector<std::size_t> order;
-  std::vector<std::pair<std::size_t, std::size_t>> groups;
-};
-
-SameAngle sameAngleGroups(const std::vector<ReportRow>& rows) {
-  SameAngle same{std::vector<double>(rows.size(), 0.0), {}, {}};
-  std::vector<std::size_t>& order = same.order;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (std::isfinite(rows[i].twoTheta)) order.push_back(i);
-  }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return rows[a].twoTheta < rows[b].twoTheta; });
-  for (std::size_t first = 0; first < order.size();) {
-    std::size_t last = first + 1;
-    while (last < order.size() && rows[order[last]].twoTheta == rows[order[first]].twoTheta) ++last;
-    const double centre = static_cast<double>(last - first - 1) / 2;
-    for (std::size_t member = first; member < last; ++member) {
-      same.offset[order[member]] = (static_cast<double>(member - first) - centre) * sameAngleStep;
-    }
-    if (last - first > 1) same.groups.emplace_back(first, last);
-    first = last;
-  }
-  return same;
-}
-
-std::size_t rowsSharingAnAngle(const SameAngle& same) {
-  std::size_t rows = 0;
-  for (const auto& [first, last] : same.groups) rows += last - first;
-  return rows;
 }
 
 // "S shared in G groups, " when the run shares overlap groups.
