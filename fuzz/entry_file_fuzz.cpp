@@ -41,7 +41,14 @@ const char* const entryName = "fuzz.dat";
 bool isReaderReport(const RunError& error) {
   const std::string_view kind = kindOf(error);
   return kind == report::endOfFile || kind == report::conversionError || kind == report::listSyntaxError ||
-         kind == report::impossibleCell || kind == report::noReflection;
+         kind == report::impossibleCell || kind == report::noReflection || kind == report::noRealAngle;
+}
+
+// A slip that would write wrong numbers, told as compilers tell an error
+// about this file: "fuzz.dat:LINE: error: ...".
+bool isInputError(const RunError& error) {
+  const std::string& report = error.report();
+  return report.starts_with(std::string(entryName) + ":") && report.find(": error: ") != std::string::npos;
 }
 
 // Among the rows whose angle is a number, ascending order.
@@ -125,8 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       summary = writeReflectionFiles(rows, {famp, fint, intensity});
     });
   } catch (const RunError& error) {
-    FUZZ_CHECK(isReaderReport(error));
-    FUZZ_CHECK(concerns(error, unit::entry, entryName));
+    FUZZ_CHECK(isInputError(error) || (isReaderReport(error) && concerns(error, unit::entry, entryName)));
     return 0;
   }
   FUZZ_CHECK(table.rows >= 0 && table.rows <= table.capacity);

@@ -4,9 +4,11 @@
 
 #include <filesystem>
 
+#include "driver/file_preparation.hpp"
 #include "driver/options.hpp"
 #include "driver/own_files.hpp"
 #include "text/cat.hpp"
+#include "text/run_error.hpp"
 
 namespace kestran {
 
@@ -29,7 +31,8 @@ bool sameFile(const std::string& one, const std::string& other) {
 void refuseFor(std::string_view option, const std::string& extraFile, const std::vector<std::string>& taken) {
   for (const std::string& name : taken) {
     if (sameFile(extraFile, name)) {
-      throw UsageError(cat("--", option, " ", extraFile, " would overwrite ", name, ", a file of this run"));
+      throw UsageError(
+          cat("--", option, " ", shownName(extraFile), " would overwrite ", shownName(name), ", a file of this run"));
     }
   }
 }
@@ -50,9 +53,14 @@ void refuseClobbering(const RunOptions& options, const std::vector<std::string>&
 void refuseForeignExtraFiles(const RunOptions& options) {
   for (const ExtraOutput& output : extraOutputs()) {
     const std::string& file = options.extraFiles[extraOutputIndex(output)];
+    if (isWriteProtected(file)) {
+      throw UsageError(cat("--", output.option, " ", shownName(file),
+                           ": the file is read-only, protected from being replaced; make it writable (chmod u+w) or "
+                           "give another name"));
+    }
     const std::string doubt = file.empty() ? "" : whyNotReplaceable(file, output.isOwn);
     if (!doubt.empty()) {
-      throw UsageError(cat("--", output.option, " ", file, ": ", doubt, "; give another name or remove it"));
+      throw UsageError(cat("--", output.option, " ", shownName(file), ": ", doubt, "; give another name or remove it"));
     }
   }
 }

@@ -10,19 +10,6 @@
 
 namespace kestran {
 
-namespace {
-
-std::string placeOf(std::string_view file, long lineNumber) {
-  std::string place(file);
-  if (lineNumber > 0) {
-    place += ':';
-    place += std::to_string(lineNumber);
-  }
-  return place;
-}
-
-}  // namespace
-
 std::string limitText(const ResolutionLimit& limit) {
   std::string text;
   if (limit.dMin > 0) {
@@ -37,16 +24,15 @@ std::string limitText(const ResolutionLimit& limit) {
 
 void warnAboutInput(std::ostream& diagnostics, bool strict, std::string_view file, long lineNumber,
                     std::string_view what) {
-  const std::string place = placeOf(file, lineNumber);
   if (strict) {
-    throw RunError(place + ": error: " + std::string(what) + " (--strict)");
+    throw inputError(file, lineNumber, std::string(what) + " (--strict)");
   }
-  diagnostics << "kestran: " << place << ": warning: " << what << '\n';
+  diagnostics << "kestran: " << inputPlace(file, lineNumber) << ": warning: " << what << '\n';
 }
 
 void ConsoleEvents::batchWarning(long lineNumber, std::string_view what) {
   if (!settings_.batchEntry.empty()) {
-    diagnostics_ << "kestran: " << placeOf(settings_.batchEntry, lineNumber) << ": warning: " << what << '\n';
+    diagnostics_ << "kestran: " << inputPlace(settings_.batchEntry, lineNumber) << ": warning: " << what << '\n';
   }
 }
 
@@ -54,8 +40,8 @@ void ConsoleEvents::rowsCut(int capacity) {
   if (console_ != nullptr) {
     writeCountLine(*console_, "  Your data will be truncated at ", capacity, " hkl", settings_.widen);
   }
-  batchWarning(0, "the list is cut at " + std::to_string(capacity) +
-                      " reflections, the table's capacity (--max-reflections takes more)");
+  // The reader tells the cut on standard error in every run, with the count
+  // and the option that reads the whole list.
 }
 
 void ConsoleEvents::noReflectionRead(const NoReflection& where) {
@@ -81,7 +67,7 @@ void ConsoleEvents::rowsWithoutRealAngle(std::string_view file, int count) {
     batchWarning(0, what);
   }
   if (settings_.strict) {
-    throw RunError(std::string(file) + ": error: " + what + " (--strict)");
+    throw inputError(file, 0, what + " (--strict)");
   }
 }
 

@@ -50,7 +50,8 @@ class ConsoleEvents : public RunEvents {
 };
 
 // "kestran: FILE:LINE: warning: WHAT" (no LINE when 0) on `diagnostics`;
-// with `strict` the same as an error that stops the run.
+// with `strict` the same as an error about the entry file that stops the
+// run.
 void warnAboutInput(std::ostream& diagnostics, bool strict, std::string_view file, long lineNumber,
                     std::string_view what);
 

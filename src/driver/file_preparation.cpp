@@ -16,6 +16,12 @@
 
 namespace kestran {
 
+std::string buildName(std::string_view baseName, std::string_view suffix) {
+  std::string name(baseName);
+  name += suffix;
+  return name;
+}
+
 namespace {
 
 constexpr std::size_t warningNameWidth = 24;
@@ -34,13 +40,43 @@ std::string because(int error) {
   return reason + std::strerror(error);
 }
 
+bool isRegularFile(const std::string& fileName) {
+  struct stat status {};
+  return canNameAFile(fileName) && ::stat(fileName.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The codes whose entry files end in `suffix`, as "codes 1 and 4 (FULLPROF
+// JFOU=2, FULLPROF JFOU=4)" or "codes 2 and 3 (SIRPOW, EXPO)".
+std::string codesReading(std::string_view suffix) {
+  std::string codes;
+  std::string names;
+  int count = 0;
+  for (const Flavour& flavour : flavoursInMenuOrder()) {
+    if (flavour.entrySuffix == suffix) {
+      codes += (count == 0 ? "" : " and ") + std::to_string(flavour.code);
+      names += (count++ == 0 ? "" : ", ") + std::string(flavour.name);
+    }
+  }
+  return (count == 1 ? "code " : "codes ") + codes + " (" + names + ")";
+}
+
 // A hint for the report of a missing entry file: the name typed was empty,
-// or already carried the suffix.
+// already carried the suffix, or names a file of another flavour.
 std::string missingEntryHint(std::string_view baseName, const Flavour& flavour) {
   if (baseName.empty()) {
     return ": the base name was empty";
   }
-  return baseName.ends_with(flavour.entrySuffix) ? " (give the name without its extension)" : "";
+  if (baseName.ends_with(flavour.entrySuffix)) {
+    return " (give the name without its extension)";
+  }
+  for (const Flavour& other : flavoursInMenuOrder()) {
+    const std::string there = buildName(baseName, other.entrySuffix);
+    if (other.entrySuffix != flavour.entrySuffix && isRegularFile(there)) {
+      return ": " + shownName(there) + " is there, an entry file of " + codesReading(other.entrySuffix) +
+             "; give its code, or check the name";
+    }
+  }
+  return "";
 }
 
 }  // namespace
@@ -124,12 +160,6 @@ void discardTemporary(OutputFile& file) {
 }
 
 }  // namespace
-
-std::string buildName(std::string_view baseName, std::string_view suffix) {
-  std::string name(baseName);
-  name += suffix;
-  return name;
-}
 
 std::string warningLine(std::string_view fileName) {
   std::string line = " warning, this old file will be deleted :";
@@ -336,13 +366,14 @@ void commitFiles(const std::vector<OutputFile*>& files, RenameCall renameCall) {
 namespace {
 
 // An output name that holds someone else's data (another data set's EXPO
-// entry file CsI.hkl beside the base name Cs, say) stops the run before any
-// file is written or announced.
+// entry file CsI.hkl beside the base name Cs, say), or an earlier output
+// made read-only, stops the run before any file is written or announced.
 void refuseForeignOutputs(std::string_view baseName) {
   const std::pair<std::string_view, int> outputs[] = {
       {fampSuffix, unit::famp}, {fintSuffix, unit::fint}, {intSuffix, unit::intensity}};
   for (const auto& [suffix, unitNumber] : outputs) {
     const std::string name = buildName(baseName, suffix);
+    refuseProtected(name, unitNumber);
     const std::string doubt = whyNotReplaceableReflectionFile(name);
     if (!doubt.empty()) {
       std::string reason = ": ";
@@ -353,6 +384,31 @@ void refuseForeignOutputs(std::string_view baseName) {
 }
 
 }  // namespace
+
+bool isWriteProtected(const std::string& name) {
+  struct stat status {};
+  if (!canNameAFile(name) || ::lstat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    return false;
+  }
+  return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(name.c_str(), W_OK) != 0;
+}
+
+void refuseProtected(const std::string& name, int unitNumber) {
+  if (isWriteProtected(name)) {
+    throw RunError(report::cannotOverwrite, unitNumber, name,
+                   ": it is read-only, protected from being replaced; make it writable (chmod u+w) or move it "
+                   "away, or choose another base name");
+  }
+}
+
+std::string findBaseName(const std::string& baseName, const Flavour& flavour) {
+  const std::size_t first = baseName.find_first_not_of(' ');
+  if (first == 0 || first == std::string::npos || isRegularFile(buildName(baseName, flavour.entrySuffix))) {
+    return baseName;
+  }
+  std::string plain = baseName.substr(first);
+  return isRegularFile(buildName(plain, flavour.entrySuffix)) ? plain : baseName;
+}
 
 void prepareFiles(std::string_view baseName, const Flavour& flavour, std::ostream& console, RunFiles& files) {
   files.entryName = buildName(baseName, flavour.entrySuffix);

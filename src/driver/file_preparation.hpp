@@ -84,6 +84,18 @@ struct RunFiles {
   OutputFile famp, fint, intensity;
 };
 
+// A regular file whose owner took away its write permissions (chmod a-w),
+// or that this user may not write: protected from being replaced.
+bool isWriteProtected(const std::string& name);
+
+// An earlier output that is protected stops the run with "cannot overwrite
+// existing file", naming it and what to do.
+void refuseProtected(const std::string& name, int unitNumber);
+
+// The base name as typed, or, when it begins with blanks and names no entry
+// file of the flavour while the name without them does, that name.
+std::string findBaseName(const std::string& baseName, const Flavour& flavour);
+
 // Opens the entry file of the flavour, refuses to go on when an output name
 // holds a file that is not empty and not an earlier output (before any
 // warning line), then prepares the FAMP, FINT and INT files in that order,

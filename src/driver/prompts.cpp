@@ -1,10 +1,11 @@
 #include "driver/prompts.hpp"
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 
-#include "driver/console_events.hpp"
 #include "text/cat.hpp"
+#include "text/formatted.hpp"
 #include "text/free_form.hpp"
 #include "text/run_error.hpp"
 
@@ -102,22 +103,59 @@ std::string measureBaseName(std::string_view answer) {
   return std::string(answer.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
-float askDelta(LineReader& consoleIn, std::ostream& console, std::ostream& diagnostics, const RunOptions& options) {
+namespace {
+
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// The answer's first value is digits, a comma and digits (a sign before
+// them at most).
+bool startsWithDecimalComma(std::string_view answer) {
+  std::size_t i = answer.find_first_not_of(" \t");
+  if (i != std::string_view::npos && (answer[i] == '+' || answer[i] == '-')) {
+    ++i;
+  }
+  const std::size_t digits = i;
+  while (i < answer.size() && isDigit(answer[i])) {
+    ++i;
+  }
+  return i != digits && i + 1 < answer.size() && answer[i] == ',' && isDigit(answer[i + 1]);
+}
+
+// Why a DELTA answer that is a number cannot be used, or nothing: a decimal
+// comma (1,5 reads as 1, the 5 dropped) or a value below 0 (a window below 0
+// removes nothing). A comma that ends the answer (3,) is a separator.
+std::string refusedDelta(float delta, std::string_view answer) {
+  if (startsWithDecimalComma(answer)) {
+    std::string pointed(answer.substr(answer.find_first_not_of(" \t")));
+    pointed = pointed.substr(0, pointed.find_first_of(" \t"));
+    pointed[pointed.find(',')] = '.';
+    return "DELTA " + quoted(answer) + " holds a decimal comma: it reads as " + formatted("%g", double{delta}) +
+           " and the digits after the comma are dropped; expected a decimal point: type " + pointed;
+  }
+  if (delta < 0) {
+    return "DELTA " + quoted(answer) +
+           " is below 0: a window below 0 removes no reflection; expected a factor of the peak width, 0 or more";
+  }
+  return {};
+}
+
+}  // namespace
+
+float askDelta(LineReader& consoleIn, std::ostream& console, const RunOptions& options) {
   if (options.answers.delta) {
     return *options.answers.delta;
   }
   for (;;) {
     const float delta = askNumber<float>(consoleIn, console, options.consoleIsTerminal, showDeltaPrompt,
                                          {"DELTA", "DELTA, a number (the factor of the peak width)"});
-    if (!(delta < 0)) {
+    const std::string refused = refusedDelta(delta, consoleIn.lastLine());
+    if (refused.empty()) {
       return delta;
     }
-    warnAboutInput(diagnostics, options.strict, consoleIn.fileName(), consoleIn.lineNumber(),
-                   "DELTA " + quoted(consoleIn.lastLine()) +
-                       " is below 0: no reflection is removed; expected a factor of the peak width, 0 or more");
     if (!options.consoleIsTerminal) {
-      return delta;
+      throw inputError(consoleIn.fileName(), consoleIn.lineNumber(), refused);
     }
+    console << "  " << refused << " — try again\n";
   }
 }
 

@@ -30,9 +30,9 @@ std::string askBaseName(LineReader& consoleIn, std::ostream& console, const Give
 // The base name as typed: the whole answer line less its trailing blanks.
 std::string measureBaseName(std::string_view answer);
 
-// DELTA, given or asked for. DELTA typed below 0 draws a warning; at a
-// terminal it is asked again.
-float askDelta(LineReader& consoleIn, std::ostream& console, std::ostream& diagnostics, const RunOptions& options);
+// DELTA, given or asked for. DELTA typed with a decimal comma or below 0
+// stops the run; at a terminal it is asked again.
+float askDelta(LineReader& consoleIn, std::ostream& console, const RunOptions& options);
 
 // The files are complete when the pause is shown, so any answer, or none at
 // all, ends the run normally.

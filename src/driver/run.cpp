@@ -29,10 +29,20 @@ namespace {
 // them; a file not asked for stays closed.
 using ExtraFiles = std::vector<OutputFile>;
 
-void openExtraFiles(const RunOptions& options, ExtraFiles& extra) {
+// An extra file that replaces an earlier one says so on standard error, as
+// the reflection files' warning lines do on the console.
+void openExtraFiles(const RunOptions& options, ExtraFiles& extra, std::ostream& diagnostics) {
   for (std::size_t i = 0; i < extra.size(); ++i) {
-    if (!options.extraFiles[i].empty()) {
-      openOutputFile(extra[i], options.extraFiles[i], extraOutputs()[i].unitNumber, nullptr);
+    const std::string& name = options.extraFiles[i];
+    if (name.empty()) {
+      continue;
+    }
+    std::error_code unknown;  // a name the system refuses is reported where the file is created
+    const bool exists = std::filesystem::exists(name, unknown);
+    openOutputFile(extra[i], name, extraOutputs()[i].unitNumber, nullptr);
+    if (exists) {
+      diagnostics << "kestran: --" << extraOutputs()[i].option << ": the old file " << shownName(name)
+                  << " will be replaced\n";
     }
   }
 }
@@ -108,12 +118,12 @@ void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader&
   RunFiles files;
   prepareFiles(baseName, flavour, out.classic, files);
   ExtraFiles extra(extraOutputs().size());
-  openExtraFiles(options, extra);
+  openExtraFiles(options, extra, out.diagnostics);
 
   ReflectionTable table = emptyTable(flavour, options);
   LineReader entry(files.entry, unit::entry, files.entryName, LineReader::Reading::InBlocks);
   ConsoleEvents events(out.batch ? nullptr : &out.console, out.diagnostics,
-                       [&] { return askDelta(consoleIn, out.prompt, out.diagnostics, options); },
+                       [&] { return askDelta(consoleIn, out.prompt, options); },
                        {widensCounts(table), options.strict, out.batch ? files.entryName : std::string_view{}});
   WrittenSummary summary;
   runPipeline(table, entry, events, [&](const ReflectionTable& rows) {
@@ -149,7 +159,7 @@ void runProgram(std::istream& consoleInput, std::ostream& console, std::ostream&
   LineReader consoleIn(consoleInput, unit::console, "stdin");
   if (given.inputCode && given.baseName) {  // all known: refused before the menu
     if (const Flavour* flavour = findFlavour(*given.inputCode)) {
-      refuseClobberingRunFiles(options, measureBaseName(*given.baseName), *flavour);
+      refuseClobberingRunFiles(options, findBaseName(measureBaseName(*given.baseName), *flavour), *flavour);
     }
   }
   refuseForeignExtraFiles(options);
@@ -163,7 +173,7 @@ void runProgram(std::istream& consoleInput, std::ostream& console, std::ostream&
   const Flavour& flavour = checkedFlavour(askInputCode(consoleIn, console, options));
   checkFlavourOptions(options, flavour);
   showChosenData(classic, flavour);
-  const std::string baseName = askBaseName(consoleIn, console, given);
+  const std::string baseName = findBaseName(askBaseName(consoleIn, console, given), flavour);
   if (options.scan) {
     runWindowScan(baseName, flavour, options, console, diagnostics);
   } else {

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "reflections/entry_checks.hpp"
 #include "reflections/reading_checks.hpp"
 #include "text/free_form.hpp"
 #include "text/run_error.hpp"
@@ -37,18 +38,29 @@ void skipHeaderLines(LineReader& entry, int count) {
   }
 }
 
+// The seven values of the cell line. A wavelength taken from the start of a
+// later line that holds more values (the count line, the first reflection)
+// is missing from the cell line; one of 0 or below is no wavelength.
 void readCellLine(CellParameters& cell, LineReader& entry, ReadEvents& events) {
   constexpr const char* names[] = {"a", "b", "c", "alpha", "beta", "gamma", "lambda"};
+  constexpr int cellValues = 7;
   ListRead read(entry);
   long found = 0;
+  long sixthLine = 0;
   for (float* value : {&cell.a, &cell.b, &cell.c, &cell.alpha, &cell.beta, &cell.gamma, &cell.wavelength}) {
     const std::string expected = std::string(names[found]) + ", a number";
+    sixthLine = entry.lineNumber();
     if (!read.real(*value, expected)) {
       failAtEnd(entry, "the cell line needs 7 values (a b c alpha beta gamma wavelength)", found);
     }
     ++found;
   }
-  RecordChecks(entry, events).finish(read, "the cell line (a b c alpha beta gamma lambda)", true);
+  const long wavelengthLine = entry.lineNumber();
+  if (wavelengthLine > sixthLine && read.valuesLeft() && startsWithWholeNumber(entry.lastLine())) {
+    failOnMissingWavelength(entry, read.firstLine(), wavelengthLine, entry.lastLine());
+  }
+  checkWavelength(cell.wavelength, entry, wavelengthLine);
+  RecordChecks(entry, events).finish(read, "the cell line (a b c alpha beta gamma lambda)", cellValues, true);
 }
 
 NoReflection readCountLine(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
@@ -62,7 +74,7 @@ NoReflection readCountLine(ReflectionTable& table, LineReader& entry, ReadEvents
   if (!read.real(window, "the window D, a number")) {
     failAtEnd(entry, expected, 1);
   }
-  RecordChecks(entry, events).finish(read, "the count line (count and window D)", true);
+  RecordChecks(entry, events).finish(read, "the count line (count and window D)", 2, true);
   // A window given on the command line stands instead of the file's.
   if (table.windowSource == WindowSource::CommandLine) {
     return source;

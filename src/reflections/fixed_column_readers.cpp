@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "reflections/entry_checks.hpp"
 #include "reflections/entry_lines.hpp"
 #include "reflections/entry_readers.hpp"
 #include "reflections/flavours.hpp"
@@ -130,18 +131,24 @@ void checkLine(std::string_view line, const RecordFaults& faults, const LineRead
   }
 }
 
+// Lines that fit the other layout are read from the wrong columns: when
+// they are more than half of the lines read the code is wrong beyond doubt
+// and the run stops; fewer stay a warning (an odd line among good ones).
 template <typename Own, typename Other>
-void tellLineChecks(const LineChecks& checks, const LineReader& entry, ReadEvents& events,
+void tellLineChecks(const LineChecks& checks, int rows, const LineReader& entry, ReadEvents& events,
                     const FullprofLines<Own>& own, const FullprofLines<Other>& other) {
   if (checks.otherLayout > 0) {
     const Flavour& read = own.flavour;
     const Flavour& fits = other.flavour;
-    events.warning(entry.fileName(), checks.firstOtherLayout,
-                   countOf(checks.otherLayout, "line") + " read as code " + std::to_string(read.code) + " (" +
-                       std::string(read.name) + ") fit code " + std::to_string(fits.code) + " (" +
-                       std::string(fits.name) +
-                       "): their decimal points stand where its lines put them; is the "
-                       "code right?");
+    const std::string what = countOf(checks.otherLayout, "line") + " read as code " + std::to_string(read.code) + " (" +
+                             std::string(read.name) + ") fit code " + std::to_string(fits.code) + " (" +
+                             std::string(fits.name) + "): their decimal points stand where its lines put them";
+    if (2 * checks.otherLayout > rows) {
+      throw inputError(entry.fileName(), checks.firstOtherLayout,
+                       what + ", so their numbers would be read from the wrong columns; expected lines of code " +
+                           std::to_string(read.code) + ": run with code " + std::to_string(fits.code));
+    }
+    events.warning(entry.fileName(), checks.firstOtherLayout, what + "; is the code right?");
   }
   if (checks.blanksInside > 1) {
     events.warning(entry.fileName(), 0, countOf(checks.blanksInside, "line") + " in all hold blanks inside a number");
@@ -161,6 +168,9 @@ void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events,
   const NoReflection count = readCountLine(table, entry, events);
   if (table.announcedCount > table.capacity) {
     events.rowsCut(table.capacity);
+    warnOfCut(entry, count.lineNumber, events, table.capacity, table.announcedCount,
+              "the count line announces " + countOf(table.announcedCount, "reflection") + " and the table takes " +
+                  std::to_string(table.capacity));
     table.announcedCount = table.capacity;
   }
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry, cellLine);
@@ -186,7 +196,8 @@ void readFullprof(ReflectionTable& table, LineReader& entry, ReadEvents& events,
   if (table.rows == 0) {
     failOnNoReflection(entry, events, count);
   }
-  tellLineChecks(lineChecks, entry, events, own, other);
+  checkSomeRealAngle(table, entry, cellLine);
+  tellLineChecks(lineChecks, table.rows, entry, events, own, other);
   tellRowChecks(checks, entry, events);
 }
 

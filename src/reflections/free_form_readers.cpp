@@ -9,29 +9,46 @@
 #include <string>
 #include <string_view>
 
+#include "reflections/entry_checks.hpp"
 #include "reflections/entry_lines.hpp"
 #include "reflections/entry_readers.hpp"
 #include "reflections/flavours.hpp"
 #include "reflections/reading_checks.hpp"
 #include "reflections/single_precision.hpp"
 #include "text/blanks.hpp"
+#include "text/console_text.hpp"
 #include "text/free_form.hpp"
 
 namespace kestran {
 
 namespace {
 
+// The free-form reflection records and their sizes.
+constexpr std::string_view expoRecord = "the reflection (h k l FWHM F)";
+constexpr int expoValues = 5;
+constexpr std::string_view sirpowRecord = "the reflection (h k l m x 2theta FWHM I sigma)";
+constexpr int sirpowValues = 9;
+
 // The reflection lists of EXPO and SIRPOW run to the end of the file. Once
 // the rows are full, whatever is not blank on the following lines is lost,
-// and the caller is told so. The rest of the last line read is not looked at:
-// every free-form read drops the rest of its line, so it is never data.
+// and the caller is told so, with the lines left, a reflection each. The
+// rest of the last line read is not looked at: every free-form read drops
+// the rest of its line, so it is never data.
 void reportUnreadRest(const ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   std::string_view line;
+  long linesLeft = 0;
+  long firstLeft = 0;
   while (entry.next(line)) {
-    if (!isBlankLine(line)) {
+    if (!isBlankLine(line) && linesLeft++ == 0) {
+      firstLeft = entry.lineNumber();
       events.rowsCut(table.capacity);
-      return;
     }
+  }
+  if (linesLeft > 0) {
+    warnOfCut(entry, firstLeft, events, table.capacity, table.capacity + linesLeft,
+              "the table is full at " + std::to_string(table.capacity) + " reflections and " +
+                  countOf(static_cast<int>(std::min<long>(linesLeft, std::numeric_limits<int>::max())), "more line") +
+                  (linesLeft == 1 ? " follows" : " follow") + " from here");
   }
 }
 
@@ -39,8 +56,8 @@ void reportUnreadRest(const ReflectionTable& table, LineReader& entry, ReadEvent
 // is full; a reflection cut by the end of the file is dropped. The columns
 // grow in doubling steps of zeroed rows and are cut to the rows read.
 template <typename ReadReflection, typename FinishRow>
-void readToEnd(ReflectionTable& table, LineReader& entry, ReadEvents& events, ReadReflection readReflection,
-               FinishRow finish) {
+void readToEnd(ReflectionTable& table, LineReader& entry, ReadEvents& events, std::string_view record,
+               ReadReflection readReflection, FinishRow finish) {
   RecordChecks records(entry, events);
   // Room reserved, not touched, for the rows the file can hold at the
   // shortest usual line: the columns then grow in place, without a copy.
@@ -63,7 +80,7 @@ void readToEnd(ReflectionTable& table, LineReader& entry, ReadEvents& events, Re
     ++filled;
   }
   table.resizeRows(filled);
-  records.tellCounts();
+  records.tellCounts(record);
   if (filled == table.capacity) {
     reportUnreadRest(table, entry, events);
   }
@@ -81,7 +98,7 @@ bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry, Re
     return false;
   }
   table.line[index] = static_cast<std::int32_t>(read.firstLine());
-  records.finish(read, "the reflection (h k l FWHM F)", false);
+  records.finish(read, expoRecord, expoValues, false);
   return true;
 }
 
@@ -104,9 +121,10 @@ void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   const long cellLine = entry.lineNumber();
   const ReciprocalCell reciprocal = checkedReciprocalCell(table.cell, entry, cellLine);
   RowChecks checks;
-  readToEnd(table, entry, events, readExpoReflection,
+  readToEnd(table, entry, events, expoRecord, readExpoReflection,
             [&](ReflectionTable& rows, int index) { finishRow(rows, index, reciprocal, entry, events, checks); });
   finishList(table, cellLine, entry, events, checks);
+  checkSomeRealAngle(table, entry, cellLine);
 }
 
 namespace {
@@ -130,7 +148,7 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry, 
     return false;
   }
   table.line[index] = static_cast<std::int32_t>(read.firstLine());
-  records.finish(read, "the reflection (h k l m x 2theta FWHM I sigma)", false);
+  records.finish(read, sirpowRecord, sirpowValues, false);
   table.amplitude[index] = sirpowAmplitude(table.amplitude[index]);
   table.sigma[index] = table.sigmasFromFile ? sirpowAmplitudeSigma(table.sigma[index], table.amplitude[index])
                                             : sirpowSigma(table.sigma[index]);
@@ -157,7 +175,7 @@ void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   const int headerLines = flavourOf(table).headerLines;
   skipHeaderLines(entry, headerLines);
   RowChecks checks;
-  readToEnd(table, entry, events, readSirpowReflection, [&](ReflectionTable& rows, int index) {
+  readToEnd(table, entry, events, sirpowRecord, readSirpowReflection, [&](ReflectionTable& rows, int index) {
     markRow(rows, index, entry, events, checks);
     warnOfDecreasingAngle(rows, index, entry, events, checks);
   });

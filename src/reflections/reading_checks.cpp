@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "reflections/entry_checks.hpp"
 #include "text/console_text.hpp"
 #include "text/formatted.hpp"
 #include "text/run_error.hpp"
@@ -58,29 +59,50 @@ void failOnNoReflection(const LineReader& entry, ReadEvents& events, const NoRef
                    "; expected the reflections to the end of the file");
 }
 
-void RecordChecks::finish(ListRead& read, std::string_view what, bool tellEach) {
+void RecordChecks::finish(ListRead& read, std::string_view what, int recordValues, bool tellEach) {
   if (read.firstLine() != 0 && read.firstLine() != entry_.lineNumber() && (tellEach || spilled_++ == 0)) {
     events_.warning(entry_.fileName(), read.firstLine(),
                     std::string(what) + " goes on to line " + std::to_string(entry_.lineNumber()) +
                         "; is a value missing from this line?");
   }
-  if (read.valuesLeft() && (tellEach || valuesLeft_++ == 0)) {
-    std::string message = "values after " + std::string(what) + " are dropped: " + quoted(read.rest());
-    if (hasDecimalComma(entry_.lastLine())) {
-      message += "; a decimal comma (0,05) reads as two values";
+  if (read.valuesLeft()) {
+    if (read.firstLine() == entry_.lineNumber() && isDecimalCommaLine(entry_.lastLine(), recordValues)) {
+      if (decimalCommas_++ == 0) {
+        firstDecimalComma_ = entry_.lineNumber();
+        firstDecimalCommaText_ = entry_.lastLine();
+      }
+      if (tellEach) {
+        failOnDecimalCommas(what);
+      }
+    } else if (tellEach || valuesLeft_++ == 0) {
+      std::string message = "values after " + std::string(what) + " are dropped: " + quoted(read.rest());
+      if (hasDecimalComma(entry_.lastLine())) {
+        message += "; a decimal comma (0,05) reads as two values";
+      }
+      events_.warning(entry_.fileName(), entry_.lineNumber(), message);
     }
-    events_.warning(entry_.fileName(), entry_.lineNumber(), message);
   }
   read.finish();
 }
 
-void RecordChecks::tellCounts() const {
+void RecordChecks::tellCounts(std::string_view what) const {
+  if (decimalCommas_ > 0) {
+    failOnDecimalCommas(what);
+  }
   if (spilled_ > 1) {
     events_.warning(entry_.fileName(), 0, countOf(spilled_, "reflection") + " in all go on to a later line");
   }
   if (valuesLeft_ > 1) {
     events_.warning(entry_.fileName(), 0, countOf(valuesLeft_, "line") + " in all have values after the reflection");
   }
+}
+
+void RecordChecks::failOnDecimalCommas(std::string_view what) const {
+  const std::string inAll = decimalCommas_ > 1 ? "; " + countOf(decimalCommas_, "line") + " in all hold them" : "";
+  throw inputError(entry_.fileName(), firstDecimalComma_,
+                   quoted(firstDecimalCommaText_) + " holds decimal commas: it reads as more values than " +
+                       std::string(what) + " takes, and its numbers would be wrong" + inAll +
+                       "; expected decimal points: write 0.05, not 0,05");
 }
 
 void markZeroIndices(ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,

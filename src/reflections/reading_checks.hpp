@@ -32,20 +32,29 @@ std::string shortNumber(float value);
 // a value looks like), and values left on its last line, which are dropped
 // (often a decimal comma: 0,05 reads as two values). The cell and count
 // lines are told each; of the reflections the first of each kind, then how
-// many there were.
+// many there were. A line written with decimal commas stops the run: the
+// cell and count lines at once, the reflections once the file is read, at
+// the first such line with their count.
 class RecordChecks {
  public:
   RecordChecks(const LineReader& entry, ReadEvents& events) : entry_(entry), events_(events) {}
 
-  // Ends the record `what` (as "the reflection (h k l FWHM F)").
-  void finish(ListRead& read, std::string_view what, bool tellEach);
-  void tellCounts() const;
+  // Ends the record `what` (as "the reflection (h k l FWHM F)") of
+  // `recordValues` values.
+  void finish(ListRead& read, std::string_view what, int recordValues, bool tellEach);
+  // The counts at the end of the list of records `what`.
+  void tellCounts(std::string_view what) const;
 
  private:
+  [[noreturn]] void failOnDecimalCommas(std::string_view what) const;
+
   const LineReader& entry_;
   ReadEvents& events_;
   int spilled_ = 0;
   int valuesLeft_ = 0;
+  int decimalCommas_ = 0;
+  long firstDecimalComma_ = 0;
+  std::string firstDecimalCommaText_;
 };
 
 // What the reading notices row by row: the first of each kind is told at

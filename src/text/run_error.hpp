@@ -25,6 +25,9 @@ inline constexpr std::string_view impossibleCell = "impossible unit cell";
 // The entry file gave no reflection: the run stops before its empty files
 // replace earlier ones.
 inline constexpr std::string_view noReflection = "no reflection read";
+// Reflections were read but none has a real angle at the wavelength given:
+// the wavelength is wrong (in picometres, say).
+inline constexpr std::string_view noRealAngle = "no reflection with a real angle";
 }  // namespace report
 
 // Units by which the program names its files in reports.
@@ -52,6 +55,7 @@ class RunError : public std::runtime_error {
  private:
   struct WholeReport {};
   RunError(WholeReport, std::string report);
+  friend RunError inputError(std::string_view file, long lineNumber, std::string_view what);
 
   std::string report_;
 };
@@ -64,5 +68,17 @@ std::string quoted(std::string_view text);
 
 // ", line N".
 std::string atLine(long lineNumber);
+
+// A file name as a report shows it: as it is when every byte is printable
+// ASCII other than the blank, otherwise in double quotes with every byte
+// kept (the others as in quoted()), so that a blank in the name shows.
+std::string shownName(std::string_view name);
+
+// "FILE:LINE" as compilers write it ("FILE" alone when the line is 0).
+std::string inputPlace(std::string_view file, long lineNumber);
+
+// An input a run cannot go on with, told as compilers tell an error:
+// "FILE:LINE: error: WHAT".
+RunError inputError(std::string_view file, long lineNumber, std::string_view what);
 
 }  // namespace kestran

@@ -300,7 +300,7 @@ std::vector<BadInput> catalogue() {
       {"nul_byte_in_base_name",
        withNul("1\nabc", "x\n0\n"),
        {file("abc", "not an entry file\n")},
-       entryReport(notFound, withNul("abc", "x.dat")),
+       entryReport(notFound, R"("abc\x00x.dat")"),
        "ooo"},
       {"megabyte_line_after_the_fields_read",
        "1\nabc\n0\n",

@@ -327,7 +327,7 @@ const StandingFiles standingFiles[] = {
      {{"r.tsv", earlierReport}, {"p.svg", earlierPlot}},
      {"--report", "r.tsv", "--plot", "p.svg", "Cs"},
      0,
-     ""},
+     "kestran: --report: the old file r.tsv will be replaced"},
     {"report_name_is_a_folder",
      {{"d/", ""}},
      {"--report", "d", "Cs"},

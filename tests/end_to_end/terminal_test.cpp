@@ -26,6 +26,15 @@ const std::string pausePrompt = "\n  Type any number for ending ";
 
 std::string hint(const std::string& answer) { return "  not a number: \"" + answer + "\" — try again\n"; }
 
+// DELTA typed with a decimal comma, then below 0: both asked again.
+const std::string refusedDeltas =
+    "  DELTA \"1,0\" holds a decimal comma: it reads as 1 and the digits after the comma are dropped; expected a "
+    "decimal point: type 1.0 — try again\n" +
+    deltaPrompt +
+    "  DELTA \"-1\" is below 0: a window below 0 removes no reflection; expected a factor of the peak width, 0 or "
+    "more — try again\n" +
+    deltaPrompt;
+
 // Every file of the directory, hidden ones included, with its contents.
 std::map<std::string, std::string> filesIn(const fs::path& directory) {
   std::map<std::string, std::string> files;
@@ -65,8 +74,14 @@ TEST(TerminalDialogue, AnswerThatIsNotANumberIsAskedAgain) {
   TerminalRun run(work.string());
   ASSERT_TRUE(run.started());
   const std::pair<std::string, std::string> dialogue[] = {
-      {codePrompt, "a"},     {hint("a") + codePrompt, "3"},       {namePrompt, "abc"},
-      {deltaPrompt, "1.5o"}, {hint("1.5o") + deltaPrompt, "1.0"}, {pausePrompt, "0"}};
+      {codePrompt, "a"},
+      {hint("a") + codePrompt, "3"},
+      {namePrompt, "abc"},
+      {deltaPrompt, "1.5o"},
+      {hint("1.5o") + deltaPrompt, "1,0"},
+      {refusedDeltas.substr(0, refusedDeltas.find('\n') + 1) + deltaPrompt, "-1"},
+      {refusedDeltas, "1.0"},
+      {pausePrompt, "0"}};
   for (const auto& [prompt, answer] : dialogue) {
     ASSERT_TRUE(run.waitFor(prompt)) << "no prompt " << prompt << " in:\n" << run.transcript();
     run.type(answer);
@@ -76,7 +91,7 @@ TEST(TerminalDialogue, AnswerThatIsNotANumberIsAskedAgain) {
   EXPECT_EQ(run.status(), 0) << run.errors();
   EXPECT_EQ(run.errors(), "");
   std::string expected = insertedAfter(piped.console, codePrompt, hint("a") + codePrompt);
-  expected = insertedAfter(expected, deltaPrompt, hint("1.5o") + deltaPrompt);
+  expected = insertedAfter(expected, deltaPrompt, hint("1.5o") + deltaPrompt + refusedDeltas);
   EXPECT_EQ(run.transcript(), expected);
   EXPECT_EQ(filesIn(work), filesIn(pipeWork));
 }

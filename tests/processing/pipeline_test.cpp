@@ -30,9 +30,10 @@ struct Regression {
 
 const Regression regressions[] = {
     // The cap turned the amplitude -2.20 into exactly -1.0 next to the
-    // largest 11000, and the row vanished as if removed.
+    // largest 11000, and the row vanished as if removed. (The wavelength,
+    // once 1, is one at which the rows of this flat cell have real angles.)
     {"capped_amplitude_becomes_the_marker", 1, 0.0F,
-     "2\n6\n1\n60 1\n60 1\n6\n4\n\n   202   202-220\n\n   20  20020110d4\n\n\n", 2},
+     "2\n6\n1\n60 1\n60 0.001\n6\n4\n\n   202   202-220\n\n   20  20020110d4\n\n\n", 2},
     {"capped_amplitude_becomes_the_marker_jfou4", 4, 0.0F,
      "10 10 10 90 90 90 1.5406\n2 0.0\n   1   0   0 10000.0000    1.0000    0.1000\n"
      "   2   0   0   -2.0000    1.0000    0.1000\n",

@@ -207,17 +207,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A cell line without its wavelength takes the count line's first number as
 // the wavelength and the count from the first reflection line.
-TEST(EntryReaderFullprof, CountTakenFromAReflectionLineIsShown) {
+// A cell line without its wavelength would take the count as the
+// wavelength and the first reflection line as the count line: it stops at
+// the cell line, naming the line the wavelength would come from.
+TEST(EntryReaderFullprof, CellLineWithoutItsWavelengthStops) {
   const std::string text =
       "10 10 10 90 90 90\n2 0.1\n" + layoutALine(0, 0, 2, 5.0, 0.5, 1) + layoutALine(1, 0, 0, 5.0, 0.5, 1);
-  const ReadResult r = readText(fullprof2, text);
-  EXPECT_EQ(r.n, 0);
-  EXPECT_EQ(r.table->cell.wavelength, 2.0F);
-  const std::string countLine = layoutALine(0, 0, 2, 5.0, 0.5, 1).substr(3, 29);
-  EXPECT_EQ(r.console, "  Warning: no reflection read: the count 0 was taken from line 3: \"" + countLine + "\"\n");
-  EXPECT_EQ(r.noReflection, "no reflection read, unit 21, file abc.dat, line 3: \"" + countLine +
-                                "\": the count 0 announces no reflection; expected a count of 1 or more (is a "
-                                "value, the wavelength say, missing from the cell line?)");
+  const RunError error = readFailure(fullprof2, text);
+  EXPECT_EQ(std::string(error.what()),
+            "abc.dat:1: error: the cell line holds 6 values and takes its wavelength from line 2 \"2 0.1\", whose "
+            "other values are then dropped: the wavelength is missing; expected a b c alpha beta gamma wavelength: "
+            "add the wavelength to line 1");
 }
 
 TEST(EntryReaderFreeForm, NoCompleteReflectionIsShown) {
