@@ -9,9 +9,11 @@
 #include <cstring>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "driver/interrupt_cleanup.hpp"
 #include "driver/own_files.hpp"
+#include "text/cat.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -48,16 +50,15 @@ bool isRegularFile(const std::string& fileName) {
 // The codes whose entry files end in `suffix`, as "codes 1 and 4 (FULLPROF
 // JFOU=2, FULLPROF JFOU=4)" or "codes 2 and 3 (SIRPOW, EXPO)".
 std::string codesReading(std::string_view suffix) {
-  std::string codes;
-  std::string names;
-  int count = 0;
+  std::vector<std::string> codes;
+  std::vector<std::string> names;
   for (const Flavour& flavour : flavoursInMenuOrder()) {
     if (flavour.entrySuffix == suffix) {
-      codes += (count == 0 ? "" : " and ") + std::to_string(flavour.code);
-      names += (count++ == 0 ? "" : ", ") + std::string(flavour.name);
+      codes.push_back(cat(flavour.code));
+      names.emplace_back(flavour.name);
     }
   }
-  return (count == 1 ? "code " : "codes ") + codes + " (" + names + ")";
+  return cat(codes.size() == 1 ? "code " : "codes ", listed(codes), " (", listed(names, ", "), ")");
 }
 
 // A hint for the report of a missing entry file: the name typed was empty,
@@ -72,8 +73,8 @@ std::string missingEntryHint(std::string_view baseName, const Flavour& flavour) 
   for (const Flavour& other : flavoursInMenuOrder()) {
     const std::string there = buildName(baseName, other.entrySuffix);
     if (other.entrySuffix != flavour.entrySuffix && isRegularFile(there)) {
-      return ": " + shownName(there) + " is there, an entry file of " + codesReading(other.entrySuffix) +
-             "; give its code, or check the name";
+      return cat(": ", shownName(there), " is there, an entry file of ", codesReading(other.entrySuffix),
+                 "; give its code, or check the name");
     }
   }
   return "";

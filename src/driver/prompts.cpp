@@ -129,12 +129,12 @@ std::string refusedDelta(float delta, std::string_view answer) {
     std::string pointed(answer.substr(answer.find_first_not_of(" \t")));
     pointed = pointed.substr(0, pointed.find_first_of(" \t"));
     pointed[pointed.find(',')] = '.';
-    return "DELTA " + quoted(answer) + " holds a decimal comma: it reads as " + formatted("%g", double{delta}) +
-           " and the digits after the comma are dropped; expected a decimal point: type " + pointed;
+    return cat("DELTA ", quoted(answer), " holds a decimal comma: it reads as ", formatted("%g", double{delta}),
+               " and the digits after the comma are dropped; expected a decimal point: type ", pointed);
   }
   if (delta < 0) {
-    return "DELTA " + quoted(answer) +
-           " is below 0: a window below 0 removes no reflection; expected a factor of the peak width, 0 or more";
+    return cat("DELTA ", quoted(answer),
+               " is below 0: a window below 0 removes no reflection; expected a factor of the peak width, 0 or more");
   }
   return {};
 }
@@ -155,7 +155,7 @@ float askDelta(LineReader& consoleIn, std::ostream& console, const RunOptions& o
     if (!options.consoleIsTerminal) {
       throw inputError(consoleIn.fileName(), consoleIn.lineNumber(), refused);
     }
-    console << "  " << refused << " — try again\n";
+    console << cat("  ", refused, " — try again\n");
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "reflections/cell_geometry.hpp"
 #include "text/blanks.hpp"
+#include "text/cat.hpp"
 #include "text/formatted.hpp"
 #include "text/number_reading.hpp"
 #include "text/run_error.hpp"
@@ -76,18 +77,18 @@ void checkWavelength(float wavelength, const LineReader& entry, long wavelengthL
     return;
   }
   throw inputError(entry.fileName(), wavelengthLine,
-                   "the wavelength " + shortNumber(wavelength) +
+                   cat("the wavelength ", shortNumber(wavelength),
                        " (the 7th value of the cell line) is not above 0: no angle computed from it would be right; "
-                       "expected the wavelength in angstrom (1.5406 for Cu K-alpha1): correct the cell line");
+                       "expected the wavelength in angstrom (1.5406 for Cu K-alpha1): correct the cell line"));
 }
 
 void failOnMissingWavelength(const LineReader& entry, long cellLine, long wavelengthLine, std::string_view lineText) {
-  throw inputError(entry.fileName(), cellLine,
-                   "the cell line holds 6 values and takes its wavelength from line " + std::to_string(wavelengthLine) +
-                       " " + quoted(lineText) +
-                       ", whose other values are then dropped: the wavelength is missing; expected a b c alpha "
-                       "beta gamma wavelength: add the wavelength to line " +
-                       std::to_string(cellLine));
+  throw inputError(
+      entry.fileName(), cellLine,
+      cat("the cell line holds 6 values and takes its wavelength from line ", wavelengthLine, " ", quoted(lineText),
+          ", whose other values are then dropped: the wavelength is missing; expected a b c alpha beta "
+          "gamma wavelength: add the wavelength to line ",
+          cellLine));
 }
 
 void checkSomeRealAngle(const ReflectionTable& table, const LineReader& entry, long cellLine) {
@@ -107,22 +108,17 @@ void checkSomeRealAngle(const ReflectionTable& table, const LineReader& entry, l
   const double wavelength = table.cell.wavelength;
   const double largestD = wavelength / (2.0 * std::sqrt(double{smallest}));
   throw RunError(report::noRealAngle, unit::entry, entry.fileName(),
-                 atLine(cellLine) + ": the wavelength " + shortNumber(wavelength) + " reaches no d below " +
-                     shortNumber(wavelength / 2) + " (at 2theta 180), and the largest d of the cell's reflections is " +
-                     shortNumber(largestD) +
-                     "; expected the wavelength in angstrom, in the unit of the cell edges (1.5406, not 154.06 pm)");
+                 cat(atLine(cellLine), ": the wavelength ", shortNumber(wavelength), " reaches no d below ",
+                     shortNumber(wavelength / 2), " (at 2theta 180), and the largest d of the cell's reflections is ",
+                     shortNumber(largestD),
+                     "; expected the wavelength in angstrom, in the unit of the cell edges (1.5406, not 154.06 pm)"));
 }
 
 void warnOfCut(const LineReader& entry, long lineNumber, ReadEvents& events, int capacity, long total,
                std::string_view found) {
-  std::string what(found);
-  what += ": only the first " + std::to_string(capacity) + " are read; ";
-  if (total <= maxCapacity) {
-    what += "give --max-reflections " + std::to_string(total) + " to read them all";
-  } else {
-    what += "--max-reflections takes up to " + std::to_string(maxCapacity);
-  }
-  events.warning(entry.fileName(), lineNumber, what);
+  const std::string remedy = total <= maxCapacity ? cat("give --max-reflections ", total, " to read them all")
+                                                  : cat("--max-reflections takes up to ", maxCapacity);
+  events.warning(entry.fileName(), lineNumber, cat(found, ": only the first ", capacity, " are read; ", remedy));
 }
 
 }  // namespace kestran
