@@ -11,6 +11,7 @@
 #include "output/elimination_report.hpp"
 #include "output/reflection_cif.hpp"
 #include "output/stick_plot.hpp"
+#include "output/window_page.hpp"
 #include "processing/overlaps.hpp"
 #include "text/run_error.hpp"
 
@@ -38,6 +39,13 @@ void writeCif(std::ostream& out, const FinishedRun& run) {
   writeReflectionCif(out, run.table, run.scale, heading);
 }
 
+constexpr int pageUnit = 27;
+
+void writePage(std::ostream& out, const FinishedRun& run) {
+  const std::string& name = run.options.extraFiles[extraOutputIndex(*findExtraOutput("page"))];
+  writeWindowPage(out, run.table, {run.baseName, name, pageUnit, run.options.shellCount});
+}
+
 constexpr ExtraOutput outputs[] = {
     {.option = "report",
      .help = "write a tab-separated elimination report",
@@ -56,6 +64,12 @@ constexpr ExtraOutput outputs[] = {
      .isOwn = isOwnCif,
      .unitNumber = 26,
      .write = writeCif},
+    {.option = "page",
+     .help = "write a self-contained HTML page: the reflections along 2theta with a\n"
+             "slider for the window and the rule, exact at every window",
+     .isOwn = isOwnPage,
+     .unitNumber = pageUnit,
+     .write = writePage},
 };
 
 // Each file a run writes, a new one and a kept old one at once, has its

@@ -13,6 +13,7 @@
 #include "output/elimination_report.hpp"
 #include "output/reflection_cif.hpp"
 #include "output/stick_plot.hpp"
+#include "output/window_page.hpp"
 #include "reflections/record_layouts.hpp"
 #include "text/cat.hpp"
 #include "text/run_error.hpp"
@@ -226,6 +227,11 @@ bool isOwnCif(const FileStart& start) {
   const std::vector<std::string_view>& lines = start.lines;
   return lines.size() >= 2 && lines[0] == cifFirstLine && lines[1].starts_with(cifCommentStart) &&
          lines[1].substr(cifCommentStart.size()).starts_with("KESTRAN");
+}
+
+bool isOwnPage(const FileStart& start) {
+  const std::vector<std::string_view>& lines = start.lines;
+  return lines.size() >= 2 && lines[0] == pageFirstLine && lines[1] == pageMark;
 }
 
 std::string whyNotReplaceable(const std::string& name, OwnFileTest isOwn) {

@@ -9,6 +9,7 @@
 //                     opening lines and the count title of the earlier plots
 //   CIF               the comment line after the CIF's magic line that names
 //                     kestran as its writer
+//   page              the marker comment after the HTML doctype
 
 #include <string>
 #include <string_view>
@@ -40,6 +41,7 @@ std::string whyNotReplaceableReflectionFile(const std::string& name);
 bool isOwnReport(const FileStart& start);
 bool isOwnPlot(const FileStart& start);
 bool isOwnCif(const FileStart& start);
+bool isOwnPage(const FileStart& start);
 
 // True when `line` (its line end left out) is a record of one of the
 // layouts of the reflection files.
