@@ -279,15 +279,17 @@ def check_large_page(driver, kestran, work, failures):
     assert made.returncode == 0, made.stderr
     size = os.path.getsize(os.path.join(directory, "big.html"))
     driver.get("file://" + os.path.join(directory, "big.html"))
-    slowest = 0.0
-    for position in (100, 250, 400, 550, 700, 850, 1000, 50):
-        # From the slider's input event to the next frame.
-        took = driver.execute_async_script(
+    took = []
+    for position in (30, 60, 100, 250, 400, 550, 700, 850, 1000, 50):
+        # From the slider's input event to the next frame; the first two
+        # moves warm the script up.
+        took.append(driver.execute_async_script(
             "const done = arguments[1]; const s = document.getElementById('slider');"
             "const start = performance.now(); s.value = arguments[0]; s.dispatchEvent(new Event('input'));"
-            "requestAnimationFrame(() => done(performance.now() - start));", str(position))
-        slowest = max(slowest, took)
-    print(f"40000 rows: page {size} bytes, slowest slider redraw {slowest:.1f} ms")
+            "requestAnimationFrame(() => done(performance.now() - start));", str(position)))
+    slowest = max(took[2:])
+    print(f"40000 rows: page {size} bytes, slider to next frame {sorted(took[2:])[4]:.1f} ms (median), "
+          f"{slowest:.1f} ms (slowest), {took[0]:.1f} ms (first move)")
     if size >= 4_000_000:
         failures.append(f"the 40000-row page has {size} bytes")
     if slowest >= 100:
