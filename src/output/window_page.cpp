@@ -168,7 +168,7 @@ void appendRows(std::string& out, const ReflectionTable& table, const std::vecto
   if (usesWidthWindow(flavourOf(table))) {
     appendColumn(out, "width", rows, floats(table.peakWidth));
   }
-  appendColumn(out, "amplitude", rows, floats(table.amplitudeRead.empty() ? table.amplitude : table.amplitudeRead));
+  appendColumn(out, "amplitude", rows, floats(table.amplitude));
   appendColumn(out, "shell", rows, integers(layout.shellOfRow));
   appendColumn(out, "cut", rows, bits(thresholds.cut));
   appendColumn(out, "link", rows, bits(thresholds.link));
