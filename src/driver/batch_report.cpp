@@ -63,7 +63,11 @@ void writeBatchReport(std::ostream& out, const ReflectionTable& table, std::stri
   const Flavour& flavour = flavourOf(table);
   const StatusCounts counts = countByStatus(table);
   std::string entry(entryFile);
-  entry += " (code " + std::to_string(flavour.code) + ", " + std::string(flavour.name) + ")";
+  if (flavour.optionOnly) {
+    entry += " (" + std::string(flavour.name) + " " + table.columns.description + ")";
+  } else {
+    entry += " (code " + std::to_string(flavour.code) + ", " + std::string(flavour.name) + ")";
+  }
   line(out, "entry", entry);
   line(out, "read", std::to_string(table.rows) + " rows");
   line(out, "window", windowLine(table));
@@ -72,6 +76,9 @@ void writeBatchReport(std::ostream& out, const ReflectionTable& table, std::stri
        std::to_string(countOf(counts, {RowStatus::RemovedByPrevious, RowStatus::RemovedByNext, RowStatus::RemovedByBoth,
                                        RowStatus::RemovedInInput})));
   line(out, "shared", sharedLine(table));
+  if (table.sigmasFromFile && table.columns.sigmaOfIntensity()) {
+    line(out, "sigmas", "sigma(F) = sigma(I)/(2F), from the list's sigma of the intensity");
+  }
   if (hasLimit(table.limit)) {
     line(out, "beyond",
          std::to_string(countOf(counts, {RowStatus::BeyondLimit})) + " (" + limitText(table.limit) + ")");

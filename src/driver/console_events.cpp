@@ -87,8 +87,13 @@ void writeOutputSummary(std::ostream& console, const ReflectionTable& table, con
   writeCountLine(console, "  Number of HKL = ", table.rows, {}, widen);
   console << '\n';
   if (!flavourOf(table).writesOwnSigmas) {
-    console << (table.sigmasFromFile ? "  ESD are taken from the entry file.... !!\n\n"
-                                     : "  ESD are now FOBS/100.... !!\n\n");
+    console << (table.sigmasFromFile ? "  ESD are taken from the entry file.... !!\n"
+                                     : "  ESD are now FOBS/100.... !!\n");
+    // A list's sigma of the intensity becomes that of the amplitude.
+    if (table.sigmasFromFile && table.columns.sigmaOfIntensity()) {
+      console << "  sigma(F) = sigma(I)/(2F), from the list's sigma of the intensity\n";
+    }
+    console << '\n';
   }
   writeCountLine(console, "  Final hkl number = ", summary.written, {}, widen);
   if (sharesOverlaps(table)) {

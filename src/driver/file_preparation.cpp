@@ -65,7 +65,10 @@ std::string codesReading(std::string_view suffix) {
 // already carried the suffix, or names a file of another flavour.
 std::string missingEntryHint(std::string_view baseName, const Flavour& flavour) {
   if (baseName.empty()) {
-    return ": the base name was empty";
+    return flavour.optionOnly ? ": the file name was empty" : ": the base name was empty";
+  }
+  if (flavour.optionOnly) {
+    return "";
   }
   if (baseName.ends_with(flavour.entrySuffix)) {
     return " (give the name without its extension)";
@@ -161,6 +164,23 @@ void discardTemporary(OutputFile& file) {
 }
 
 }  // namespace
+
+std::string entryFileName(std::string_view nameGiven, const Flavour& flavour) {
+  return flavour.optionOnly ? std::string(nameGiven) : buildName(nameGiven, flavour.entrySuffix);
+}
+
+std::string outputBaseName(std::string_view nameGiven, const Flavour& flavour) {
+  if (!flavour.optionOnly) {
+    return std::string(nameGiven);
+  }
+  const std::size_t slash = nameGiven.rfind('/');
+  const std::size_t fileStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const std::size_t dot = nameGiven.rfind('.');
+  if (dot == std::string_view::npos || dot <= fileStart) {
+    return std::string(nameGiven);
+  }
+  return std::string(nameGiven.substr(0, dot));
+}
 
 std::string warningLine(std::string_view fileName) {
   std::string line = " warning, this old file will be deleted :";
@@ -368,12 +388,17 @@ namespace {
 
 // An output name that holds someone else's data (another data set's EXPO
 // entry file CsI.hkl beside the base name Cs, say), or an earlier output
-// made read-only, stops the run before any file is written or announced.
-void refuseForeignOutputs(std::string_view baseName) {
+// made read-only, or the entry file itself, stops the run before any file is
+// written or announced.
+void refuseForeignOutputs(std::string_view baseName, const std::string& entryName) {
   const std::pair<std::string_view, int> outputs[] = {
       {fampSuffix, unit::famp}, {fintSuffix, unit::fint}, {intSuffix, unit::intensity}};
   for (const auto& [suffix, unitNumber] : outputs) {
     const std::string name = buildName(baseName, suffix);
+    if (name == entryName) {
+      throw RunError(report::cannotOverwrite, unitNumber, name,
+                     ": it is the entry file; copy the list to a name that does not end in " + std::string(suffix));
+    }
     refuseProtected(name, unitNumber);
     const std::string doubt = whyNotReplaceableReflectionFile(name);
     if (!doubt.empty()) {
@@ -411,10 +436,11 @@ std::string findBaseName(const std::string& baseName, const Flavour& flavour) {
   return isRegularFile(buildName(plain, flavour.entrySuffix)) ? plain : baseName;
 }
 
-void prepareFiles(std::string_view baseName, const Flavour& flavour, std::ostream& console, RunFiles& files) {
-  files.entryName = buildName(baseName, flavour.entrySuffix);
-  openEntryFile(files.entry, files.entryName, missingEntryHint(baseName, flavour));
-  refuseForeignOutputs(baseName);
+void prepareFiles(std::string_view nameGiven, const Flavour& flavour, std::ostream& console, RunFiles& files) {
+  files.entryName = entryFileName(nameGiven, flavour);
+  openEntryFile(files.entry, files.entryName, missingEntryHint(nameGiven, flavour));
+  const std::string baseName = outputBaseName(nameGiven, flavour);
+  refuseForeignOutputs(baseName, files.entryName);
   openOutputFile(files.famp, buildName(baseName, fampSuffix), unit::famp, &console);
   openOutputFile(files.fint, buildName(baseName, fintSuffix), unit::fint, &console);
   openOutputFile(files.intensity, buildName(baseName, intSuffix), unit::intensity, &console);

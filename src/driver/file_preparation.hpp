@@ -26,6 +26,15 @@ inline constexpr std::string_view intSuffix = ".int";
 // The base name followed by the suffix. Names are never cut.
 std::string buildName(std::string_view baseName, std::string_view suffix);
 
+// The entry file of the name given for the flavour: the base name and the
+// flavour's suffix, or, for a flavour whose file is named in full (a
+// column list), the name as given.
+std::string entryFileName(std::string_view nameGiven, const Flavour& flavour);
+// The base name of the outputs: the name given, or, for a file named in
+// full, that name less its extension (the last dot of the file's own name
+// and what follows it; a name that begins with its only dot keeps it).
+std::string outputBaseName(std::string_view nameGiven, const Flavour& flavour);
+
 // The console line announcing that an existing output file will be deleted;
 // the name is padded with blanks to 24 characters (longer names stand whole).
 std::string warningLine(std::string_view fileName);
@@ -97,9 +106,10 @@ void refuseProtected(const std::string& name, int unitNumber);
 std::string findBaseName(const std::string& baseName, const Flavour& flavour);
 
 // Opens the entry file of the flavour, refuses to go on when an output name
-// holds a file that is not empty and not an earlier output (before any
-// warning line), then prepares the FAMP, FINT and INT files in that order,
-// writing a warning line to the console for each old one.
-void prepareFiles(std::string_view baseName, const Flavour& flavour, std::ostream& console, RunFiles& files);
+// holds a file that is not empty and not an earlier output, or is the entry
+// file itself (before any warning line), then prepares the FAMP, FINT and
+// INT files in that order, writing a warning line to the console for each
+// old one. `nameGiven` as entryFileName and outputBaseName take it.
+void prepareFiles(std::string_view nameGiven, const Flavour& flavour, std::ostream& console, RunFiles& files);
 
 }  // namespace kestran

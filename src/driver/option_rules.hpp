@@ -14,9 +14,10 @@ namespace kestran {
 enum class Takes : std::uint8_t { Nothing, Value, OptionalValue };
 
 // Where the usage's synopsis shows an option: in the form of a run and in
-// the form of a scan, in the run's alone, as the head of the scan's form, or
-// apart (--help and --version, which have a form of their own).
-enum class InSynopsis : std::uint8_t { BothForms, RunForm, ScanHead, Apart };
+// the form of a scan, in the run's alone, as the head of the scan's form, as
+// the head of a column list's form or in that form alone, or apart (--help
+// and --version, which have a form of their own).
+enum class InSynopsis : std::uint8_t { BothForms, RunForm, ScanHead, ListHead, ListForm, Apart };
 
 struct OptionRule {
   const char* name;  // without its dashes

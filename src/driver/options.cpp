@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/column_options.hpp"
 #include "driver/option_rules.hpp"
 #include "reflections/flavours.hpp"
 #include "reflections/space_group.hpp"
@@ -159,7 +160,8 @@ const OptionRule answerRules[] = {
     {.name = "window",
      .value = " D",
      .apply = [](CommandLine& l, const char* v) { l.run.window = parseWindow("--window", v); },
-     .help = cat("window D in degrees 2theta instead of the file's (", namedCodes(fixedWindow), ")")},
+     .help = cat("window D in degrees 2theta instead of the file's (", namedCodes(fixedWindow),
+                 "), or of a\ncolumn list without fwhm")},
     {.name = "no-pause",
      .takes = Takes::Nothing,
      .apply = [](CommandLine& l, const char*) { l.run.answers.pause = false; },
@@ -250,6 +252,33 @@ const OptionRule settingRules[] = {
      .apply = [](CommandLine& l, const char* v) { l.run.spaceGroup = parseSpaceGroup(v); },
      .help = "space group (P 21/c, Pbca, R -3 m :H or 1 to 230): each reflection's\n"
              "multiplicity, sharing by multiplicity, a warning for absent ones"},
+    {.name = "columns",
+     .value = " LIST",
+     .synopsis = InSynopsis::ListHead,
+     .apply = [](CommandLine& l, const char* v) { setColumns(l.run.columnList, v); },
+     .help = cat("read FILE, one reflection per line, whose values are the columns\n"
+                 "named in LIST (e.g. h,k,l,tt,fwhm,I,sigI) from\n",
+                 columnNamesText(), ";\nthe outputs are named from FILE less its extension")},
+    {.name = "cell",
+     .value = " A,B,C,AL,BE,GA",
+     .synopsis = InSynopsis::ListForm,
+     .apply = [](CommandLine& l, const char* v) { l.run.cell = parseCell(v); },
+     .help = "the cell of a column list without tt: each angle from h k l"},
+    {.name = "wavelength",
+     .value = " X",
+     .synopsis = InSynopsis::ListForm,
+     .apply = [](CommandLine& l, const char* v) { l.run.wavelength = parseLimit("--wavelength", v); },
+     .help = "the wavelength of a column list (with --cell or d, the angles;\nwith tt, the d-spacings)"},
+    {.name = "skip-lines",
+     .value = " N",
+     .synopsis = InSynopsis::ListForm,
+     .apply = [](CommandLine& l, const char* v) { l.run.columnList.skipLines = parseLineCount(v); },
+     .help = "header lines of a column list before its first reflection"},
+    {.name = "order",
+     .value = " angle|file",
+     .synopsis = InSynopsis::ListForm,
+     .apply = [](CommandLine& l, const char* v) { l.run.fileOrder = parseChoice("--order", v, "angle", "file"); },
+     .help = "a column list ordered by angle (default) or kept in file order"},
     {.name = "help",
      .takes = Takes::Nothing,
      .synopsis = InSynopsis::Apart,
@@ -323,7 +352,10 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
   if (optind < argc) {
     throw UsageError(cat("more than one base name: ", argv[optind]));
   }
-  if (given.inputCode) {
+  checkColumnOptions(line.run);
+  if (!line.run.columnList.empty()) {
+    checkFlavourOptions(line.run, listFlavourOf(line.run));
+  } else if (given.inputCode) {
     checkFlavourOptions(line.run, flavourOf(*given.inputCode));
   }
   checkScanAlone(line.run);
@@ -332,10 +364,13 @@ CommandLine parseCommandLine(int argc, char* argv[]) {
 }
 
 void checkFlavourOptions(const RunOptions& run, const Flavour& flavour) {
-  const std::string refused = cat(" is refused for code ", flavour.code, " (", flavour.name, ")");
+  const std::string refused = flavour.optionOnly ? std::string(" is refused for this column list")
+                                                 : cat(" is refused for code ", flavour.code, " (", flavour.name, ")");
   if (run.answers.delta && !usesWidthWindow(flavour)) {
     throw UsageError(
-        cat("--delta", refused, ": its window is D in degrees 2theta; use --window D to replace the file's"));
+        flavour.optionOnly
+            ? cat("--delta", refused, ": it has no fwhm; give its window with --window D")
+            : cat("--delta", refused, ": its window is D in degrees 2theta; use --window D to replace the file's"));
   }
   if (run.window && usesWidthWindow(flavour)) {
     throw UsageError(cat("--window", refused, ": its window is DELTA x peak width; use --delta X"));
@@ -343,11 +378,18 @@ void checkFlavourOptions(const RunOptions& run, const Flavour& flavour) {
   if (run.quiet && usesWidthWindow(flavour) && !run.answers.delta) {
     throw UsageError(cat("--quiet", refused, " needs --delta X: a quiet run asks nothing"));
   }
+  if (flavour.optionOnly && !usesWidthWindow(flavour) && !run.window && !run.scan) {
+    throw UsageError(cat("--columns ", run.columnList.description,
+                         " has no fwhm: give the window of every pair with --window D (degrees 2theta)"));
+  }
   if (run.limit.dMin > 0 && !flavour.entryHasCell) {
-    throw UsageError(cat("--d-min", refused, ": its files give no wavelength, so no d-spacing; use --two-theta-max"));
+    throw UsageError(cat("--d-min", refused, ": ",
+                         flavour.optionOnly ? "it has no wavelength (give --wavelength)"
+                                            : "its files give no wavelength, so no d-spacing; use --two-theta-max"));
   }
   if (run.sigmasFromFile && !flavour.entryHasSigmas) {
-    throw UsageError(cat("--sigma=file", refused, ": its files carry no sigmas"));
+    throw UsageError(cat("--sigma=file", refused, ": ",
+                         flavour.optionOnly ? "--columns names no sigF, sigF2 or sigI" : "its files carry no sigmas"));
   }
 }
 

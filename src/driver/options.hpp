@@ -35,7 +35,8 @@ void checkFlavourOptions(const RunOptions& run, const Flavour& flavour);
 std::string usageText();
 
 // The synopsis's forms, each on one line: "kestran [--code N] ... [BASENAME]",
-// "kestran --scan[=LIST] ...", "kestran --help | --version".
+// "kestran --scan[=LIST] ...", "kestran --columns LIST ... FILE",
+// "kestran --help | --version".
 std::vector<std::string> synopsisForms();
 
 }  // namespace kestran

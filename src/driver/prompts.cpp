@@ -84,13 +84,21 @@ const Flavour& checkedFlavour(int inputCode) {
   return *flavour;
 }
 
-void showChosenData(std::ostream& console, const Flavour& flavour) { console << '\n' << flavour.chosenLine << '\n'; }
+void showChosenData(std::ostream& console, const Flavour& flavour, std::string_view columns) {
+  console << '\n' << flavour.chosenLine;
+  if (flavour.optionOnly) {
+    console << ' ' << columns;
+  }
+  console << '\n';
+}
 
-std::string askBaseName(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given) {
+std::string askBaseName(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given,
+                        const Flavour& flavour) {
   if (given.baseName) {
     return measureBaseName(*given.baseName);
   }
-  console << "  entry file (no extension) ??" << std::flush;
+  console << (flavour.optionOnly ? "  entry file (with its extension) ??" : "  entry file (no extension) ??")
+          << std::flush;
   std::string_view answer;
   if (!consoleIn.next(answer)) {
     consoleIn.failAt(report::endOfFile, consoleIn.lineNumber() + 1, ": the input ends before the base name");

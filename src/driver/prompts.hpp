@@ -22,10 +22,13 @@ int askInputCode(LineReader& consoleIn, std::ostream& console, const RunOptions&
 // The flavour of the code, or a failure naming the codes there are.
 const Flavour& checkedFlavour(int inputCode);
 
-void showChosenData(std::ostream& console, const Flavour& flavour);
+// The flavour chosen; for a column list, with its columns.
+void showChosenData(std::ostream& console, const Flavour& flavour, std::string_view columns = {});
 
-// The base name, given or asked for.
-std::string askBaseName(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given);
+// The base name, given or asked for; for a column list (a file named in
+// full) the entry file's name.
+std::string askBaseName(LineReader& consoleIn, std::ostream& console, const GivenAnswers& given,
+                        const Flavour& flavour);
 
 // The base name as typed: the whole answer line less its trailing blanks.
 std::string measureBaseName(std::string_view answer);

@@ -66,8 +66,9 @@ void commitRun(RunFiles& files, ExtraFiles& extra) {
   commitFiles(written);
 }
 
-void refuseClobberingRunFiles(const RunOptions& options, std::string_view baseName, const Flavour& flavour) {
-  refuseClobbering(options, {buildName(baseName, flavour.entrySuffix), buildName(baseName, fampSuffix),
+void refuseClobberingRunFiles(const RunOptions& options, std::string_view nameGiven, const Flavour& flavour) {
+  const std::string baseName = outputBaseName(nameGiven, flavour);
+  refuseClobbering(options, {entryFileName(nameGiven, flavour), buildName(baseName, fampSuffix),
                              buildName(baseName, fintSuffix), buildName(baseName, intSuffix)});
 }
 
@@ -111,12 +112,13 @@ struct RunStreams {
 };
 
 // The run proper: files, pipeline, outputs, all put in place together.
-void runWithFiles(std::string_view baseName, const Flavour& flavour, LineReader& consoleIn, const RunStreams& out,
+void runWithFiles(std::string_view nameGiven, const Flavour& flavour, LineReader& consoleIn, const RunStreams& out,
                   const RunOptions& options) {
-  refuseClobberingRunFiles(options, baseName, flavour);
+  refuseClobberingRunFiles(options, nameGiven, flavour);
+  const std::string baseName = outputBaseName(nameGiven, flavour);
   const std::vector<bool> replaced = standingOutputs(baseName);
   RunFiles files;
-  prepareFiles(baseName, flavour, out.classic, files);
+  prepareFiles(nameGiven, flavour, out.classic, files);
   ExtraFiles extra(extraOutputs().size());
   openExtraFiles(options, extra, out.diagnostics);
 
@@ -157,9 +159,11 @@ void runProgram(std::istream& consoleInput, std::ostream& console, std::ostream&
                 const RunOptions& options) {
   const GivenAnswers& given = options.answers;
   LineReader consoleIn(consoleInput, unit::console, "stdin");
-  if (given.inputCode && given.baseName) {  // all known: refused before the menu
-    if (const Flavour* flavour = findFlavour(*given.inputCode)) {
-      refuseClobberingRunFiles(options, findBaseName(measureBaseName(*given.baseName), *flavour), *flavour);
+  const bool listDescribed = !options.columnList.empty();
+  if (given.baseName && (given.inputCode || listDescribed)) {  // all known: refused before the menu
+    if (const Flavour* flavour = listDescribed ? &columnListFlavour() : findFlavour(*given.inputCode)) {
+      const std::string name = measureBaseName(*given.baseName);
+      refuseClobberingRunFiles(options, flavour->optionOnly ? name : findBaseName(name, *flavour), *flavour);
     }
   }
   refuseForeignExtraFiles(options);
@@ -170,10 +174,13 @@ void runProgram(std::istream& consoleInput, std::ostream& console, std::ostream&
   std::ostream& classic = batch ? nowhere : console;
   const RunStreams out{console, diagnostics, classic, batch && !options.consoleIsTerminal ? nowhere : console, batch};
   showMenu(classic);
-  const Flavour& flavour = checkedFlavour(askInputCode(consoleIn, console, options));
+  // A column list is chosen by --columns, the others at the menu.
+  const Flavour flavour =
+      listDescribed ? listFlavourOf(options) : checkedFlavour(askInputCode(consoleIn, console, options));
   checkFlavourOptions(options, flavour);
-  showChosenData(classic, flavour);
-  const std::string baseName = findBaseName(askBaseName(consoleIn, console, given), flavour);
+  showChosenData(classic, flavour, options.columnList.description);
+  const std::string answer = askBaseName(consoleIn, console, given, flavour);
+  const std::string baseName = flavour.optionOnly ? answer : findBaseName(answer, flavour);
   if (options.scan) {
     runWindowScan(baseName, flavour, options, console, diagnostics);
   } else {

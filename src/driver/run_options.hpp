@@ -40,12 +40,18 @@ struct RunOptions {
   ResolutionLimit limit;                     // rows beyond it are not written
   OverlapRule overlaps = OverlapRule::Drop;  // close neighbours removed, or kept with their group's intensity
   std::string spaceGroup;                    // --space-group SYMBOL, checked; empty for none
+  // A list described by its columns (--columns; empty otherwise), with the
+  // cell and the wavelength given for it and whether it stays in file order.
+  ColumnList columnList;
+  std::optional<CellParameters> cell;  // a..gamma; its wavelength is `wavelength`
+  std::optional<float> wavelength;
+  bool fileOrder = false;
 };
 
-// The code and the base name come from the command line: the run prints a
-// short report instead of the dialogue.
+// The code (or a column list) and the base name come from the command line:
+// the run prints a short report instead of the dialogue.
 inline bool isBatchRun(const RunOptions& options) {
-  return options.answers.inputCode.has_value() && options.answers.baseName.has_value();
+  return (options.answers.inputCode.has_value() || !options.columnList.empty()) && options.answers.baseName.has_value();
 }
 
 // Where the run's window comes from, and D when the command line gives it.
@@ -56,6 +62,12 @@ inline void setWindowSource(ReflectionTable& table, const Flavour& flavour, cons
     table.windowSource = WindowSource::CommandLine;
     table.fixedWindow = *options.window;
   }
+}
+
+// The flavour of a run given --columns: the column list's row as the
+// description and the options set it.
+inline Flavour listFlavourOf(const RunOptions& options) {
+  return describeListFlavour(options.columnList, options.wavelength.has_value(), options.fileOrder);
 }
 
 // The table a run of `flavour` starts from, with the run-wide facts the
@@ -69,6 +81,12 @@ inline ReflectionTable emptyTable(const Flavour& flavour, const RunOptions& opti
   table.overlaps = options.overlaps;
   setWindowSource(table, flavour, options);
   table.spaceGroupSymbol = options.spaceGroup;
+  if (flavour.optionOnly) {
+    table.listFlavour = flavour;
+    table.columns = options.columnList;
+    table.cell = options.cell.value_or(CellParameters{});
+    table.cell.wavelength = options.wavelength.value_or(0.0F);
+  }
   return table;
 }
 

@@ -35,6 +35,23 @@ std::string synopsisForm(bool scan) {
   return form + " [BASENAME]";
 }
 
+// The form of a column list: its head, its own options, then any option of
+// a run or a scan (--code aside) and the list's file.
+std::string listForm() {
+  std::string form = "kestran";
+  for (const OptionRule& rule : optionRules()) {
+    if (rule.synopsis == InSynopsis::ListHead) {
+      form = cat(form, " --", rule.name, rule.value);
+    }
+  }
+  for (const OptionRule& rule : optionRules()) {
+    if (rule.synopsis == InSynopsis::ListForm) {
+      form = cat(form, " ", synopsisWord(rule));
+    }
+  }
+  return form + " [OPTION]... FILE";
+}
+
 // The form of the options shown apart: "kestran --help | --version".
 std::string apartForm() {
   std::vector<std::string> names;
@@ -91,7 +108,7 @@ std::string optionLines(const OptionRule& rule) {
 
 }  // namespace
 
-std::vector<std::string> synopsisForms() { return {synopsisForm(false), synopsisForm(true), apartForm()}; }
+std::vector<std::string> synopsisForms() { return {synopsisForm(false), synopsisForm(true), listForm(), apartForm()}; }
 
 std::string usageText() {
   std::string text;
@@ -105,6 +122,8 @@ std::string usageText() {
   }
   return text +
          "  BASENAME       entry file name without extension\n"
+         "  FILE           a column list's file name, in full\n"
+         "  OPTION         with --columns, any option of a run or a scan but --code\n"
          "Sigmas: NAMEF.hkl holds sigma(F) = F/100, NAMEI.hkl and NAME.int the\n"
          "classic sigma(I) = I/100, which is half the propagated 2 F sigma(F) = I/50\n"
          "that the CIF gives; with --sigma=file all hold the entry file's sigma(F)\n"

@@ -18,18 +18,18 @@ namespace {
 // given in advance (a scan asks for none).
 std::optional<float> ownWindow(const ReflectionTable& table, const RunOptions& options) {
   if (!usesWidthWindow(flavourOf(table))) {
-    return table.fixedWindow;
+    return options.window || !flavourOf(table).optionOnly ? std::optional<float>(table.fixedWindow) : std::nullopt;
   }
   return options.answers.delta;
 }
 
 }  // namespace
 
-void runWindowScan(std::string_view baseName, const Flavour& flavour, const RunOptions& options, std::ostream& console,
+void runWindowScan(std::string_view nameGiven, const Flavour& flavour, const RunOptions& options, std::ostream& console,
                    std::ostream& diagnostics) {
   ReflectionTable table = emptyTable(flavour, options);
   std::ifstream file;
-  const std::string entryName = buildName(baseName, flavour.entrySuffix);
+  const std::string entryName = entryFileName(nameGiven, flavour);
   openEntryFile(file, entryName);
   LineReader entry(file, unit::entry, entryName, LineReader::Reading::InBlocks);
   // The lines a run prints while reading and ordering (the ordering line,

@@ -69,14 +69,17 @@ void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHea
   program += printable(heading.program);
   program += "'";
   item(out, "_computing_data_reduction", program);
-  if (flavour.entryHasCell) {
-    const CellParameters& cell = table.cell;
+  const CellParameters& cell = table.cell;
+  // A column list may give its wavelength without a cell: an edge of 0.
+  if (flavour.entryHasCell && cell.a > 0) {
     item(out, "_cell_length_a", shortestText(cell.a));
     item(out, "_cell_length_b", shortestText(cell.b));
     item(out, "_cell_length_c", shortestText(cell.c));
     item(out, "_cell_angle_alpha", shortestText(cell.alpha));
     item(out, "_cell_angle_beta", shortestText(cell.beta));
     item(out, "_cell_angle_gamma", shortestText(cell.gamma));
+  }
+  if (flavour.entryHasCell) {
     item(out, "_diffrn_radiation_wavelength", shortestText(cell.wavelength));
   }
   if (table.spaceGroup != nullptr) {
@@ -94,6 +97,12 @@ void writeRunItems(std::ostream& out, const ReflectionTable& table, const CifHea
   name += flavour.name;
   name += "'";
   item(out, "_kestran_input_flavour", name);
+  if (flavour.optionOnly) {
+    std::string columns = "'";
+    columns += printable(table.columns.description);
+    columns += '\'';
+    item(out, "_kestran_input_columns", columns);
+  }
   item(out, usesWidthWindow(flavour) ? "_kestran_window_DELTA" : "_kestran_window_D", shortestText(runWindow(table)));
   item(out, "_kestran_window_source", windowSourceWords(table.windowSource));
   const bool ownSigmas = flavour.writesOwnSigmas || table.sigmasFromFile;

@@ -326,10 +326,14 @@ void sortPositions(float* pos, std::int32_t* order, int n) {
 
 void orderReflections(ReflectionTable& table) {
   const int n = table.rows;
+  // The key: sin^2(theta) from the cell, or the 2theta a described list
+  // gives (only such a list's flavour is ordered by its angles).
+  const bool byAngleRead = table.listFlavour.orderedByAngleRead;
+  std::vector<float>& key = byAngleRead ? table.twoTheta : table.sinSquaredTheta;
   for (int i = 0; i < n; ++i) table.fileRow[i] = i + 1;
-  sortPositions(table.sinSquaredTheta.data(), table.fileRow.data(), n);
+  sortPositions(key.data(), table.fileRow.data(), n);
   if (inFileOrder(table.fileRow)) {
-    setTwoTheta(table);
+    if (!byAngleRead) setTwoTheta(table);
     return;
   }
 
@@ -344,7 +348,11 @@ void orderReflections(ReflectionTable& table) {
   }
   std::vector<RowStatus> statuses;
   permuteColumn(table.status, table.fileRow, statuses);
-  setTwoTheta(table);
+  if (byAngleRead) {
+    permuteColumn(table.sinSquaredTheta, table.fileRow, reals);
+  } else {
+    setTwoTheta(table);
+  }
 }
 
 }  // namespace kestran

@@ -10,6 +10,8 @@ namespace kestran {
 
 // Orders the rows by sinSquaredTheta, moves every data column and the
 // status into the new order, records each row's fileRow and sets twoTheta.
+// A list that gives its 2theta (a column list with tt) is ordered by that
+// instead, and its sinSquaredTheta moves with the other columns.
 void orderReflections(ReflectionTable& table);
 
 // The reference ordering: the plain exchange sort over pos[0..n), carrying

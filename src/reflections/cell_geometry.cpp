@@ -67,7 +67,7 @@ ReciprocalCell prepareReciprocalCell(const CellParameters& cell) {
   reciprocal.cosAlphaStar = roundToSingle((double{cosBeta} * cosGamma - cosAlpha) / (double{sinBeta} * sinGamma));
   reciprocal.cosBetaStar = roundToSingle((double{cosGamma} * cosAlpha - cosBeta) / (double{sinGamma} * sinAlpha));
   reciprocal.cosGammaStar = roundToSingle((double{cosBeta} * cosAlpha - cosGamma) / (sinAlpha * sinBeta));
-  reciprocal.wavelengthFactor = roundToSingle((double{cell.wavelength} * cell.wavelength) * 0.25);
+  reciprocal.wavelengthFactor = wavelengthFactorOf(cell.wavelength);
   return reciprocal;
 }
 
@@ -93,6 +93,19 @@ float sinSquaredTheta(const ReciprocalCell& r, std::int32_t h, std::int32_t k, s
 float twoThetaDegrees(float sinSquared) {
   const double t = double{sinSquared} / (1.0 - sinSquared);
   return roundToSingle(double{degreesPerHalfRadian} * std::atan(std::sqrt(t)));
+}
+
+float wavelengthFactorOf(float wavelength) { return roundToSingle((double{wavelength} * wavelength) * 0.25); }
+
+float sinSquaredThetaOfD(float wavelengthFactor, float d) {
+  const double q = 1.0 / (double{d} * d);
+  return roundToSingle(q * wavelengthFactor);
+}
+
+float sinSquaredThetaOfAngle(float twoTheta) {
+  constexpr double radiansPerHalfDegree = 0.008726646259971648;  // pi / 360
+  const double sinTheta = std::sin(double{twoTheta} * radiansPerHalfDegree);
+  return roundToSingle(sinTheta * sinTheta);
 }
 
 }  // namespace kestran

@@ -25,6 +25,15 @@ double cellVolume(const CellParameters& cell);
 float sinSquaredTheta(const ReciprocalCell& reciprocal, std::int32_t h, std::int32_t k, std::int32_t l);
 float twoThetaDegrees(float sinSquared);
 
+// lambda^2 / 4 in single precision, as the reciprocal cell holds it.
+float wavelengthFactorOf(float wavelength);
+// The sin^2(theta) of a d-spacing, on the road of a cell's: Q = 1/d^2 in
+// double precision, then s = Q x lambda^2/4 rounded to single.
+float sinSquaredThetaOfD(float wavelengthFactor, float d);
+// The sin^2(theta) of a 2theta in degrees, rounded to single: where a list
+// gives its angles, it gives the d-spacings at the wavelength.
+float sinSquaredThetaOfAngle(float twoTheta);
+
 // A row has a real angle exactly when 0 <= sin^2(theta) <= 1: the values for
 // which twoThetaDegrees gives a number. SIRPOW rows carry their 2theta and
 // keep a sin^2(theta) of zero, so they always have one.

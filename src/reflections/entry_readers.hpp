@@ -49,6 +49,9 @@ void readFullprofJfou2(ReflectionTable& table, LineReader& entry, ReadEvents& ev
 void readFullprofJfou4(ReflectionTable& table, LineReader& entry, ReadEvents& events);
 void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events);
 void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events);
+// A list described by its columns (table.columns), with the cell or the
+// wavelength the run was given in table.cell.
+void readColumnList(ReflectionTable& table, LineReader& entry, ReadEvents& events);
 
 // SIRPOW rows: the amplitude is the square root of the intensity read (a
 // negative intensity has no real amplitude and counts as zero), its sigma

@@ -1,6 +1,7 @@
 #include "reflections/flavours.hpp"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -11,8 +12,9 @@ namespace kestran {
 
 namespace {
 
-// In the order of the menu. The menu's lines keep their classic padding and
-// punctuation: the last one ends the question.
+// In the order of the menu, then the rows chosen by an option. The menu's
+// lines keep their classic padding and punctuation: the last one ends the
+// question.
 constexpr Flavour flavours[] = {
     {.code = 1,
      .name = "FULLPROF JFOU=2",
@@ -82,11 +84,38 @@ constexpr Flavour flavours[] = {
      .entryHasMultiplicity = false,
      .layouts = OutputLayouts::Shelx,
      .shellAxis = ShellAxis::DSpacing},
+    // What a described list holds sets the run's copy of this row: see
+    // describeListFlavour.
+    {.code = 5,
+     .name = "column list",
+     .family = "column list",
+     .menuLine = "",
+     .chosenLine = "  You have chosen a column list:",
+     .entrySuffix = "",
+     .headerLines = 0,
+     .read = readColumnList,
+     .ordered = true,
+     .window = WindowKind::DeltaTimesWidth,
+     .windowAsked = WindowAsked::AfterOrdering,
+     .entryHasSigmas = false,
+     .writesOwnSigmas = false,
+     .entryHasCell = false,
+     .entryHasMultiplicity = false,
+     .layouts = OutputLayouts::Shelx,
+     .shellAxis = ShellAxis::DSpacing,
+     .optionOnly = true},
 };
 
+constexpr std::size_t menuRows = static_cast<std::size_t>(std::count_if(
+    std::begin(flavours), std::end(flavours), [](const Flavour& flavour) { return !flavour.optionOnly; }));
+static_assert(std::all_of(std::begin(flavours), std::begin(flavours) + menuRows,
+                          [](const Flavour& flavour) { return !flavour.optionOnly; }),
+              "the rows of the menu come first");
+
+// The codes of the menu: a flavour chosen by an option has none to type.
 std::vector<int> codesOf(FlavourTest which) {
   std::vector<int> codes;
-  for (const Flavour& flavour : flavours) {
+  for (const Flavour& flavour : flavoursInMenuOrder()) {
     if (which(flavour)) {
       codes.push_back(flavour.code);
     }
@@ -97,10 +126,12 @@ std::vector<int> codesOf(FlavourTest which) {
 
 }  // namespace
 
-std::span<const Flavour> flavoursInMenuOrder() { return flavours; }
+std::span<const Flavour> flavoursInMenuOrder() { return std::span(flavours).first(menuRows); }
+
+const Flavour& columnListFlavour() { return flavours[menuRows]; }
 
 const Flavour* findFlavour(int code) {
-  for (const Flavour& flavour : flavours) {
+  for (const Flavour& flavour : flavoursInMenuOrder()) {
     if (flavour.code == code) {
       return &flavour;
     }
@@ -109,8 +140,9 @@ const Flavour* findFlavour(int code) {
 }
 
 const Flavour& flavourOf(int code) {
-  const Flavour* flavour = findFlavour(code);
-  if (flavour == nullptr) {
+  const auto* flavour =
+      std::find_if(std::begin(flavours), std::end(flavours), [code](const Flavour& row) { return row.code == code; });
+  if (flavour == std::end(flavours)) {
     throw std::logic_error(cat("no flavour has the input code ", code));
   }
   return *flavour;
@@ -130,7 +162,7 @@ std::string namedCodes(FlavourTest which) {
 
 std::string familyList(FlavourTest which) {
   std::vector<std::string> families;
-  for (const Flavour& flavour : flavours) {
+  for (const Flavour& flavour : flavoursInMenuOrder()) {
     if (which(flavour) && std::find(families.begin(), families.end(), flavour.family) == families.end()) {
       families.emplace_back(flavour.family);
     }

@@ -56,15 +56,25 @@ struct Flavour {
   bool entryHasMultiplicity;  // the entry file gives each row's multiplicity (weights of an overlap group's mean)
   OutputLayouts layouts;
   ShellAxis shellAxis;
+  // Chosen by an option, not at the menu (--columns): no menu line, no code
+  // to type; its entry file is named in full, with whatever extension it
+  // has, and the outputs take that name less its extension.
+  bool optionOnly = false;
+  // Ordered by the 2theta the list gives, not by the sin^2(theta) of a cell.
+  bool orderedByAngleRead = false;
 };
 
 // DELTA times the peak width, rather than a fixed D.
 inline bool usesWidthWindow(const Flavour& flavour) { return flavour.window == WindowKind::DeltaTimesWidth; }
 
-// Every flavour, in the order of the menu (1, 4, 2, 3).
+// Every flavour of the menu, in its order (1, 4, 2, 3).
 std::span<const Flavour> flavoursInMenuOrder();
 
-// The flavour of a code; null when no flavour has that code.
+// The flavour of a described column list (--columns), as its row reads;
+// the run's own copy is set by what the list holds (describeListFlavour).
+const Flavour& columnListFlavour();
+
+// The flavour of a code; null when no flavour of the menu has that code.
 const Flavour* findFlavour(int code);
 
 // The flavour of a code known to be valid.

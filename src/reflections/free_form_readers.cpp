@@ -13,6 +13,7 @@
 #include "reflections/entry_lines.hpp"
 #include "reflections/entry_readers.hpp"
 #include "reflections/flavours.hpp"
+#include "reflections/free_form_lists.hpp"
 #include "reflections/reading_checks.hpp"
 #include "reflections/single_precision.hpp"
 #include "text/blanks.hpp"
@@ -28,6 +29,24 @@ constexpr std::string_view expoRecord = "the reflection (h k l FWHM F)";
 constexpr int expoValues = 5;
 constexpr std::string_view sirpowRecord = "the reflection (h k l m x 2theta FWHM I sigma)";
 constexpr int sirpowValues = 9;
+
+// One free-form read of h, k, l, peak width, amplitude; false when the file
+// ends before all five are found. Null values leave the row's zeros.
+bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry, RecordChecks& records) {
+  ListRead read(entry);
+  const bool complete =
+      read.integer(table.h[index], "h, a whole number") && read.integer(table.k[index], "k, a whole number") &&
+      read.integer(table.l[index], "l, a whole number") && read.real(table.peakWidth[index], "FWHM, a number") &&
+      read.real(table.amplitude[index], "F, a number");
+  if (!complete) {
+    return false;
+  }
+  table.line[index] = static_cast<std::int32_t>(read.firstLine());
+  records.finish(read, expoRecord, expoValues, false);
+  return true;
+}
+
+}  // namespace
 
 // The reflection lists of EXPO and SIRPOW run to the end of the file. Once
 // the rows are full, whatever is not blank on the following lines is lost,
@@ -52,56 +71,6 @@ void reportUnreadRest(const ReflectionTable& table, LineReader& entry, ReadEvent
   }
 }
 
-// Reads free-form reflections into new rows until the file ends or the table
-// is full; a reflection cut by the end of the file is dropped. The columns
-// grow in doubling steps of zeroed rows and are cut to the rows read.
-template <typename ReadReflection, typename FinishRow>
-void readToEnd(ReflectionTable& table, LineReader& entry, ReadEvents& events, std::string_view record,
-               ReadReflection readReflection, FinishRow finish) {
-  RecordChecks records(entry, events);
-  // Room reserved, not touched, for the rows the file can hold at the
-  // shortest usual line: the columns then grow in place, without a copy.
-  constexpr std::size_t shortestLine = 16;
-  const std::size_t bytesLeft = entry.bytesLeftHint();
-  table.reserveRows(bytesLeft == std::numeric_limits<std::size_t>::max()
-                        ? 0
-                        : static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(table.capacity),
-                                                                 bytesLeft / shortestLine + 1)));
-  constexpr int firstRows = 1024;
-  int filled = 0;
-  while (filled < table.capacity) {
-    if (filled == table.rows) {
-      table.resizeRows(std::min(table.capacity, std::max(firstRows, 2 * filled)));
-    }
-    if (!readReflection(table, filled, entry, records)) {
-      break;
-    }
-    finish(table, filled);
-    ++filled;
-  }
-  table.resizeRows(filled);
-  records.tellCounts(record);
-  if (filled == table.capacity) {
-    reportUnreadRest(table, entry, events);
-  }
-}
-
-// One free-form read of h, k, l, peak width, amplitude; false when the file
-// ends before all five are found. Null values leave the row's zeros.
-bool readExpoReflection(ReflectionTable& table, int index, LineReader& entry, RecordChecks& records) {
-  ListRead read(entry);
-  const bool complete =
-      read.integer(table.h[index], "h, a whole number") && read.integer(table.k[index], "k, a whole number") &&
-      read.integer(table.l[index], "l, a whole number") && read.real(table.peakWidth[index], "FWHM, a number") &&
-      read.real(table.amplitude[index], "F, a number");
-  if (!complete) {
-    return false;
-  }
-  table.line[index] = static_cast<std::int32_t>(read.firstLine());
-  records.finish(read, expoRecord, expoValues, false);
-  return true;
-}
-
 // An EXPO or SIRPOW file that holds no complete reflection after its header
 // (and cell) lines stops the run; otherwise what the rows showed is told.
 void finishList(const ReflectionTable& table, long lastLineBefore, const LineReader& entry, ReadEvents& events,
@@ -111,8 +80,6 @@ void finishList(const ReflectionTable& table, long lastLineBefore, const LineRea
   }
   tellRowChecks(checks, entry, events);
 }
-
-}  // namespace
 
 void readExpo(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   skipHeaderLines(entry, flavourOf(table).headerLines);

@@ -7,8 +7,7 @@ void ReflectionTable::forEachColumn(Apply apply) {
   for (auto* column : {&h, &k, &l, &fileRow, &line}) apply(*column);
   for (auto* column : {&amplitude, &sigma, &peakWidth, &thirdValue, &sinSquaredTheta, &twoTheta}) apply(*column);
   apply(status);
-  const Flavour* flavour = findFlavour(inputCode);
-  if (flavour != nullptr && flavour->entryHasMultiplicity) {
+  if ((listFlavour.code != 0 || findFlavour(inputCode) != nullptr) && flavourOf(*this).entryHasMultiplicity) {
     apply(multiplicity);
   }
 }

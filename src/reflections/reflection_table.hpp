@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "reflections/column_list.hpp"
 #include "reflections/flavours.hpp"
 
 namespace gemmi {
@@ -122,6 +123,10 @@ struct ReflectionTable {
   // of a rhombohedral symbol without them).
   std::string spaceGroupSymbol;
   const gemmi::SpaceGroup* spaceGroup = nullptr;
+  // A described column list (--columns): its columns, and the flavour the
+  // list makes of its row of the table of flavours (code 0 otherwise).
+  ColumnList columns;
+  Flavour listFlavour{};
   int rows = 0;  // rows filled
 
   // Sets the number of rows: columns are cut, or grow with zeroed rows.
@@ -149,7 +154,9 @@ inline float writtenSigma(const ReflectionTable& table, int row) {
   return table.status[row] == RowStatus::SharedInGroup ? table.sharedSigma[row] : table.sigma[row];
 }
 
-inline const Flavour& flavourOf(const ReflectionTable& table) { return flavourOf(table.inputCode); }
+inline const Flavour& flavourOf(const ReflectionTable& table) {
+  return table.listFlavour.code != 0 ? table.listFlavour : flavourOf(table.inputCode);
+}
 
 // Console counts stand in five columns in the classic table; with a larger
 // capacity a count that needs more columns takes them instead of asterisks.

@@ -20,6 +20,9 @@ void skipBlanks(std::string_view& text) {
 
 ListRead::ListRead(LineReader& source) : source_(source) {}
 
+ListRead::ListRead(LineReader& source, std::string_view line)
+    : source_(source), rest_(line), haveLine_(true), oneLine_(true) {}
+
 // Moves to the next character that is not a blank or a line end, reading
 // further lines as needed; false when the input ends first.
 bool ListRead::skipToValue() {
@@ -30,7 +33,7 @@ bool ListRead::skipToValue() {
         return true;
       }
     }
-    if (!source_.next(rest_)) {
+    if (oneLine_ || !source_.next(rest_)) {
       haveLine_ = false;
       return false;
     }
@@ -122,7 +125,7 @@ ListRead::Next ListRead::nextValue(std::string_view& text) {
 
 // The statement's first line, as the general way would read it.
 bool ListRead::takeFirstLine() {
-  if (!source_.next(rest_)) {
+  if (oneLine_ || !source_.next(rest_)) {
     return false;
   }
   haveLine_ = true;
@@ -159,6 +162,11 @@ void ListRead::refuse(std::string_view text, std::string_view expected) {
     source_.failOnLine(report::listSyntaxError, detail);
   }
   *refused_ = text;
+}
+
+bool ListRead::anyValue() {
+  std::string_view text;
+  return nextValue(text) != Next::EndOfInput;
 }
 
 bool ListRead::valuesLeft() const {

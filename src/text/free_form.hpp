@@ -24,6 +24,9 @@ namespace kestran {
 class ListRead {
  public:
   explicit ListRead(LineReader& source);
+  // A statement over one line already taken from `source` (its last line):
+  // its values end with that line, as if the input ended there.
+  ListRead(LineReader& source, std::string_view line);
 
   // Each reads the next value into its variable (unchanged for a null value
   // or after a slash). A value that is not a number of the variable's type
@@ -39,6 +42,10 @@ class ListRead {
   [[nodiscard]] bool real(float& variable, std::string_view expected = {}) {
     return quickValue(variable) || generalReal(variable, expected);
   }
+
+  // Takes the next value, whatever its text (a number or not); false when
+  // the input ends before it.
+  [[nodiscard]] bool anyValue();
 
   // The line of the statement's first value or null (0 before one).
   long firstLine() const { return firstLine_; }
@@ -80,6 +87,7 @@ class ListRead {
   std::string_view repeated_;
   std::string* refused_ = nullptr;  // where a refused value goes; null: stop the run
   long firstLine_ = 0;
+  bool oneLine_ = false;  // the values end with the line given
 };
 
 namespace free_form {

@@ -36,6 +36,22 @@ TEST(FileNames, SuffixesJoinTheBaseNameWhole) {
   EXPECT_EQ(buildName("abcdefghijklmnopqrst", fampSuffix), "abcdefghijklmnopqrstF.hkl");
 }
 
+// A column list is named in full; its outputs take the name less the
+// extension of the file's own name.
+TEST(FileNames, ListNamedInFullGivesItsStemToTheOutputs) {
+  const std::pair<const char*, const char*> names[] = {
+      {"refl.txt", "refl"},   {"refl.list.txt", "refl.list"}, {"a.b/refl", "a.b/refl"}, {"dir/refl.csv", "dir/refl"},
+      {".hidden", ".hidden"}, {"dir/.hidden", "dir/.hidden"}, {"noext", "noext"},       {"x.", "x"},
+  };
+  const Flavour& list = columnListFlavour();
+  for (const auto& [given, base] : names) {
+    EXPECT_EQ(entryFileName(given, list), given);
+    EXPECT_EQ(outputBaseName(given, list), base) << given;
+  }
+  EXPECT_EQ(entryFileName("abc", flavourOf(3)), "abc.hkl");
+  EXPECT_EQ(outputBaseName("abc.txt", flavourOf(3)), "abc.txt");
+}
+
 TEST(FileNames, WarningLinePadsTheNameTo24Characters) {
   const std::string line = warningLine("abcF.hkl");
   EXPECT_EQ(line, " warning, this old file will be deleted :abcF.hkl                ");

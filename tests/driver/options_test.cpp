@@ -158,7 +158,7 @@ TEST(CommandLine, DocumentedSynopsesMatchTheTable) {
   for (const std::string& form : synopsisForms()) {
     expected.push_back(plain(form));
   }
-  ASSERT_EQ(expected.size(), 3U);
+  ASSERT_EQ(expected.size(), 4U);
   int documents = 0;
   for (const char* manual : {"README.md", "docs/guide.md"}) {
     const std::string text = textOf(root / manual);
@@ -172,6 +172,59 @@ TEST(CommandLine, DocumentedSynopsesMatchTheTable) {
   const std::string usage = usageText();
   for (const OptionRule& rule : optionRules()) {
     EXPECT_NE(usage.find(cat("--", rule.name)), std::string::npos) << rule.name;
+  }
+}
+
+// A column list's options: what each line is refused for (the message names
+// what to add or drop), or accepted (empty).
+TEST(CommandLine, ColumnListOptionsAreCheckedTogether) {
+  struct Case {
+    std::vector<std::string> words;
+    const char* refusal;
+  };
+  const Case cases[] = {
+      {{"--columns", "h,k,l,tt,fwhm,I,sigI", "x.txt"}, ""},
+      {{"--columns", "h k l fwhm F", "--cell", "5,6,7,90,100,90", "--wavelength", "1.54", "x"}, ""},
+      {{"--columns", "h,k,l,d,F", "--wavelength", "1", "--window", "0.1", "--order", "file", "x"}, ""},
+      {{"--columns", "h,k,l,tt,F", "--scan", "x"}, ""},
+      {{"--columns", "h,k,l,tt,F", "x"}, "--window D"},
+      {{"--columns", "h,k,l,F", "--window", "0.1", "x"}, "no position"},
+      {{"--columns", "h,k,l,d,F", "--window", "0.1", "x"}, "needs --wavelength"},
+      {{"--columns", "h,k,l,F", "--cell", "5,5,5,90,90,90", "--window", "0.1", "x"}, "needs --wavelength"},
+      {{"--columns", "h,k,tt,F", "x"}, "lack l"},
+      {{"--columns", "h,k,l,tt", "x"}, "lack the value"},
+      {{"--columns", "h,k,l,tt,F2,I", "x"}, "more than one of F, F2 and I"},
+      {{"--columns", "h,k,l,tt,fwhm,F,sigF,sigI", "x"}, "more than one of sigF"},
+      {{"--columns", "h,k,l,tt,tt,F", "x"}, "named twice"},
+      {{"--columns", "h,k,l,2theta,F", "x"}, "unknown column '2theta'"},
+      {{"--columns", "h,k,l,tt,fwhm,F", "--window", "0.1", "x"}, "use --delta"},
+      {{"--columns", "h,k,l,tt,F", "--delta", "1", "x"}, "--window D"},
+      {{"--columns", "h,k,l,tt,fwhm,F", "--sigma=file", "x"}, "names no sigF"},
+      {{"--columns", "h,k,l,tt,F", "--window", "1", "--d-min", "1", "x"}, "--wavelength"},
+      {{"--columns", "h,k,l,tt,F", "--code", "3", "x"}, "--code"},
+      {{"--columns", "h,k,l,fwhm,F", "--cell", "5,5,5,90,90", "--wavelength", "1", "x"}, "six numbers"},
+      {{"--columns", "h,k,l,fwhm,F", "--cell", "5,5,5,10,10,170", "--wavelength", "1", "x"}, "no cell"},
+      {{"--columns", "h,k,l,tt,F", "--window", "-1", "x"}, "0 or more"},
+      {{"--columns", "h,k,l,tt,F", "--window", "1", "--skip-lines", "-1", "x"}, "0 or more"},
+      {{"--columns", "h,k,l,tt,F", "--window", "1", "--order", "random", "x"}, "angle or file"},
+      {{"--cell", "5,5,5,90,90,90", "--code", "3", "x"}, "give --columns"},
+      {{"--skip-lines", "2", "x"}, "give --columns"},
+      {{"--code", "3", "--window", "0.1", "x"}, "use --delta"},
+      {{"--code", "1", "--window", "0.1", "x"}, ""},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& word : c.words) line += word + " ";
+    if (*c.refusal == '\0') {
+      EXPECT_NO_THROW(parse(c.words)) << line;
+      continue;
+    }
+    try {
+      parse(c.words);
+      ADD_FAILURE() << "accepted: " << line;
+    } catch (const UsageError& error) {
+      EXPECT_NE(std::string(error.what()).find(c.refusal), std::string::npos) << line << ": " << error.what();
+    }
   }
 }
 
