@@ -13,6 +13,7 @@
 #include "output/stick_plot.hpp"
 #include "output/window_page.hpp"
 #include "processing/overlaps.hpp"
+#include "text/number_writing.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -41,9 +42,47 @@ void writeCif(std::ostream& out, const FinishedRun& run) {
 
 constexpr int pageUnit = 27;
 
+// The options that read the same rows again: the code, or the column list
+// with what places its rows; and the space group, which weights the shares.
+std::vector<std::string> pageInputWords(const RunOptions& options, const ReflectionTable& table) {
+  const ColumnList& list = options.columnList;
+  std::vector<std::string> words;
+  if (list.empty()) {
+    words = {"--code", std::to_string(flavourOf(table).code)};
+  } else {
+    words = {"--columns", list.description};
+    if (options.cell) {
+      const CellParameters& cell = *options.cell;
+      words.insert(words.end(), {"--cell", shortestText(cell.a) + ',' + shortestText(cell.b) + ',' +
+                                               shortestText(cell.c) + ',' + shortestText(cell.alpha) + ',' +
+                                               shortestText(cell.beta) + ',' + shortestText(cell.gamma)});
+    }
+    if (options.wavelength) {
+      words.insert(words.end(), {"--wavelength", shortestText(*options.wavelength)});
+    }
+    if (list.skipLines > 0) {
+      words.insert(words.end(), {"--skip-lines", std::to_string(list.skipLines)});
+    }
+    if (options.fileOrder) {
+      words.insert(words.end(), {"--order", "file"});
+    }
+  }
+  if (!options.spaceGroup.empty()) {
+    words.insert(words.end(), {"--space-group", options.spaceGroup});
+  }
+  return words;
+}
+
 void writePage(std::ostream& out, const FinishedRun& run) {
-  const std::string& name = run.options.extraFiles[extraOutputIndex(*findExtraOutput("page"))];
-  writeWindowPage(out, run.table, {run.baseName, name, pageUnit, run.options.shellCount});
+  const RunOptions& options = run.options;
+  const PageSettings settings{.baseName = run.baseName,
+                              .fileName = options.extraFiles[extraOutputIndex(*findExtraOutput("page"))],
+                              .unitNumber = pageUnit,
+                              .shellCount = options.shellCount,
+                              .inputWords = pageInputWords(options, run.table),
+                              // A column list is named in full; the other flavours by their base name.
+                              .entryArgument = options.columnList.empty() ? run.baseName : run.entryName};
+  writeWindowPage(out, run.table, settings);
 }
 
 constexpr ExtraOutput outputs[] = {

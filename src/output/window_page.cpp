@@ -87,6 +87,15 @@ void appendRun(std::string& out, const ReflectionTable& table, const PageSetting
   appendString(out, settings.baseName);
   appendKey(out, "code");
   out += std::to_string(flavour.code);
+  appendKey(out, "input");
+  out += '[';
+  for (const std::string& word : settings.inputWords) {
+    out += out.back() == '[' ? "" : ",";
+    appendString(out, word);
+  }
+  out += ']';
+  appendKey(out, "entry");
+  appendString(out, settings.entryArgument);
   appendKey(out, "flavour");
   appendString(out, flavour.name);
   appendKey(out, "byWidth");

@@ -11,7 +11,9 @@
 // window_page.js next to this file and built into the program.
 
 #include <ostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "reflections/reflection_table.hpp"
 
@@ -31,6 +33,10 @@ struct PageSettings {
   std::string_view fileName;  // the page's, for a refusal
   int unitNumber = 0;
   int shellCount = 6;
+  // The command line's words that choose the input (--code N, or a column
+  // list with its cell), and the entry the command line ends with.
+  std::vector<std::string> inputWords;
+  std::string_view entryArgument;
 };
 
 // Writes the page of an eliminated table. Stops the run (RunError) when

@@ -526,11 +526,11 @@ function shellWord(text) {
 }
 
 function commandLine() {
-  const words = ['kestran', '--code', String(data.code), data.byWidth ? '--delta' : '--window', windowText(state.bits)];
+  const words = ['kestran'].concat(data.input.map(shellWord), [data.byWidth ? '--delta' : '--window', windowText(state.bits)]);
   if (state.rule === 'share') {
     words.push('--overlaps=share');
   }
-  return words.concat(data.options.map(shellWord), [shellWord(data.name)]).join(' ');
+  return words.concat(data.options.map(shellWord), [shellWord(data.entry)]).join(' ');
 }
 
 function drawTexts() {

@@ -121,5 +121,33 @@ TEST(WindowPageRuns, StandsAlone) {
   }
 }
 
+// The page's command line chooses the same input again: the code, or the
+// column list with what places its rows, and the space group.
+TEST(WindowPageRuns, CommandLineNamesTheInput) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string input;
+  };
+  const Case cases[] = {
+      {{"--code", "2", "--delta", "1", "abc.hkl"}, R"("input":["--code","2"],"entry":"abc")"},
+      {{"--columns", "h,k,l,F", "--cell", "5,6,7,90,100.5,90", "--wavelength", "1.5406", "--order", "file",
+        "--space-group", "P 21/c", "--window", "0.01", "list.txt"},
+       R"("input":["--columns","h,k,l,F","--cell","5,6,7,90,100.5,90","--wavelength","1.5406","--order","file",)"
+       R"("--space-group","P 21/c"],"entry":"list.txt")"},
+  };
+  for (const Case& run : cases) {
+    TempDir dir;
+    writeFile(dir.file("abc.hkl"), sirpowFile(5));
+    writeFile(dir.file("list.txt"), "1 0 0 10\n0 1 0 20\n0 0 1 30\n");
+    std::vector<std::string> arguments = run.arguments;
+    const std::string entry = arguments.back();
+    arguments.back() = "--page";
+    arguments.insert(arguments.end(), {"page.html", entry == "abc.hkl" ? "abc" : entry});
+    const ProcessResult result = runKestran(dir.path().string(), "", arguments);
+    ASSERT_EQ(result.status, 0) << result.errors;
+    EXPECT_NE(readFile(dir.file("page.html")).find(run.input), std::string::npos) << run.input;
+  }
+}
+
 }  // namespace
 }  // namespace kestran::testing
