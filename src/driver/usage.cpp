@@ -1,6 +1,7 @@
 // The usage, made from the table of options: the synopsis's forms, wrapped
 // to the terminal's width, then one entry per option.
 
+#include <cctype>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,12 @@
 namespace kestran {
 
 namespace {
+
+// "code 4" as a sentence begins it.
+std::string capitalised(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
 
 constexpr std::size_t usageWidth = 100;
 constexpr std::string_view usageStart = "usage: ";
@@ -127,10 +134,14 @@ std::string usageText() {
          "Sigmas: NAMEF.hkl holds sigma(F) = F/100, NAMEI.hkl and NAME.int the\n"
          "classic sigma(I) = I/100, which is half the propagated 2 F sigma(F) = I/50\n"
          "that the CIF gives; with --sigma=file all hold the entry file's sigma(F)\n"
-         "and 2 F sigma(F). Code 4: its own sigma(F), and SIGF^2 in the intensity\n"
+         "and 2 F sigma(F). " +
+         capitalised(namedCodes([](const Flavour& flavour) { return flavour.writesOwnSigmas; })) +
+         ": its own sigma(F), and SIGF^2 in the intensity\n"
          "files (2 F sigma(F) with --layout=shelx).\n"
          "Answers not given are asked for at the console. With --code and BASENAME\n"
-         "the run asks nothing more (but DELTA for codes 2 and 3 without --delta)\n"
+         "the run asks nothing more (but DELTA for " +
+         namedCodes(usesWidthWindow) +
+         " without --delta)\n"
          "and prints a short report instead of the dialogue.\n";
 }
 
