@@ -21,27 +21,6 @@ namespace {
 
 const std::string manPage = (std::filesystem::path(KESTRAN_SOURCE_DIR) / "docs" / "kestran.1").string();
 
-struct Output {
-  std::string text;
-  int status = -1;
-};
-
-// Standard output and standard error of a shell command, together.
-Output shell(const std::string& command) {
-  Output output;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) {
-    return output;
-  }
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-    output.text.append(buffer, got);
-  }
-  const int raw = ::pclose(pipe);
-  output.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
-}
-
 // Every option name --help mentions: "--code", "--sigma", "--scan" ...
 std::set<std::string> optionsOfHelp() {
   const ProcessResult help = runKestran(".", "", {"--help"});
@@ -70,17 +49,17 @@ std::set<std::string> taggedOptions(const std::string& page) {
 }
 
 TEST(ManPage, RendersCleanWithAnEntryForEveryOption) {
-  if (shell("command -v groff").status != 0) {
+  if (runShell("command -v groff").status != 0) {
     const char* ci = std::getenv("CI");
     if (ci != nullptr && std::string(ci) == "true") {
       FAIL() << "groff is needed under CI";
     }
     GTEST_SKIP() << "groff missing";
   }
-  const Output warnings = shell("groff -man -ww -z '" + manPage + "'");
+  const ShellOutput warnings = runShell("groff -man -ww -z '" + manPage + "'");
   EXPECT_EQ(warnings.status, 0);
   EXPECT_EQ(warnings.text, "");
-  const Output page = shell("groff -man -Tutf8 -P-cbou '" + manPage + "'");
+  const ShellOutput page = runShell("groff -man -Tutf8 -P-cbou '" + manPage + "'");
   ASSERT_EQ(page.status, 0) << page.text;
   ASSERT_NE(page.text.find("\nOPTIONS\n"), std::string::npos);
   const std::set<std::string> options = optionsOfHelp();

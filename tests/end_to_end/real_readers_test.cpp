@@ -29,27 +29,6 @@ struct ReaderRun {
   std::vector<std::string> checks;  // read_cif.py's arguments after the CIF and the intensity file
 };
 
-// Each command line's output, and its exit status.
-struct Output {
-  std::string text;
-  int status = -1;
-};
-
-Output run(const std::string& command) {
-  Output output;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) {
-    return output;
-  }
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-    output.text.append(buffer, got);
-  }
-  const int raw = ::pclose(pipe);
-  output.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
-}
-
 std::string quotedArgument(const std::string& text) {
   std::string quoted = "'";
   for (const char c : text) {
@@ -66,7 +45,7 @@ std::string quotedArgument(const std::string& text) {
 // The real readers are there, or the test is skipped (failed under CI).
 #define REQUIRE_REAL_READERS()                                                           \
   do {                                                                                   \
-    const Output probe = run("/usr/bin/python3 -c 'import iotbx.cif, gemmi'");           \
+    const ShellOutput probe = runShell("/usr/bin/python3 -c 'import iotbx.cif, gemmi'"); \
     if (probe.status != 0) {                                                             \
       const char* ci = std::getenv("CI");                                                \
       if (ci != nullptr && std::string(ci) == "true") {                                  \
@@ -87,7 +66,7 @@ TEST(RealReaders, ExamplesHoldOneReflectionPerSetOfEquivalents) {
   for (const char* entry : {"quartzite.dat", "quartzite4.dat", "quartzite.hkl", "sirpow/quartzite.hkl"}) {
     command += ' ' + quotedArgument((examplesDir / entry).string());
   }
-  const Output checked = run(command);
+  const ShellOutput checked = runShell(command);
   EXPECT_EQ(checked.status, 0) << command << "\n" << checked.text;
 }
 
@@ -163,7 +142,7 @@ TEST(RealReaders, CctbxAndGemmiAgreeWithTheIntensityFileOfEveryFlavour) {
       command += ' ';
       command += quotedArgument(check);
     }
-    const Output checked = run(command);
+    const ShellOutput checked = runShell(command);
     EXPECT_EQ(checked.status, 0) << command << "\n" << checked.text;
     EXPECT_NE(checked.text.find("cctbx and gemmi agree"), std::string::npos) << checked.text;
   }

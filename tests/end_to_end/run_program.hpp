@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -94,6 +95,28 @@ inline ProcessResult runKestran(const std::string& directory, const std::string&
   result.console = readFile(out);
   result.errors = readFile(err);
   return result;
+}
+
+// Standard output and standard error of a shell command, together, and
+// its exit status (-1 when it did not exit).
+struct ShellOutput {
+  std::string text;
+  int status = -1;
+};
+
+inline ShellOutput runShell(const std::string& command) {
+  ShellOutput output;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) {
+    return output;
+  }
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    output.text.append(buffer, got);
+  }
+  const int raw = ::pclose(pipe);
+  output.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return output;
 }
 
 }  // namespace kestran::testing
