@@ -22,8 +22,12 @@ namespace {
 
 void writePlot(std::ostream& out, const FinishedRun& run) {
   const ReflectionTable& table = run.table;
-  const PlotSettings settings{run.baseName, &flavourOf(table), runWindow(table), run.options.logPlot,
-                              sharesOverlaps(table)};
+  const PlotSettings settings{.baseName = run.baseName,
+                              .flavour = &flavourOf(table),
+                              .window = runWindow(table),
+                              .logScale = run.options.logPlot,
+                              .sharesOverlaps = sharesOverlaps(table),
+                              .windowSource = table.windowSource};
   const ShellLayout layout = layShells(table, run.options.shellCount);
   const ShellCounts counts = countByShell(layout, table.status);
   // Rows 0 0 0 are no reflections: the plot has no place for them.

@@ -187,22 +187,27 @@ bool isReflectionRecord(std::string_view line) {
   });
 }
 
-// The heading as written now (with or without the group columns), or as
-// written before d-spacings.
+// The heading as written now (the multiplicity and group columns each there
+// or not), as written before the window's source, or before d-spacings.
 bool isOwnReport(const FileStart& start) {
   const std::vector<std::string_view>& lines = start.lines;
   if (lines.empty()) {
     return false;
   }
-  const std::string_view heading = lines[0];
+  std::string_view heading = lines[0];
   if (heading == earlierReportHeading) {
     return true;
   }
-  std::string_view rest = heading.substr(std::min(reportHeading.size(), heading.size()));
-  if (rest.starts_with(reportMultiplicityColumn)) {
-    rest.remove_prefix(reportMultiplicityColumn.size());
+  if (!heading.starts_with(reportHeading)) {
+    return false;
   }
-  return heading.starts_with(reportHeading) && (rest.empty() || rest == reportGroupColumns);
+  heading.remove_prefix(reportHeading.size());
+  for (const std::string_view columns : {reportMultiplicityColumn, reportGroupColumns, reportWindowSourceColumn}) {
+    if (heading.starts_with(columns)) {
+      heading.remove_prefix(columns.size());
+    }
+  }
+  return heading.empty();
 }
 
 // Earlier plots: the same opening lines, and the title counting the

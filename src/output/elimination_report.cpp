@@ -1,5 +1,6 @@
 #include "output/elimination_report.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -100,8 +101,22 @@ void group(LineBuilder& line, const ReportRow& row) {
   }
 }
 
+// Where the run's window came from, one word in the order of WindowSource:
+// the words of the CIF, joined so that a spreadsheet keeps them as text.
+constexpr std::string_view windowSourceWords[] = {"entry_file", "command_line", "console"};
+
+std::string_view windowSourceWord(WindowSource source) { return windowSourceWords[static_cast<std::size_t>(source)]; }
+
+constexpr std::size_t longestWindowSourceWord = [] {
+  std::size_t longest = 0;
+  for (const std::string_view word : windowSourceWords) {
+    longest = std::max(longest, word.size());
+  }
+  return longest;
+}();
+
 // The multiplicity is there exactly when the run has a space group.
-void writeRow(LineBuilder line, const ReportRow& row, bool withGroups) {
+void writeRow(LineBuilder line, const ReportRow& row, bool withGroups, std::string_view windowSource) {
   for (const int index : {row.h, row.k, row.l}) {
     line.integer(index).character('\t');
   }
@@ -121,11 +136,12 @@ void writeRow(LineBuilder line, const ReportRow& row, bool withGroups) {
   if (withGroups) {
     group(line, row);
   }
-  line.endLine();
+  line.character('\t').text(windowSource).endLine();
 }
 
-// Six integers, seven numbers, the status and the tabs.
-constexpr std::size_t maxRowLength = 6 * (maxIntegerTextLength + 1) + 7 * (maxDecimalTextLength + 1) + 64;
+// Six integers, seven numbers, the status and the tabs, and the window's source.
+constexpr std::size_t maxRowLength =
+    6 * (maxIntegerTextLength + 1) + 7 * (maxDecimalTextLength + 1) + 64 + longestWindowSourceWord + 1;
 
 }  // namespace
 
@@ -134,14 +150,17 @@ void writeEliminationReport(std::ostream& out, const ReflectionTable& table) {
   const bool withGroups = sharesOverlaps(table);
   const std::string_view multiplicityColumn = table.spaceGroup != nullptr ? reportMultiplicityColumn : "";
   const std::string_view groupColumns = withGroups ? reportGroupColumns : "";
-  LineBuilder(writer, reportHeading.size() + multiplicityColumn.size() + groupColumns.size() + 1)
+  LineBuilder(writer, reportHeading.size() + multiplicityColumn.size() + groupColumns.size() +
+                          reportWindowSourceColumn.size() + 1)
       .text(reportHeading)
       .text(multiplicityColumn)
       .text(groupColumns)
+      .text(reportWindowSourceColumn)
       .endLine();
   const RunFacts facts = runFacts(table);
+  const std::string_view windowSource = windowSourceWord(table.windowSource);
   for (int i = 0; i < table.rows; ++i) {
-    writeRow(LineBuilder(writer, maxRowLength), describeRow(table, i, facts), withGroups);
+    writeRow(LineBuilder(writer, maxRowLength), describeRow(table, i, facts), withGroups, windowSource);
   }
   writer.flush();
 }

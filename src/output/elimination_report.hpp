@@ -11,13 +11,16 @@
 
 namespace kestran {
 
-// The report's heading line, and the columns --space-group and
-// --overlaps=share add to it, in this order: a file that begins so was
-// written by kestran and may be replaced.
+// The report's heading line, the columns --space-group and --overlaps=share
+// add to it, and the last column, where the run's window came from, in this
+// order: a file that begins so was written by kestran and may be replaced.
+// The window's source stands last so that every other column keeps the
+// place it had in the reports written before it.
 inline constexpr std::string_view reportHeading =
     "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing";
 inline constexpr std::string_view reportMultiplicityColumn = "\tmultiplicity";
 inline constexpr std::string_view reportGroupColumns = "\tgroup\tgroup_size";
+inline constexpr std::string_view reportWindowSourceColumn = "\twindow_source";
 
 struct ReportRow {
   int h = 0, k = 0, l = 0;
@@ -44,7 +47,8 @@ const char* statusText(RowStatus status);
 // The tab-separated report, a heading line then one line a row, written as
 // each row is described. A run with a space group adds to each line the
 // row's multiplicity; a run that shares overlap groups the row's group
-// number and size, empty for a row in no group.
+// number and size, empty for a row in no group. Every line ends with where
+// the run's window came from: entry_file, command_line or console.
 void writeEliminationReport(std::ostream& out, const ReflectionTable& table);
 
 }  // namespace kestran

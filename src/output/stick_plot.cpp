@@ -84,7 +84,8 @@ void writeTitle(std::ostream& out, const PlotSettings& settings, const std::vect
   const auto kept = written - std::count_if(rows.begin(), rows.end(), isSharedRow);
   out << "<text x=\"" << plotWidth / 2 << "\" y=\"24\" " << textStyle << " font-size=\"16\" text-anchor=\"middle\">"
       << escapeXml(settings.baseName) << ": " << settings.flavour->name << ", "
-      << windowText(*settings.flavour, settings.window) << "</text>\n"
+      << windowText(*settings.flavour, settings.window) << ' ' << windowOrigin(*settings.flavour, settings.windowSource)
+      << "</text>\n"
       << "<text x=\"" << plotWidth / 2 << "\" y=\"44\" " << textStyle << " font-size=\"13\" text-anchor=\"middle\">"
       << rows.size() << " reflections, " << kept << " kept, " << sharedText(settings, rows)
       << rows.size() - static_cast<std::size_t>(written) << " removed; " << rowsSharingAnAngle(same)

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "../output/small_run.hpp"
 #include "../test_support.hpp"
@@ -66,6 +67,28 @@ TEST(OwnFiles, EachExtraOutputKnowsItsOwnFilesOnly) {
     }
   }
   EXPECT_FALSE(replaceable("data_mono\nloop_\n_refln_index_h\n", "cif"));
+}
+
+// Report headings as this version and earlier ones wrote them, the added
+// columns each there or not but in their order, and no other.
+TEST(OwnFiles, ReportHeadingsOfEveryVersion) {
+  const std::string now =
+      "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing";
+  const std::pair<std::string, bool> headings[] = {
+      {"h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus", true},
+      {now, true},
+      {now + "\tmultiplicity\tgroup\tgroup_size", true},
+      {now + "\twindow_source", true},
+      {now + "\tmultiplicity\twindow_source", true},
+      {now + "\tmultiplicity\tgroup\tgroup_size\twindow_source", true},
+      {now + "\twindow_source\tmultiplicity", false},
+      {now + "\twindow_source\tnotes", false},
+      {now + "\tnotes", false},
+      {now.substr(0, now.size() - 1), false},
+  };
+  for (const auto& [heading, own] : headings) {
+    EXPECT_EQ(replaceable(heading + "\n1\t0\t0\n", "report"), own) << heading;
+  }
 }
 
 TEST(OwnFiles, ReflectionRecordsHaveTheLayoutsColumnsAndPoints) {

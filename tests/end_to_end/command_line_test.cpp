@@ -104,12 +104,20 @@ TEST(CommandLineRuns, OptionsGiveTheDialoguesFilesAndAReport) {
 }
 
 // --window D stands for the D of a FULLPROF file: the files are those of
-// the file with that D on its count line, and the report says where D came from.
+// the file with that D on its count line, and the console, the elimination
+// report and the plot's title say where D came from.
 TEST(CommandLineRuns, WindowReplacesTheFilesD) {
   for (const Flavour& flavour : {flavours[0], flavours[1]}) {
     for (const std::string window : {"0", "0.1"}) {
-      const FlavourRun given = runFlavour(flavour, true, {"--window", window});
       TempDir dir;
+      const FlavourRun given =
+          runFlavour(flavour, true, {"--window", window, "--report", dir.file("r.tsv"), "--plot", dir.file("p.svg")});
+      const std::string report = readFile(dir.file("r.tsv"));
+      EXPECT_TRUE(report.substr(0, report.find('\n')).ends_with("\twindow_source")) << report;
+      EXPECT_TRUE(report.ends_with("\tcommand_line\n")) << report;
+      EXPECT_EQ(report.find("\tentry_file\n"), std::string::npos) << report;
+      EXPECT_NE(readFile(dir.file("p.svg")).find(", D = " + window + " degrees 2theta from --window<"),
+                std::string::npos);
       std::string entry = readFile((examplesDir / flavour.entry).string());
       const std::size_t count = entry.find('\n') + 1;
       const std::size_t countEnd = entry.find('\n', count);

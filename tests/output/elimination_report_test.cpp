@@ -7,6 +7,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "small_run.hpp"
@@ -33,11 +34,12 @@ TEST(EliminationReport, RowsCheckedByHand) {
   std::ostringstream out;
   writeEliminationReport(out, *run.table);
   EXPECT_EQ(out.str(),
-            "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\n"
-            "1\t0\t0\t10.0000\t100.0000\t0.1000\t0.2000\t\t0.1000\tremoved by next\t\n"
-            "2\t0\t0\t10.1000\t50.0000\t0.1000\t0.2000\t0.1000\t9.9000\tremoved by previous\t\n"
-            "3\t0\t0\t20.0000\t80.0000\t0.2000\t0.4000\t9.9000\t10.0000\tkept\t\n"
-            "4\t0\t0\t30.0000\t-1.0000\t0.3000\t\t10.0000\t\tremoved in input\t\n");
+            "h\tk\tl\ttwo_theta\tamplitude\twidth\twindow\tdistance_previous\tdistance_next\tstatus\td_spacing\t"
+            "window_source\n"
+            "1\t0\t0\t10.0000\t100.0000\t0.1000\t0.2000\t\t0.1000\tremoved by next\t\tcommand_line\n"
+            "2\t0\t0\t10.1000\t50.0000\t0.1000\t0.2000\t0.1000\t9.9000\tremoved by previous\t\tcommand_line\n"
+            "3\t0\t0\t20.0000\t80.0000\t0.2000\t0.4000\t9.9000\t10.0000\tkept\t\tcommand_line\n"
+            "4\t0\t0\t30.0000\t-1.0000\t0.3000\t\t10.0000\t\tremoved in input\t\tcommand_line\n");
 }
 
 TEST(EliminationReport, FixedWindowRowsHaveNoWidth) {
@@ -67,7 +69,33 @@ TEST(EliminationReport, DSpacingColumnFromTheWavelength) {
   eliminateNeighbours(*table);
   std::ostringstream out;
   writeEliminationReport(out, *table);
-  EXPECT_NE(out.str().find("\tkept\t7.7030\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("\tkept\t7.7030\tentry_file\n"), std::string::npos) << out.str();
+}
+
+// Every line, the heading's too, ends with where the window came from, after
+// the columns of a space group and of shared overlaps.
+TEST(EliminationReport, EveryLineEndsWithTheWindowsSource) {
+  const std::pair<WindowSource, std::string> sources[] = {
+      {WindowSource::EntryFile, "entry_file"},
+      {WindowSource::CommandLine, "command_line"},
+      {WindowSource::Console, "console"},
+  };
+  for (const auto& [source, word] : sources) {
+    SmallRun run;
+    run.table->windowSource = source;
+    run.table->overlaps = OverlapRule::Share;
+    std::ostringstream out;
+    writeEliminationReport(out, *run.table);
+    std::istringstream lines(out.str());
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_TRUE(line.ends_with("\tgroup\tgroup_size\twindow_source")) << line;
+    int rows = 0;
+    for (; std::getline(lines, line); ++rows) {
+      EXPECT_TRUE(line.ends_with('\t' + word)) << line;
+    }
+    EXPECT_EQ(rows, run.table->rows) << word;
+  }
 }
 
 }  // namespace

@@ -8,14 +8,16 @@
 
 namespace kestran::testing {
 
-// Four EXPO rows in 2theta order: the first two closer than DELTA x width,
-// the third alone, the fourth marked removed in the input itself.
+// Four EXPO rows in 2theta order, DELTA from the command line: the first two
+// closer than DELTA x width, the third alone, the fourth marked removed in
+// the input itself.
 struct SmallRun {
   std::unique_ptr<ReflectionTable> table = std::make_unique<ReflectionTable>();
   SmallRun() {
     ReflectionTable& t = *table;
     t.inputCode = 3;
     t.widthFactor = 2.0F;
+    t.windowSource = WindowSource::CommandLine;
     t.resizeRows(4);
     const float pos[] = {10.0F, 10.1F, 20.0F, 30.0F};
     const float width[] = {0.1F, 0.1F, 0.2F, 0.3F};

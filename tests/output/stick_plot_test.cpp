@@ -69,12 +69,13 @@ TEST(StickPlot, IsWellFormedAndCountsTheRows) {
   const std::vector<ReportRow> rows = describeElimination(*run.table);
   std::ostringstream out;
   const ShellLayout layout = layShells(*run.table);
-  writeStickPlot(out, PlotSettings{"a<b & c", &flavourOf(3), 2.0F, false}, rows, layout,
-                 countByShell(layout, run.table->status));
+  const PlotSettings settings{
+      .baseName = "a<b & c", .flavour = &flavourOf(3), .window = 2.0F, .windowSource = WindowSource::Console};
+  writeStickPlot(out, settings, rows, layout, countByShell(layout, run.table->status));
   const std::string svg = out.str();
   std::string problem;
   EXPECT_TRUE(isWellFormedXml(svg, problem)) << problem;
-  EXPECT_NE(svg.find("a&lt;b &amp; c: EXPO, DELTA = 2<"), std::string::npos);
+  EXPECT_NE(svg.find("a&lt;b &amp; c: EXPO, DELTA = 2 typed at the console<"), std::string::npos);
   EXPECT_NE(svg.find(">4 reflections, 1 kept, 3 removed; 0 at an angle shared with another<"), std::string::npos);
   std::size_t kept = 0, removed = 0;
   for (std::size_t at = svg.find("class=\"kept\""); at != std::string::npos; at = svg.find("class=\"kept\"", at + 1)) {
@@ -122,7 +123,7 @@ TEST(StickPlot, KeptAboveRemovedClippedMarkedSameAngleCountedShellsShown) {
   const std::string svg = plotOfCrowdedRows(false);
   std::string problem;
   EXPECT_TRUE(isWellFormedXml(svg, problem)) << problem;
-  EXPECT_NE(svg.find("crowd: FULLPROF JFOU=2, D = 0.1 degrees 2theta"), std::string::npos);
+  EXPECT_NE(svg.find("crowd: FULLPROF JFOU=2, D = 0.1 degrees 2theta from the entry file<"), std::string::npos);
   // Later elements are drawn on top: every removed stick comes first.
   EXPECT_LT(svg.rfind("class=\"removed\""), svg.find("class=\"kept\""));
   EXPECT_EQ(occurrences(svg, "class=\"kept\""), 2U);
