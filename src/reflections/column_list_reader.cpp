@@ -32,34 +32,25 @@ struct RowValues {
   float intensitySigma = 0;
 };
 
-// What a value of the column is, as a report says it expected.
-std::string_view expectedOf(Column column) {
-  switch (column) {
-    case Column::H:
-      return "h, a whole number";
-    case Column::K:
-      return "k, a whole number";
-    case Column::L:
-      return "l, a whole number";
-    case Column::Multiplicity:
-      return "mult, a whole number";
-    case Column::TwoTheta:
-      return "tt (2theta), a number";
-    case Column::DSpacing:
-      return "d, a number";
-    case Column::Fwhm:
-      return "fwhm, a number";
-    case Column::F:
-      return "F, a number";
-    case Column::FSquared:
-    case Column::Intensity:
-      return "the intensity, a number";
-    case Column::SigmaF:
-      return "sigF, a number";
-    default:
-      return "the intensity's sigma, a number";
-  }
-}
+// What a value of each column is, as a report says it expected, in the
+// order of the columns.
+constexpr std::string_view expectedValues[] = {"h, a whole number",
+                                               "k, a whole number",
+                                               "l, a whole number",
+                                               "tt (2theta), a number",
+                                               "d, a number",
+                                               "fwhm, a number",
+                                               "mult, a whole number",
+                                               "F, a number",
+                                               "the intensity, a number",
+                                               "the intensity, a number",
+                                               "sigF, a number",
+                                               "the intensity's sigma, a number",
+                                               "the intensity's sigma, a number",
+                                               "a value of any kind"};
+static_assert(std::size(expectedValues) == static_cast<std::size_t>(Column::Skip) + 1);
+
+std::string_view expectedOf(Column column) { return expectedValues[static_cast<std::size_t>(column)]; }
 
 // Reads the next value of the row into its place; false when the line ends first.
 bool readColumn(ListRead& read, Column column, ReflectionTable& table, int index, RowValues& values) {
