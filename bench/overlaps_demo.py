@@ -246,7 +246,7 @@ def main():
     parser.add_argument("--kestran", default=os.path.join(os.path.dirname(__file__), "..", "build", "release", "kestran"))
     parser.add_argument("--tries", type=int, default=3, help="structures per space group")
     parser.add_argument("--splits", type=int, default=1, help="random extractions of each structure")
-    parser.add_argument("--first-try", type=int, default=0, help="the first structure's number (its seed)")
+    parser.add_argument("--first-try", type=int, default=0, help="the number of the first structure of each space group")
     parser.add_argument("--windows", default="0.03,0.04,0.05")
     parser.add_argument("--groups", default="P21/c,Pbca,P212121")
     options = parser.parse_args()
