@@ -143,7 +143,7 @@ bool readListRow(ReflectionTable& table, int index, LineReader& entry, RecordChe
 // The row's sin^2(theta) from the cell or the d read, or, for a list that
 // gives its angles, from that angle where a wavelength gives d-spacings;
 // rows kept in file order get their 2theta now, the others once ordered.
-void placeRow(ReflectionTable& table, int index, const ReciprocalCell& reciprocal, float dSpacing) {
+void placeRow(ReflectionTable& table, int index, const ReciprocalCell& reciprocal, float dSpacing, bool ordered) {
   switch (table.columns.positions) {
     case PositionSource::Cell:
       table.sinSquaredTheta[index] = sinSquaredTheta(reciprocal, table.h[index], table.k[index], table.l[index]);
@@ -157,25 +157,9 @@ void placeRow(ReflectionTable& table, int index, const ReciprocalCell& reciproca
       }
       return;
   }
-  if (!flavourOf(table).ordered) {
+  if (!ordered) {
     table.twoTheta[index] = twoThetaDegrees(table.sinSquaredTheta[index]);
   }
-}
-
-// A list kept in file order is compared in that order, so a 2theta below
-// the one before is told, once.
-void warnOfDecreasingAngle(const ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,
-                           RowChecks& checks) {
-  if (flavourOf(table).ordered || checks.decreasingTold || index == 0 ||
-      !(table.twoTheta[index] < table.twoTheta[index - 1])) {
-    return;
-  }
-  checks.decreasingTold = true;
-  events.warning(entry.fileName(), table.line[index],
-                 "2theta " + shortNumber(table.twoTheta[index]) + " is below the " +
-                     shortNumber(table.twoTheta[index - 1]) + " of line " + std::to_string(table.line[index - 1]) +
-                     ": with --order file the rows are compared with their neighbours in file order; expected "
-                     "ascending 2theta");
 }
 
 }  // namespace
@@ -196,6 +180,7 @@ void readColumnList(ReflectionTable& table, LineReader& entry, ReadEvents& event
   }
   reciprocal.wavelengthFactor = wavelengthFactorOf(table.cell.wavelength);
   RowChecks checks;
+  const bool ordered = flavourOf(table).ordered;
   float dSpacing = 0;
   const std::string what = "the row (" + table.columns.description + ")";
   readToEnd(
@@ -204,9 +189,12 @@ void readColumnList(ReflectionTable& table, LineReader& entry, ReadEvents& event
         return readListRow(rows, index, lines, records, what, dSpacing);
       },
       [&](ReflectionTable& rows, int index) {
-        placeRow(rows, index, reciprocal, dSpacing);
+        placeRow(rows, index, reciprocal, dSpacing, ordered);
         markRow(rows, index, entry, events, checks);
-        warnOfDecreasingAngle(rows, index, entry, events, checks);
+        if (!ordered) {
+          warnOfDecreasingAngle(rows, index, entry, events, checks,
+                                "with --order file the rows are compared with their neighbours in file order");
+        }
       });
   finishList(table, headerEnd, entry, events, checks);
 }

@@ -122,20 +122,6 @@ bool readSirpowReflection(ReflectionTable& table, int index, LineReader& entry, 
   return true;
 }
 
-// SIRPOW rows keep the file's order and each is compared with its
-// neighbours in that order, so a 2theta below the one before is told once.
-void warnOfDecreasingAngle(const ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,
-                           RowChecks& checks) {
-  if (checks.decreasingTold || index == 0 || !(table.twoTheta[index] < table.twoTheta[index - 1])) {
-    return;
-  }
-  checks.decreasingTold = true;
-  events.warning(entry.fileName(), table.line[index],
-                 "2theta " + shortNumber(table.twoTheta[index]) + " is below the " +
-                     shortNumber(table.twoTheta[index - 1]) + " of line " + std::to_string(table.line[index - 1]) +
-                     ": SIRPOW rows are compared with their neighbours in file order; expected ascending 2theta");
-}
-
 }  // namespace
 
 void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
@@ -144,7 +130,8 @@ void readSirpow(ReflectionTable& table, LineReader& entry, ReadEvents& events) {
   RowChecks checks;
   readToEnd(table, entry, events, sirpowRecord, readSirpowReflection, [&](ReflectionTable& rows, int index) {
     markRow(rows, index, entry, events, checks);
-    warnOfDecreasingAngle(rows, index, entry, events, checks);
+    warnOfDecreasingAngle(rows, index, entry, events, checks,
+                          "SIRPOW rows are compared with their neighbours in file order");
   });
   finishList(table, headerLines, entry, events, checks);
 }

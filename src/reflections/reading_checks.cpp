@@ -116,6 +116,18 @@ void markZeroIndices(ReflectionTable& table, int index, const LineReader& entry,
   }
 }
 
+void warnOfDecreasingAngle(const ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,
+                           RowChecks& checks, std::string_view inFileOrder) {
+  if (checks.decreasingTold || index == 0 || !(table.twoTheta[index] < table.twoTheta[index - 1])) {
+    return;
+  }
+  checks.decreasingTold = true;
+  events.warning(entry.fileName(), table.line[index],
+                 "2theta " + shortNumber(table.twoTheta[index]) + " is below the " +
+                     shortNumber(table.twoTheta[index - 1]) + " of line " + std::to_string(table.line[index - 1]) +
+                     ": " + std::string(inFileOrder) + "; expected ascending 2theta");
+}
+
 void tellRowChecks(const RowChecks& checks, const LineReader& entry, ReadEvents& events) {
   if (checks.zeroIndexRows > 1) {
     events.warning(entry.fileName(), 0, countOf(checks.zeroIndexRows, "reflection") + " 0 0 0 in all, none written");

@@ -85,6 +85,12 @@ inline void finishRow(ReflectionTable& table, int index, const ReciprocalCell& r
   markRow(table, index, entry, events, checks);
 }
 
+// Rows compared with their neighbours in file order: a 2theta below the one
+// before is told, once, saying why order matters (`inFileOrder`, as "SIRPOW
+// rows are compared with their neighbours in file order").
+void warnOfDecreasingAngle(const ReflectionTable& table, int index, const LineReader& entry, ReadEvents& events,
+                           RowChecks& checks, std::string_view inFileOrder);
+
 void tellRowChecks(const RowChecks& checks, const LineReader& entry, ReadEvents& events);
 
 }  // namespace kestran
