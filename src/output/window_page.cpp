@@ -10,6 +10,7 @@
 #include "processing/shells.hpp"
 #include "processing/window_scan.hpp"
 #include "processing/window_thresholds.hpp"
+#include "text/number_writing.hpp"
 #include "text/run_error.hpp"
 
 namespace kestran {
@@ -35,9 +36,8 @@ void appendFloat(std::string& out, float value) {
     out += "null";
     return;
   }
-  char text[32];
-  const auto written = std::to_chars(text, text + sizeof text, value);
-  out.append(text, written.ptr);
+  char text[maxShortestTextLength];
+  out.append(text, writeShortest(text, value));
 }
 
 void appendString(std::string& out, std::string_view text) {
@@ -123,12 +123,11 @@ void appendOptions(std::string& out, const ReflectionTable& table, const PageSet
     out += ',';
     appendString(out, value);
   };
-  char text[32];
   if (table.limit.dMin > 0) {
-    option("--d-min", std::string(text, std::to_chars(text, text + sizeof text, table.limit.dMin).ptr));
+    option("--d-min", shortestText(table.limit.dMin));
   }
   if (table.limit.twoThetaMax > 0) {
-    option("--two-theta-max", std::string(text, std::to_chars(text, text + sizeof text, table.limit.twoThetaMax).ptr));
+    option("--two-theta-max", shortestText(table.limit.twoThetaMax));
   }
   if (table.capacity != defaultCapacity) {
     option("--max-reflections", std::to_string(table.capacity));
