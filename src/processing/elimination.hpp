@@ -28,8 +28,10 @@ double pairDistance(const ReflectionTable& table, int lower, int upper);
 // itself, in double precision, unrounded.
 class PairTest {
  public:
-  PairTest(const ReflectionTable& table, float window)
-      : table_(table), window_(window), byWidth_(usesWidthWindow(flavourOf(table))) {}
+  PairTest(const ReflectionTable& table, float window) : PairTest(table, window, usesWidthWindow(flavourOf(table))) {}
+  // The same, the flavour's rule already looked up (`byWidth`).
+  PairTest(const ReflectionTable& table, float window, bool byWidth)
+      : table_(table), window_(window), byWidth_(byWidth) {}
 
   double window(int lower) const { return byWidth_ ? window_ * table_.peakWidth[lower] : window_; }
   // Not-a-number distances fail the strict test, so such pairs are never close.
