@@ -19,6 +19,10 @@
 
 namespace kestran {
 
+// A name with a NUL byte in it names no file: the system would see only the
+// part before the NUL, which is another file.
+inline bool canNameAFile(const std::string& fileName) { return fileName.find('\0') == std::string::npos; }
+
 inline constexpr std::string_view fampSuffix = "F.hkl";
 inline constexpr std::string_view fintSuffix = "I.hkl";
 inline constexpr std::string_view intSuffix = ".int";

@@ -1,5 +1,6 @@
 #include "text/run_error.hpp"
 
+#include <cstring>
 #include <utility>
 
 #include "text/cat.hpp"
@@ -15,6 +16,14 @@ RunError::RunError(std::string_view kind, int unitNumber, std::string_view file,
     : RunError(WholeReport{}, cat(kind, ", unit ", unitNumber, ", file ", shownName(file), place)) {}
 
 RunError::RunError(std::string_view kind) : RunError(WholeReport{}, std::string(kind)) {}
+
+std::string systemReason(int error) {
+  if (error == 0) {
+    return "";
+  }
+  std::string reason = ": ";
+  return reason + std::strerror(error);
+}
 
 namespace {
 

@@ -39,6 +39,10 @@ inline constexpr int fint = 22;
 inline constexpr int intensity = 23;
 }  // namespace unit
 
+// The system's reason for a failure, as a report ends with it (": No
+// space left on device"); nothing when the system gave none (0).
+std::string systemReason(int error);
+
 class RunError : public std::runtime_error {
  public:
   // A report about a file: "kind, unit U, file F".
